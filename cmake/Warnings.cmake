@@ -1,0 +1,12 @@
+# Warnings for the project's own targets.
+add_library(flummel_warnings INTERFACE)
+target_compile_options(flummel_warnings INTERFACE -Wall -Wextra -Wno-unused-parameter)
+
+# flummel_layer(NAME DIR LIBS...): a static library of every source in DIR.
+function(flummel_layer name)
+  cmake_parse_arguments(L "" "" "LIBS" ${ARGN})
+  file(GLOB _src CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  add_library(${name} STATIC ${_src})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_link_libraries(${name} PUBLIC ${L_LIBS} PRIVATE flummel_warnings)
+endfunction()
