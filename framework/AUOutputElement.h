@@ -1,0 +1,11 @@
+// An output bus.
+#pragma once
+
+#include "framework/AUIOElement.h"
+
+class AUOutputElement : public AUIOElement {
+public:
+    explicit AUOutputElement(AUBase* unit);
+    OSStatus SetStreamFormat(const CAStreamBasicDescription& format) override;
+    bool NeedsBufferSpace() const override { return true; }
+};

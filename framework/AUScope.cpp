@@ -1,0 +1,116 @@
+#include "framework/AUScope.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/cf/CFString.h"
+
+AUScope::~AUScope()
+{
+    for (AUElement* e : mElements) delete e;
+}
+
+void AUScope::Initialize(AUElementCreator* creator, AudioUnitScope scope, UInt32 numElements)
+{
+    mCreator = creator;
+    mScope = scope;
+    SetNumberOfElements(numElements);
+}
+
+AUElement* AUScope::SafeGetElement(UInt32 index) const
+{
+    AUElement* e = GetElement(index);
+    if (!e) throw SInt32(kAudioUnitErr_InvalidElement);
+    return e;
+}
+
+AUIOElement* AUScope::GetIOElement(UInt32 index) const
+{
+    auto* io = dynamic_cast<AUIOElement*>(GetElement(index));
+    if (!io) throw SInt32(kAudioUnitErr_InvalidElement);
+    return io;
+}
+
+void AUScope::SetNumberOfElements(UInt32 numElements)
+{
+    if (numElements > mElements.size()) {
+        mElements.reserve(numElements);
+        for (UInt32 i = UInt32(mElements.size()); i < numElements; ++i)
+            mElements.push_back(mCreator->CreateElement(mScope, i));
+    } else {
+        while (mElements.size() > numElements) {
+            delete mElements.back();
+            mElements.pop_back();
+        }
+    }
+}
+
+bool AUScope::HasElementWithName() const
+{
+    for (AUElement* e : mElements)
+        if (e && e->HasName()) return true;
+    return false;
+}
+
+void AUScope::AddElementNamesToDict(CFMutableDictionaryRef& names) const
+{
+    if (!HasElementWithName()) return;
+    CFMutableDictionaryRef scopeNames =
+        CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
+    char key[16];
+    for (UInt32 i = 0; i < mElements.size(); ++i) {
+        if (!mElements[i] || !mElements[i]->HasName()) continue;
+        std::snprintf(key, sizeof key, "%d", int(i));
+        CFStringRef keyString = CFStringCreateWithCString(nullptr, key, kCFStringEncodingASCII);
+        CFDictionarySetValue(scopeNames, keyString, mElements[i]->GetName());
+        CFRelease(keyString);
+    }
+    std::snprintf(key, sizeof key, "%d", int(mScope));
+    CFStringRef scopeKey = CFStringCreateWithCString(nullptr, key, kCFStringEncodingASCII);
+    CFDictionarySetValue(names, scopeKey, scopeNames);
+    CFRelease(scopeKey);
+    CFRelease(scopeNames);
+}
+
+namespace {
+
+// A decimal element number in [0, limit], or -1.
+int ParseElementKey(const void* key, int limit)
+{
+    if (!key || CFGetTypeID(key) != CFStringGetTypeID()) return -1;
+    char text[33];
+    if (!CFStringGetCString(static_cast<CFStringRef>(key), text, sizeof text, kCFStringEncodingASCII)) return -1;
+    if (text[0] < '0' || text[0] > '9') return -1;
+    char* end = nullptr;
+    const long n = std::strtol(text, &end, 10);
+    if (*end != '\0' || n > limit) return -1;
+    return int(n);
+}
+
+}  // namespace
+
+bool AUScope::RestoreElementNames(CFDictionaryRef& scopeNames)
+{
+    const CFIndex count = CFDictionaryGetCount(scopeNames);
+    std::vector<const void*> keys(size_t(count)), values(size_t(count));
+    CFDictionaryGetKeysAndValues(scopeNames, keys.data(), values.data());
+
+    int maxIndex = 0;
+    for (CFIndex i = 0; i < count; ++i) {
+        const int index = ParseElementKey(keys[size_t(i)], kMaxRestoredElement);
+        if (index < 0 || !values[size_t(i)] || CFGetTypeID(values[size_t(i)]) != CFStringGetTypeID())
+            throw SInt32(kAudioUnitErr_InvalidPropertyValue);
+        if (index > maxIndex) maxIndex = index;
+    }
+
+    bool added = false;
+    if (GetNumberOfElements() <= UInt32(maxIndex)) {
+        SetNumberOfElements(UInt32(maxIndex) + 1);
+        added = true;
+    }
+    for (CFIndex i = 0; i < count; ++i) {
+        const int index = ParseElementKey(keys[size_t(i)], kMaxRestoredElement);
+        if (AUElement* e = GetElement(UInt32(index))) e->SetName(static_cast<CFStringRef>(values[size_t(i)]));
+    }
+    return added;
+}

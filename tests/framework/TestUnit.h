@@ -1,0 +1,172 @@
+// A small unit on AUBase for the framework's tests: one input, one output (configurable),
+// copies its input to its output with a gain parameter, and records what it saw.
+#pragma once
+
+#include <cstring>
+#if defined(__x86_64__)
+#include <xmmintrin.h>
+#endif
+#include <vector>
+
+#include "framework/AUBase.h"
+#include "framework/ComponentEntryPoint.h"
+#include "platform/audio/AudioUnitCalls.h"
+
+class TestUnit : public AUBase {
+public:
+    enum { kGainParam = 0, kOtherParam = 7 };
+    static constexpr OSType kSubType = FourCC("Test");
+    static constexpr OSType kManufacturer = FourCC("TrWk");
+
+    explicit TestUnit(ComponentInstance ci, UInt32 inputs = 1, UInt32 outputs = 1) : AUBase(ci, inputs, outputs)
+    {
+        Globals()->SetParameter(kGainParam, 1.f);
+        Globals()->SetParameter(kOtherParam, 0.f);
+    }
+
+    bool StreamFormatWritable(AudioUnitScope, AudioUnitElement) override { return !IsInitialized(); }
+
+    OSStatus Render(AudioUnitRenderActionFlags& flags, const AudioTimeStamp& ts, UInt32 frames) override
+    {
+        ++renderCount;
+#if defined(__x86_64__)
+        mxcsrDuringRender = _mm_getcsr();
+#endif
+        if (!HasInput(0)) {
+            for (UInt32 c = 0; c < GetOutput(0)->GetStreamFormat().mChannelsPerFrame; ++c)
+                std::memset(GetOutput(0)->GetChannelData(c), 0, frames * sizeof(float));
+            return noErr;
+        }
+        const OSStatus pulled = PullInput(0, flags, ts, frames);
+        if (pulled != noErr) return pulled;
+        const float gain = Globals()->GetParameter(kGainParam);
+        AUInputElement* in = GetInput(0);
+        AUOutputElement* out = GetOutput(0);
+        for (UInt32 c = 0; c < out->GetStreamFormat().mChannelsPerFrame; ++c) {
+            const float* src = in->GetChannelData(c);
+            float* dst = out->GetChannelData(c);
+            for (UInt32 i = 0; i < frames; ++i) dst[i] = src[i] * gain;
+        }
+        if (scheduleSlices) return ProcessForScheduledParams(GetParamEventList(), frames, this);
+        return noErr;
+    }
+
+    struct Slice {
+        UInt32 start, frames;
+        ParameterMapEvent gain;
+    };
+    OSStatus ProcessScheduledSlice(void*, UInt32 start, UInt32 frames, UInt32) override
+    {
+        slices.push_back(Slice{start, frames, Globals()->GetParameterEvent(kGainParam)});
+        return noErr;
+    }
+
+    int renderCount = 0;
+    unsigned mxcsrDuringRender = 0;
+    bool scheduleSlices = false;
+    std::vector<Slice> slices;
+};
+
+// Registers TestUnit once and opens instances of it.
+struct TestUnitComponent {
+    static Component Get()
+    {
+        static Component c = RegisterComponent(
+            ComponentDescription{kAudioUnitType_Effect, TestUnit::kSubType, TestUnit::kManufacturer, 0, 0},
+            &ComponentEntryPoint<TestUnit>::Dispatch, "Test Unit");
+        return c;
+    }
+    static TestUnit* Object(AudioUnit unit)
+    {
+        return static_cast<TestUnit*>(static_cast<ComponentBase*>(GetComponentInstanceStorage(unit)));
+    }
+};
+
+// An open TestUnit instance, closed at the end of the scope.
+class OpenTestUnit {
+public:
+    OpenTestUnit() { OpenAComponent(TestUnitComponent::Get(), &mUnit); }
+    ~OpenTestUnit()
+    {
+        if (mUnit) CloseComponent(mUnit);
+    }
+    OpenTestUnit(const OpenTestUnit&) = delete;
+    OpenTestUnit& operator=(const OpenTestUnit&) = delete;
+    AudioUnit unit() const { return mUnit; }
+    TestUnit* operator->() const { return TestUnitComponent::Object(mUnit); }
+
+private:
+    AudioUnit mUnit = nullptr;
+};
+
+// Planar float buffers and a buffer list over them.
+struct PlanarBuffers {
+    explicit PlanarBuffers(UInt32 channels, UInt32 frames) : data(channels, std::vector<float>(frames)), storage(channels + 1)
+    {
+        list()->mNumberBuffers = channels;
+        for (UInt32 c = 0; c < channels; ++c) {
+            list()->mBuffers[c].mNumberChannels = 1;
+            list()->mBuffers[c].mDataByteSize = frames * sizeof(float);
+            list()->mBuffers[c].mData = data[c].data();
+        }
+    }
+    AudioBufferList* list() { return reinterpret_cast<AudioBufferList*>(storage.data()); }
+    void NullPointers()
+    {
+        for (UInt32 c = 0; c < list()->mNumberBuffers; ++c) list()->mBuffers[c].mData = nullptr;
+    }
+    std::vector<std::vector<float>> data;
+    std::vector<AudioBuffer> storage;  // header and buffers fit in n + 1 entries
+};
+
+// A render callback that writes frame index + sample time into every channel and counts calls.
+struct RampSource {
+    static OSStatus Callback(void* refCon, AudioUnitRenderActionFlags*, const AudioTimeStamp* ts, UInt32, UInt32 frames,
+                             AudioBufferList* io)
+    {
+        auto* self = static_cast<RampSource*>(refCon);
+        ++self->calls;
+        for (UInt32 b = 0; b < io->mNumberBuffers; ++b) {
+            auto* d = static_cast<float*>(io->mBuffers[b].mData);
+            for (UInt32 i = 0; i < frames; ++i) d[i] = float(ts->mSampleTime) + float(i) + 1000.f * float(b);
+        }
+        return self->result;
+    }
+    OSStatus Install(AudioUnit unit)
+    {
+        AURenderCallbackStruct cb{&Callback, this};
+        return AudioUnitSetProperty(unit, kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0, &cb,
+                                    sizeof cb);
+    }
+    int calls = 0;
+    OSStatus result = noErr;
+};
+
+inline AudioTimeStamp SampleTime(Float64 t)
+{
+    AudioTimeStamp ts{};
+    ts.mSampleTime = t;
+    ts.mFlags = kAudioTimeStampSampleTimeValid;
+    return ts;
+}
+
+// Records property-change notifications.
+struct PropertyLog {
+    struct Entry {
+        AudioUnitPropertyID id;
+        AudioUnitScope scope;
+        AudioUnitElement element;
+    };
+    static void Proc(void* refCon, AudioUnit, AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement element)
+    {
+        static_cast<PropertyLog*>(refCon)->entries.push_back(Entry{id, scope, element});
+    }
+    void Listen(AudioUnit unit, AudioUnitPropertyID id) { AudioUnitAddPropertyListener(unit, id, &Proc, this); }
+    int Count(AudioUnitPropertyID id) const
+    {
+        int n = 0;
+        for (const Entry& e : entries) n += e.id == id;
+        return n;
+    }
+    std::vector<Entry> entries;
+};
