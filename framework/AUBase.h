@@ -141,7 +141,7 @@ public:
     void CreateElements();
     virtual void ReallocateBuffers();
     virtual void SetMaxFramesPerSlice(UInt32 frames);
-    virtual OSStatus CanSetMaxFrames() const { return mInitialized ? kAudioUnitErr_Initialized : noErr; }
+    virtual OSStatus CanSetMaxFrames() const { return mInitialized ? OSStatus(kAudioUnitErr_Initialized) : OSStatus(noErr); }
     UInt32 GetMaxFramesPerSlice() const { return mMaxFramesPerSlice; }
 
     // Channel layouts.

@@ -45,9 +45,13 @@ OSStatus AUBase::DoRenderBus(AudioUnitRenderActionFlags& ioActionFlags, const Au
                              AUOutputElement* output, UInt32 frames, AudioBufferList& ioData)
 {
     const bool callerHasMemory = ioData.mBuffers[0].mData != nullptr;
-    if (!callerHasMemory || Outputs().GetNumberOfElements() > 1)
-        output->PrepareBuffer(frames);
-    else
+    if (!callerHasMemory || Outputs().GetNumberOfElements() > 1) {
+        // An output without buffers of its own (an in-place effect) hands on someone else's.
+        if (output->NeedsBufferSpace())
+            output->PrepareBuffer(frames);
+        else
+            output->PrepareNullBuffer(frames);
+    } else
         output->SetBufferList(ioData);
 
     const OSStatus result = RenderBus(ioActionFlags, timeStamp, bus, frames);

@@ -58,7 +58,7 @@ const ParameterMapEvent& AUElement::Record(AudioUnitParameterID id) const
 
 AudioUnitParameterValue AUElement::GetParameter(AudioUnitParameterID id) const
 {
-    return Record(id).value1;
+    return Record(id).Value();
 }
 
 const ParameterMapEvent& AUElement::GetParameterEvent(AudioUnitParameterID id) const
@@ -88,9 +88,9 @@ void AUElement::SaveState(CFMutableDataRef data) const
         AppendBigEndian(data, bits);
     };
     if (mUseIndexedParameters) {
-        for (UInt32 i = 0; i < n; ++i) appendPair(i, mIndexedParameters[i].value1);
+        for (UInt32 i = 0; i < n; ++i) appendPair(i, mIndexedParameters[i].Value());
     } else {
-        for (const auto& entry : mParameters) appendPair(entry.first, entry.second.value1);
+        for (const auto& entry : mParameters) appendPair(entry.first, entry.second.Value());
     }
 }
 

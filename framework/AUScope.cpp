@@ -92,7 +92,7 @@ int ParseElementKey(const void* key, int limit)
 bool AUScope::RestoreElementNames(CFDictionaryRef& scopeNames)
 {
     const CFIndex count = CFDictionaryGetCount(scopeNames);
-    std::vector<const void*> keys(size_t(count)), values(size_t(count));
+    std::vector<const void*> keys(static_cast<size_t>(count)), values(static_cast<size_t>(count));
     CFDictionaryGetKeysAndValues(scopeNames, keys.data(), values.data());
 
     int maxIndex = 0;

@@ -2,6 +2,8 @@
 // scheduled, where the ramp stands in the current slice.
 #pragma once
 
+#include <atomic>
+
 #include "platform/audio/AudioUnitTypes.h"
 
 struct ParameterMapEvent {
@@ -15,10 +17,17 @@ struct ParameterMapEvent {
     ParameterMapEvent() = default;
     explicit ParameterMapEvent(AudioUnitParameterValue v) : value1(v), value2(v) {}
 
+    // The current value is set by control threads and read by the render thread.
     void SetValue(AudioUnitParameterValue v)
     {
-        eventType = kParameterEvent_Immediate;
-        value1 = value2 = v;
+        std::atomic_ref<UInt32>(eventType).store(kParameterEvent_Immediate, std::memory_order_relaxed);
+        std::atomic_ref<AudioUnitParameterValue>(value2).store(v, std::memory_order_relaxed);
+        std::atomic_ref<AudioUnitParameterValue>(value1).store(v, std::memory_order_relaxed);
+    }
+    AudioUnitParameterValue Value() const
+    {
+        return std::atomic_ref<AudioUnitParameterValue>(const_cast<AudioUnitParameterValue&>(value1))
+            .load(std::memory_order_relaxed);
     }
     void SetScheduledEvent(const AudioUnitParameterEvent& event, UInt32 sliceOffset, UInt32 sliceFrames);
 };

@@ -1,0 +1,169 @@
+// The component registry and instances.
+//
+// Registration and open/close take a mutex (control threads only). Calls into an instance do
+// not: the instance handle is the record itself, checked by a magic word, so that render calls
+// from the audio thread neither lock nor allocate. A closed handle's record is kept (marked
+// dead) rather than freed, so a late call on it fails cleanly instead of touching freed memory.
+#include <cstring>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/audio/Components.h"
+
+struct ComponentRecord {
+    ComponentDescription desc;
+    ComponentRoutine entry;
+    std::string name;
+    bool registered;
+};
+
+struct ComponentInstanceRecord {
+    static constexpr UInt32 kAlive = 0x4C697665;  // 'Live'
+    static constexpr UInt32 kDead = 0x44656164;   // 'Dead'
+    UInt32 magic;
+    Component component;
+    void* storage;
+};
+
+namespace {
+
+std::mutex& RegistryMutex()
+{
+    static std::mutex m;
+    return m;
+}
+
+std::vector<ComponentRecord*>& Registry()
+{
+    static std::vector<ComponentRecord*> r;  // records live for the process
+    return r;
+}
+
+bool Matches(const ComponentDescription& have, const ComponentDescription& want)
+{
+    if (want.componentType && want.componentType != have.componentType) return false;
+    if (want.componentSubType && want.componentSubType != have.componentSubType) return false;
+    if (want.componentManufacturer && want.componentManufacturer != have.componentManufacturer) return false;
+    return (have.componentFlags & want.componentFlagsMask) == (want.componentFlags & want.componentFlagsMask);
+}
+
+bool IsLive(ComponentInstance ci) { return ci && ci->magic == ComponentInstanceRecord::kAlive; }
+
+}  // namespace
+
+Component RegisterComponent(const ComponentDescription& desc, ComponentRoutine entry, const char* name)
+{
+    if (!entry) return nullptr;
+    std::lock_guard<std::mutex> lock(RegistryMutex());
+    auto* c = new ComponentRecord{desc, entry, name ? name : "", true};
+    Registry().push_back(c);
+    return c;
+}
+
+void UnregisterComponent(Component c)
+{
+    std::lock_guard<std::mutex> lock(RegistryMutex());
+    if (c) c->registered = false;
+}
+
+Component FindNextComponent(Component previous, const ComponentDescription* looking)
+{
+    std::lock_guard<std::mutex> lock(RegistryMutex());
+    const auto& r = Registry();
+    size_t i = 0;
+    if (previous) {
+        while (i < r.size() && r[i] != previous) ++i;
+        ++i;
+    }
+    const ComponentDescription any{};
+    for (; i < r.size(); ++i)
+        if (r[i]->registered && Matches(r[i]->desc, looking ? *looking : any)) return r[i];
+    return nullptr;
+}
+
+OSErr OpenAComponent(Component c, ComponentInstance* out)
+{
+    if (!out) return paramErr;
+    *out = nullptr;
+    if (!c || !c->registered) return invalidComponentID;
+    auto* ci = new ComponentInstanceRecord{ComponentInstanceRecord::kAlive, c, nullptr};
+    const ComponentResult result = CallComponent(ci, kComponentOpenSelect, ci);
+    if (result != noErr) {
+        ci->magic = ComponentInstanceRecord::kDead;
+        return OSErr(result);
+    }
+    *out = ci;
+    return noErr;
+}
+
+ComponentInstance OpenComponent(Component c)
+{
+    ComponentInstance ci = nullptr;
+    return OpenAComponent(c, &ci) == noErr ? ci : nullptr;
+}
+
+OSErr CloseComponent(ComponentInstance ci)
+{
+    if (!IsLive(ci)) return invalidComponentID;
+    const ComponentResult result = CallComponent(ci, kComponentCloseSelect, ci);
+    ci->magic = ComponentInstanceRecord::kDead;
+    ci->storage = nullptr;
+    return OSErr(result);
+}
+
+void* GetComponentInstanceStorage(ComponentInstance ci)
+{
+    return IsLive(ci) ? ci->storage : nullptr;
+}
+
+void SetComponentInstanceStorage(ComponentInstance ci, void* storage)
+{
+    if (IsLive(ci)) ci->storage = storage;
+}
+
+OSErr GetComponentInfo(Component c, ComponentDescription* desc, const char** name)
+{
+    if (!c) return invalidComponentID;
+    if (desc) *desc = c->desc;
+    if (name) *name = c->name.c_str();
+    return noErr;
+}
+
+OSErr GetComponentInfo(ComponentInstance ci, ComponentDescription* desc, const char** name)
+{
+    if (!IsLive(ci)) return invalidComponentID;
+    return GetComponentInfo(ci->component, desc, name);
+}
+
+Component GetComponentOfInstance(ComponentInstance ci)
+{
+    return IsLive(ci) ? ci->component : nullptr;
+}
+
+ComponentResult CallComponentWith(ComponentInstance ci, SInt16 selector, int count, const intptr_t* argsInCallOrder)
+{
+    if (!IsLive(ci)) return invalidComponentID;
+    if (count < 0 || count > kMaxComponentParams) return paramErr;
+    ComponentParameters block;
+    block.flags = 0;
+    block.paramSize = UInt8(count * int(sizeof(intptr_t)));
+    block.what = selector;
+    for (int i = 0; i < count; ++i) block.params[count - 1 - i] = argsInCallOrder[i];
+    return ci->component->entry(&block, ci->storage);
+}
+
+intptr_t ComponentArg(Float32 v)
+{
+    UInt32 bits;
+    std::memcpy(&bits, &v, sizeof bits);
+    return intptr_t(bits);
+}
+
+Float32 ComponentArgFloat(intptr_t slot)
+{
+    const UInt32 bits = UInt32(uintptr_t(slot));
+    Float32 v;
+    std::memcpy(&v, &bits, sizeof v);
+    return v;
+}

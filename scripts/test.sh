@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs what is needed, builds, and runs the whole test suite: a release build, the suite
+# under AddressSanitizer + UndefinedBehaviorSanitizer, and the threaded tests (names with
+# Stress, Thread or Concurrency) under ThreadSanitizer. Ends with ctest's summary.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+
+jobs=$(nproc)
+build() {  # build DIR CMAKE-ARGS...
+  local dir=$1; shift
+  cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
+  cmake --build "$dir" -j "$jobs"
+}
+
+# Window and GL tests need a display.
+if [ -z "${DISPLAY:-}" ]; then
+  export DISPLAY=:97
+  Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  xvfb_pid=$!
+  trap 'kill $xvfb_pid 2>/dev/null || true' EXIT
+  for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done 2>/dev/null || true
+fi
+
+build build-asan -DCMAKE_BUILD_TYPE=Debug -DFLUMMEL_SANITIZE=ON -DFLUMMEL_BENCH=OFF
+(cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j "$jobs")
+
+build build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFLUMMEL_TSAN=ON -DFLUMMEL_BENCH=OFF
+(cd build-tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -R 'Stress|Thread|Concurren' -j "$jobs")
+
+build build -DCMAKE_BUILD_TYPE=Release
+(cd build && ctest --output-on-failure -j "$jobs")
