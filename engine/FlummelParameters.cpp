@@ -1,0 +1,51 @@
+#include "engine/FlummelParameters.h"
+
+#include "engine/FlummelShared.h"
+#include "platform/cf/CFString.h"
+
+const FlummelParamInfo* astParamInfos()
+{
+    static const FlummelParamInfo table[kNumParams] = {
+        {CFSTR("Delay Time"), kAudioUnitParameterUnit_Seconds, 0.f, TW::kMaxDelayTime, 1.f},
+        {CFSTR("Feedback"), kAudioUnitParameterUnit_Percent, 0.f, 100.f, 70.f},
+        {CFSTR("Dry Level"), kAudioUnitParameterUnit_MixerFaderCurve1, 0.f, 1.f, 1.f},
+        {CFSTR("Effect Level"), kAudioUnitParameterUnit_MixerFaderCurve1, 0.f, 1.f, 1.f},
+        {CFSTR("Re-Sync"), kAudioUnitParameterUnit_Boolean, 0.f, 1.f, 0.f},
+        {CFSTR("Host Tempo"), kAudioUnitParameterUnit_Boolean, 0.f, 1.f, 0.f},
+        {CFSTR("Beats"), kAudioUnitParameterUnit_Beats, 1.f, 128.f, 4.f},
+        {CFSTR("Beat Divisor"), kAudioUnitParameterUnit_Indexed, 0.f, 5.f, 2.f},
+        {CFSTR("Triplet"), kAudioUnitParameterUnit_Boolean, 0.f, 1.f, 0.f},
+        {CFSTR("Filter Cutoff"), kAudioUnitParameterUnit_Hertz, 50.f, 12000.f, 1000.f},
+        {CFSTR("Filter Q"), kAudioUnitParameterUnit_Generic, 0.01f, 1.f, 0.1f},
+        {CFSTR("Filter Type"), kAudioUnitParameterUnit_Generic, 0.f, 4.f, 0.f},
+        {CFSTR("Saturation Amount"), kAudioUnitParameterUnit_Generic, 0.f, 11.f, 0.f},
+        {CFSTR("Saturation Shape"), kAudioUnitParameterUnit_Generic, 0.f, 1.f, 1.f},
+        {CFSTR("Filter LFO Speed"), kAudioUnitParameterUnit_Hertz, 0.05f, 20.f, 0.2f},
+        {CFSTR("Filter LFO Amount"), kAudioUnitParameterUnit_Generic, -3.f, 3.f, 0.f},
+        {CFSTR("LFO Re-Sync"), kAudioUnitParameterUnit_Boolean, 0.f, 1.f, 0.f},
+        {CFSTR("LFO Host Tempo"), kAudioUnitParameterUnit_Boolean, 0.f, 1.f, 0.f},
+        {CFSTR("LFO Beats"), kAudioUnitParameterUnit_Beats, 1.f, 128.f, 4.f},
+        {CFSTR("LFO Beat Divisor"), kAudioUnitParameterUnit_Indexed, 0.f, 5.f, 2.f},
+        {CFSTR("LFO Triplet"), kAudioUnitParameterUnit_Boolean, 0.f, 1.f, 0.f},
+    };
+    return table;
+}
+
+Float32 InitialParameterValue(AudioUnitParameterID id)
+{
+    if (id == kParam_LfoBeats) return 1.f;
+    return id < kNumParams ? astParamInfos()[id].defaultValue : 0.f;
+}
+
+CFStringRef const* ppVal()
+{
+    static const CFStringRef strings[kNumDivisorStrings] = {CFSTR("1/1"), CFSTR("1/2"), CFSTR("1/4"),
+                                                            CFSTR("1/8"), CFSTR("1/16"), CFSTR("1/32")};
+    return strings;
+}
+
+CFStringRef FilterTypeName(int index)
+{
+    static const CFStringRef names[5] = {CFSTR("Thru"), CFSTR("Low"), CFSTR("Band"), CFSTR("High"), CFSTR("Thru")};
+    return index >= 0 && index < 5 ? names[index] : nullptr;
+}

@@ -1,0 +1,35 @@
+// What the engine and its editor agree on: the longest loop, the custom properties and the
+// status block the engine publishes.
+#pragma once
+
+#include <atomic>
+
+#include "platform/cf/MacTypes.h"
+
+namespace TW {
+constexpr float kMaxDelayTime = 30.0f;  // seconds
+}
+
+enum : UInt32 {
+    kDataToGuiProperty = 64001,        // DataToGui, copied out
+    kSampleOverviewProperty = 64003,   // address of the sample overview
+};
+
+// The 24-byte status block of property 64001.
+struct DataToGui {
+    UInt32 reserved0;
+    UInt32 reserved1;
+    Float32 headPosition;  // head position / loop length, 0..1
+    UInt8 headForward;     // 1 while the head moves towards the loop end
+    UInt8 spare[3];
+    Float32 delayPhase;    // same as headPosition
+    Float32 lfoPhase;      // filter LFO phase in cycles, [0, 1)
+};
+static_assert(sizeof(DataToGui) == 24, "DataToGui is six 32-bit slots");
+
+// The sample overview: 256 entries (k, lower_k, k, upper_k), 512 (x, y) vertices. The engine
+// writes it with relaxed atomic stores; std::atomic<float> has the layout of float.
+constexpr int kSampleOverviewEntries = 256;
+constexpr int kSampleOverviewFloats = 4 * kSampleOverviewEntries;
+static_assert(sizeof(std::atomic<float>) == sizeof(float) && std::atomic<float>::is_always_lock_free,
+              "overview floats are plain floats in memory");

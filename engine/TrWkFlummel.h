@@ -1,0 +1,108 @@
+// The reversing delay effect.
+#pragma once
+
+#include <atomic>
+#include <memory>
+
+#include "engine/FlummelParameters.h"
+#include "engine/FlummelShared.h"
+#include "framework/AUInlineEffectBase.h"
+#include "framework/TAUBuffer.h"
+
+class TrWkFlummel : public AUInlineEffectBase {
+public:
+    class CFlummelKernel;
+
+    explicit TrWkFlummel(ComponentInstance instance);
+    ~TrWkFlummel() override;
+
+    OSStatus Initialize() override;
+    AUKernelBase* NewKernel() override;
+
+    OSStatus GetParameterInfo(AudioUnitScope scope, AudioUnitParameterID id, AudioUnitParameterInfo& outInfo) override;
+    OSStatus GetParameterValueStrings(AudioUnitScope scope, AudioUnitParameterID id, CFArrayRef* outStrings) override;
+    OSStatus GetPropertyInfo(AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement element,
+                             UInt32& outDataSize, Boolean& outWritable) override;
+    OSStatus GetProperty(AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement element,
+                         void* outData) override;
+
+    int GetNumCustomUIComponents() override { return 1; }
+    void GetUIComponentDescs(ComponentDescription* outDescs) override;
+
+    OSStatus RenderBus(AudioUnitRenderActionFlags& ioActionFlags, const AudioTimeStamp& timeStamp, UInt32 bus,
+                       UInt32 frames) override;
+
+    // Render-time control, run around the kernels on every render call.
+    bool PreRender(UInt32 frames);
+    void RenderTimeProcessing(UInt32 frames);
+    void PostRender(UInt32 frames);
+
+    void GenerateSampleOverview();
+    void UpdateSampleOverview(SInt32 first, SInt32 last);
+
+    // For the kernels and for tests.
+    SInt32 DelayLength() const { return mDelayLength; }
+    Float32 LfoPhase() const { return mLfoPhase; }
+    DataToGui CopyDataToGui() const;
+    const std::atomic<float>* SampleOverview() const { return mSampleOverview.get(); }
+    CFlummelKernel* Kernel(size_t channel) const;
+
+    static constexpr OSType kSubType = FourCC("Flml");
+    static constexpr OSType kManufacturer = FourCC("TrWk");
+
+private:
+    friend class CFlummelKernel;
+    void Constructor();
+    void ResetTrigger(AudioUnitParameterID id);
+    bool HostTempo(Float64& outTempo);
+
+    SInt32 mDelayLength = 1;
+    Float32 mLfoPhase = 0.f;
+    SInt32 mSnapshotPosition = 0;
+    bool mSnapshotForward = true;
+
+    // DataToGui, written by the audio thread slot by slot, read by the editor's threads.
+    std::atomic<float> mHeadPosition{0.f};
+    std::atomic<UInt8> mHeadForward{0};
+    std::atomic<float> mDelayPhase{0.f};
+    std::atomic<float> mGuiLfoPhase{0.f};
+
+    std::unique_ptr<std::atomic<float>[]> mSampleOverview;
+};
+
+class TrWkFlummel::CFlummelKernel : public AUKernelBase {
+public:
+    explicit CFlummelKernel(TrWkFlummel* owner);
+
+    void Reset() override;
+    void Process(const Float32* in, Float32* out, UInt32 frames, UInt32 channels, bool& ioSilence) override;
+
+    // Min/max over this kernel's loop samples for overview entries first..last (inclusive).
+    void UpdateSampleOverview(std::atomic<float>* out, SInt32 firstEntry, SInt32 lastEntry, SInt32 samplesPerEntry,
+                              bool isFirst) const;
+
+    SInt32 Position() const { return mPosition; }
+    bool Forward() const { return mForward; }
+    void Restart()
+    {
+        mPosition = 0;
+        mForward = true;
+    }
+    const Float32* Loop() const { return mDelayBuffer(); }
+    Float32 SampleRate() const { return mSampleRate; }
+
+private:
+    TrWkFlummel* mOwner;
+    TAUBuffer<Float32> mDelayBuffer;
+    SInt32 mPosition = 0;
+    Float32 mSampleRate = 0.f;
+    bool mForward = true;
+    Float32 mLow = 0.f;
+    Float32 mHigh = 0.f;
+    Float32 mBand = 0.f;
+    Float32 mLastInput = 0.f;
+    Float32 mDcBlock = 0.f;
+};
+
+// Brings a head position into the loop of length n for its direction.
+SInt32 FoldHeadPosition(SInt32 position, bool forward, SInt32 n);

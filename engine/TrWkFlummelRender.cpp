@@ -1,0 +1,131 @@
+// Render-time control around the kernels: triggers, host tempo, the LFO, the loop length and
+// the sample overview.
+#include <cmath>
+
+#include "engine/TrWkFlummel.h"
+#include "platform/audio/AudioUnitUtilities.h"
+
+OSStatus TrWkFlummel::RenderBus(AudioUnitRenderActionFlags& ioActionFlags, const AudioTimeStamp& timeStamp, UInt32 bus,
+                                UInt32 frames)
+{
+    PreRender(frames);
+    RenderTimeProcessing(frames);
+    const OSStatus result = AUInlineEffectBase::RenderBus(ioActionFlags, timeStamp, bus, frames);
+    PostRender(frames);
+    return result;
+}
+
+bool TrWkFlummel::PreRender(UInt32)
+{
+    if (const CFlummelKernel* k = Kernel(0)) {
+        mSnapshotPosition = k->Position();
+        mSnapshotForward = k->Forward();
+    }
+    return true;
+}
+
+void TrWkFlummel::ResetTrigger(AudioUnitParameterID id)
+{
+    const AudioUnitParameter parameter{GetComponentInstance(), id, kAudioUnitScope_Global, 0};
+    AUParameterSet(nullptr, nullptr, &parameter, 0.f, 0);
+}
+
+bool TrWkFlummel::HostTempo(Float64& outTempo)
+{
+    const HostCallbackInfo& host = GetHostCallbackInfo();
+    if (!host.beatAndTempoProc) return false;
+    return host.beatAndTempoProc(host.hostUserData, nullptr, &outTempo) == noErr;
+}
+
+void TrWkFlummel::RenderTimeProcessing(UInt32 frames)
+{
+    if (GetParameter(kParam_ReSync) != 0.f) {
+        for (AUKernelBase* k : mKernelList)
+            if (k) static_cast<CFlummelKernel*>(k)->Restart();
+        ResetTrigger(kParam_ReSync);
+    }
+
+    Float32 syncedDelay = 0.f;
+    Float32 syncedLfoRate = 0.f;
+    const bool delaySync = GetParameter(kParam_HostTempo) != 0.f;
+    const bool lfoSync = GetParameter(kParam_LfoHostTempo) != 0.f;
+    Float64 tempo = 0;
+    if ((delaySync || lfoSync) && HostTempo(tempo)) {
+        if (delaySync) {
+            const double whole = GetParameter(kParam_Triplet) != 0.f ? 160.0 : 240.0;
+            syncedDelay = Float32(std::exp2(-double(GetParameter(kParam_BeatDivisor))) *
+                                  double(GetParameter(kParam_Beats)) * whole / tempo);
+        }
+        if (lfoSync) {
+            const double whole = GetParameter(kParam_LfoTriplet) != 0.f ? 160.0 : 240.0;
+            syncedLfoRate = Float32(tempo / (std::exp2(-double(GetParameter(kParam_LfoBeatDivisor))) *
+                                             double(GetParameter(kParam_LfoBeats)) * whole));
+        }
+    }
+
+    const Float32 sr = Float32(GetSampleRate());
+
+    constexpr Float32 kTwoPi = 6.2831855f;
+    if (GetParameter(kParam_LfoReSync) != 0.f) {
+        ResetTrigger(kParam_LfoReSync);
+        mLfoPhase = 0.f;
+    } else {
+        const Float32 rate = syncedLfoRate != 0.f ? syncedLfoRate : GetParameter(kParam_FilterLfoSpeed);
+        mLfoPhase = mLfoPhase + Float32(frames) * (rate * kTwoPi) / sr;
+        while (mLfoPhase >= kTwoPi) mLfoPhase -= kTwoPi;
+    }
+    mGuiLfoPhase.store(mLfoPhase * 0.15915494f, std::memory_order_relaxed);
+
+    Float32 d = syncedDelay != 0.f ? syncedDelay : GetParameter(kParam_DelayTime);
+    if (d > TW::kMaxDelayTime) d = TW::kMaxDelayTime;
+    SInt32 n = SInt32(d * sr + 0.5f);
+    if (n < 1) n = 1;
+    if (n != mDelayLength) {
+        mDelayLength = n;
+        GenerateSampleOverview();
+    }
+}
+
+void TrWkFlummel::PostRender(UInt32 frames)
+{
+    const SInt32 n = mDelayLength;
+    const SInt32 f = SInt32(frames);
+    const SInt32 p0 = FoldHeadPosition(mSnapshotPosition, mSnapshotForward, n);
+    if (mSnapshotForward) {
+        if (p0 + f <= n)
+            UpdateSampleOverview(p0, p0 + f);
+        else
+            UpdateSampleOverview(std::max(std::min(p0, 2 * n - p0 - f), 0), n);
+    } else {
+        if (p0 - f >= 0)
+            UpdateSampleOverview(p0 - f, p0);
+        else
+            UpdateSampleOverview(0, std::min(std::max(f - p0, p0), n));
+    }
+}
+
+void TrWkFlummel::GenerateSampleOverview()
+{
+    if (mDelayLength < kSampleOverviewEntries) {
+        for (int k = 0; k < kSampleOverviewEntries; ++k) {
+            mSampleOverview[4 * k + 1].store(0.f, std::memory_order_relaxed);
+            mSampleOverview[4 * k + 3].store(0.f, std::memory_order_relaxed);
+        }
+        return;
+    }
+    UpdateSampleOverview(0, mDelayLength);
+}
+
+void TrWkFlummel::UpdateSampleOverview(SInt32 first, SInt32 last)
+{
+    const SInt32 spp = mDelayLength / kSampleOverviewEntries;
+    if (spp == 0) return;
+    const SInt32 firstEntry = first / spp;
+    const SInt32 lastEntry = std::min((last + spp - 1) / spp - 1, kSampleOverviewEntries - 1);
+    bool isFirst = true;
+    for (AUKernelBase* k : mKernelList) {
+        if (!k) continue;
+        static_cast<CFlummelKernel*>(k)->UpdateSampleOverview(mSampleOverview.get(), firstEntry, lastEntry, spp, isFirst);
+        isFirst = false;
+    }
+}
