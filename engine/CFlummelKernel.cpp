@@ -156,14 +156,21 @@ void TrWkFlummel::CFlummelKernel::UpdateSampleOverview(std::atomic<float>* out, 
     for (SInt32 entry = firstEntry; entry <= lastEntry; ++entry) {
         std::atomic<float>& lower = out[4 * entry + 1];
         std::atomic<float>& upper = out[4 * entry + 3];
-        Float32 lo = isFirst ? 1000000.f : lower.load(std::memory_order_relaxed);
-        Float32 hi = isFirst ? -1000000.f : upper.load(std::memory_order_relaxed);
+        Float32 lo = 1000000.f, hi = -1000000.f;
         const Float32* s = loop + size_t(entry) * size_t(samplesPerEntry);
         for (SInt32 i = 0; i < samplesPerEntry; ++i) {
             if (s[i] < lo) lo = s[i];
             if (s[i] > hi) hi = s[i];
         }
-        lower.store(compress(lo), std::memory_order_relaxed);
-        upper.store(compress(hi), std::memory_order_relaxed);
+        // Later channels widen the stored (compressed) envelope; compression is monotonic, so
+        // comparing compressed values gives the envelope of all channels.
+        lo = compress(lo);
+        hi = compress(hi);
+        if (!isFirst) {
+            lo = std::min(lo, lower.load(std::memory_order_relaxed));
+            hi = std::max(hi, upper.load(std::memory_order_relaxed));
+        }
+        lower.store(lo, std::memory_order_relaxed);
+        upper.store(hi, std::memory_order_relaxed);
     }
 }
