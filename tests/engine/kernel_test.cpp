@@ -22,9 +22,13 @@ TEST_F(FlummelTest, ImpulseComesBackReversedThenForward)
         // Fourth sweep backwards again.
         EXPECT_FLOAT_EQ(out[c][360], 0.5f);
         EXPECT_FLOAT_EQ(out[c][370], 1.f);
+        // Fifth sweep forwards.
+        EXPECT_FLOAT_EQ(out[c][430], 1.f);
+        EXPECT_FLOAT_EQ(out[c][440], 0.5f);
         // Nothing else but the small low-frequency remainder recorded near the loop ends.
         for (size_t i = 0; i < out[c].size(); ++i) {
-            if (i == 160 || i == 170 || i == 230 || i == 240 || i == 360 || i == 370) continue;
+            if (i == 160 || i == 170 || i == 230 || i == 240 || i == 360 || i == 370 || i == 430 || i == 440)
+                continue;
             EXPECT_LT(std::fabs(out[c][i]), 0.02f) << i;
         }
     }

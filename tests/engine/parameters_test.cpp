@@ -50,8 +50,9 @@ TEST_F(FlummelTest, InitialValuesDifferFromReportedDefaultOnlyForLfoBeats)
     EXPECT_EQ(Get(kParam_LfoBeats), 1.f);
     EXPECT_EQ(Info(host->Unit(), kParam_LfoBeats).defaultValue, 4.f);
     EXPECT_EQ(Get(kParam_Beats), 4.f);
-    for (AudioUnitParameterID id = 0; id < kNumParams; ++id)
+    for (AudioUnitParameterID id = 0; id < kNumParams; ++id) {
         if (id != kParam_LfoBeats) EXPECT_EQ(Get(id), Info(host->Unit(), id).defaultValue) << id;
+    }
 }
 
 TEST_F(FlummelTest, DivisorValueStrings)
@@ -83,9 +84,12 @@ TEST_F(FlummelTest, FilterTypeStringFromValue)
         if (status) *status = s;
         return record.outString;
     };
-    const float values[] = {3.996f, 4.f, 2.5f, 0.004f, 1.f};
+    const float values[] = {3.004f, 4.f, 2.5f, 0.004f, 1.f, 3.996f};
     CFStringRef s = name(&values[0]);
     EXPECT_TRUE(CFEqual(s, CFSTR("High")));
+    CFRelease(s);
+    s = name(&values[5]);  // rounds to 4, within 0.005 of it
+    EXPECT_TRUE(CFEqual(s, CFSTR("Thru")));
     CFRelease(s);
     s = name(&values[1]);
     EXPECT_TRUE(CFEqual(s, CFSTR("Thru")));

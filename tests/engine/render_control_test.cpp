@@ -163,7 +163,8 @@ TEST_F(FlummelTest, HostResetClearsTheLoopButNotTheLfo)
     ASSERT_EQ(host->Reset(), noErr);
     EXPECT_EQ(Effect()->Kernel(0)->Position(), 0);
     EXPECT_EQ(Effect()->LfoPhase(), lfo);
-    for (float v : Run(Silence(300), 300)[0]) EXPECT_EQ(v, 0.f);
+    const Signal out = Run(Silence(300), 300);
+    for (float v : out[0]) EXPECT_EQ(v, 0.f);
 }
 
 TEST_F(FlummelTest, SampleRateChangeResizesTheLoop)

@@ -95,8 +95,9 @@ TEST(Scheduling, ARampGivesThreeSlices)
     EXPECT_EQ(slices[1].gain.durationInFrames, 128u);
     EXPECT_EQ(slices[1].gain.value1, 0.f);
     EXPECT_EQ(slices[1].gain.value2, 1.f);
-    // The first slice already sees the ramp, offset into the future.
-    EXPECT_EQ(slices[0].gain.bufferOffset, 64);
+    // The slices around it do not apply it: before it the value is the one set earlier.
+    EXPECT_EQ(slices[0].gain.eventType, kParameterEvent_Immediate);
+    EXPECT_EQ(slices[0].gain.value1, 1.f);
 }
 
 TEST(Scheduling, RampStartedInAnEarlierCall)
