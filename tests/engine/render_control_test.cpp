@@ -127,8 +127,10 @@ TEST_F(FlummelTest, SampleOverviewFollowsTheLoop)
     EXPECT_EQ(overview[4 * 11 + 3], 0.f);
     EXPECT_EQ(overview[4 * 10], 10.f);
     // Sample 900 lies beyond the 768 samples that the overview shows.
-    for (int k = 0; k < 256; ++k)
-        if (k != 10) EXPECT_LT(overview[4 * k + 3], 0.1f) << k;
+    for (int k = 0; k < 256; ++k) {
+        if (k == 10) continue;
+        EXPECT_LT(overview[4 * k + 3], 0.1f) << k;
+    }
 }
 
 TEST_F(FlummelTest, BypassIsBitIdenticalAndSwitchingBackResets)
@@ -185,6 +187,7 @@ TEST_F(FlummelTest, RenderingAllocatesNothing)
     Set(kParam_SaturationAmount, 4.f);
     Set(kParam_FilterType, 2.2f);
     Set(kParam_FilterLfoAmount, 1.5f);
+    ASSERT_EQ(host->SetInputSignal(Signal(2, std::vector<float>(512 * 203, 0.3f))), noErr);
     ASSERT_EQ(host->Initialize(), noErr);
     std::vector<float> l(512), r(512);
     float* out[2] = {l.data(), r.data()};
@@ -196,8 +199,13 @@ TEST_F(FlummelTest, RenderingAllocatesNothing)
 
 TEST_F(FlummelTest, NullBuffersGetTheProcessedInput)
 {
+    Set(kParam_DryLevel, 0.5f);
+    ASSERT_EQ(host->SetInputSignal(Signal(2, std::vector<float>(256, 1.f))), noErr);
     ASSERT_EQ(host->Initialize(), noErr);
     std::vector<float> l(256), r(256);
     float* out[2] = {l.data(), r.data()};
-    EXPECT_EQ(host->RenderNull(out, 2, 256), noErr);
+    ASSERT_EQ(host->RenderNull(out, 2, 256), noErr);
+    // The effect hands back its processed input buffers: dry 0.125, the loop is still empty.
+    EXPECT_EQ(l[0], 0.125f);
+    EXPECT_EQ(r[255], 0.125f);
 }
