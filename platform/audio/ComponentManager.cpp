@@ -2,8 +2,9 @@
 //
 // Registration and open/close take a mutex (control threads only). Calls into an instance do
 // not: the instance handle is the record itself, checked by a magic word, so that render calls
-// from the audio thread neither lock nor allocate. A closed handle's record is kept (marked
-// dead) rather than freed, so a late call on it fails cleanly instead of touching freed memory.
+// from the audio thread neither lock nor allocate. A closed handle's record is marked dead
+// and kept for reuse by a later open rather than freed, so a late call on it fails cleanly
+// instead of touching freed memory.
 #include <cstring>
 #include <mutex>
 #include <string>
@@ -48,6 +49,31 @@ bool Matches(const ComponentDescription& have, const ComponentDescription& want)
     return (have.componentFlags & want.componentFlagsMask) == (want.componentFlags & want.componentFlagsMask);
 }
 
+std::vector<ComponentInstanceRecord*>& DeadInstances()
+{
+    static std::vector<ComponentInstanceRecord*> d;
+    return d;
+}
+
+ComponentInstanceRecord* NewInstance(Component c)
+{
+    std::lock_guard<std::mutex> lock(RegistryMutex());
+    auto& dead = DeadInstances();
+    if (dead.empty()) dead.push_back(new ComponentInstanceRecord{});
+    ComponentInstanceRecord* ci = dead.back();
+    dead.pop_back();
+    *ci = ComponentInstanceRecord{ComponentInstanceRecord::kAlive, c, nullptr};
+    return ci;
+}
+
+void RetireInstance(ComponentInstanceRecord* ci)
+{
+    std::lock_guard<std::mutex> lock(RegistryMutex());
+    ci->magic = ComponentInstanceRecord::kDead;
+    ci->storage = nullptr;
+    DeadInstances().push_back(ci);
+}
+
 bool IsLive(ComponentInstance ci) { return ci && ci->magic == ComponentInstanceRecord::kAlive; }
 
 }  // namespace
@@ -87,10 +113,10 @@ OSErr OpenAComponent(Component c, ComponentInstance* out)
     if (!out) return paramErr;
     *out = nullptr;
     if (!c || !c->registered) return invalidComponentID;
-    auto* ci = new ComponentInstanceRecord{ComponentInstanceRecord::kAlive, c, nullptr};
+    ComponentInstanceRecord* ci = NewInstance(c);
     const ComponentResult result = CallComponent(ci, kComponentOpenSelect, ci);
     if (result != noErr) {
-        ci->magic = ComponentInstanceRecord::kDead;
+        RetireInstance(ci);
         return OSErr(result);
     }
     *out = ci;
@@ -107,8 +133,7 @@ OSErr CloseComponent(ComponentInstance ci)
 {
     if (!IsLive(ci)) return invalidComponentID;
     const ComponentResult result = CallComponent(ci, kComponentCloseSelect, ci);
-    ci->magic = ComponentInstanceRecord::kDead;
-    ci->storage = nullptr;
+    RetireInstance(ci);
     return OSErr(result);
 }
 
