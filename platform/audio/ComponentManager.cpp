@@ -37,8 +37,8 @@ std::mutex& RegistryMutex()
 
 std::vector<ComponentRecord*>& Registry()
 {
-    static std::vector<ComponentRecord*> r;  // records live for the process
-    return r;
+    static auto* r = new std::vector<ComponentRecord*>;  // records live for the process
+    return *r;
 }
 
 bool Matches(const ComponentDescription& have, const ComponentDescription& want)
@@ -51,8 +51,8 @@ bool Matches(const ComponentDescription& have, const ComponentDescription& want)
 
 std::vector<ComponentInstanceRecord*>& DeadInstances()
 {
-    static std::vector<ComponentInstanceRecord*> d;
-    return d;
+    static auto* d = new std::vector<ComponentInstanceRecord*>;  // never destroyed: stays reachable
+    return *d;
 }
 
 ComponentInstanceRecord* NewInstance(Component c)
