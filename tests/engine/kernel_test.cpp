@@ -216,3 +216,35 @@ TEST_F(FlummelTest, OutOfPlaceOrInterleavedProcessingIsRefused)
     kernel->Process(a, a, 8, 1, silence);
     EXPECT_FALSE(silence);
 }
+
+// First samples of the filtered repeat, worked out by hand: at 1000 Hz and 44.1 kHz the
+// frequency coefficient is f = 2 sin(pi 1000 / 44100) = 0.1423553 and Q 0.1 gives
+// q = 2 (1 - 0.1^0.25) = 0.8753174. A unit impulse v = 1, 0, 0 ... through the filter gives
+// high = 1, band = f, low = 0 on the first sample and low = f^2 on the second.
+TEST_F(FlummelTest, FilteredRepeatFirstSamples)
+{
+    const float f = 0.1423553f, q = 0.8753174f;
+    struct Case {
+        float type;
+        float first, second;
+    };
+    const Case cases[] = {
+        {1.f, 0.f, f * f},                                  // low-pass
+        {2.f, f, f * (-f * f - q * f) + f},                 // band-pass: band2 = f high2 + band1
+        {3.f, 1.f, -f * f - q * f},                         // high-pass
+        {1.5f, 0.5f * f, 0.5f * f * f + 0.5f * (f * (-f * f - q * f) + f)},
+    };
+    for (const Case& c : cases) {
+        ASSERT_EQ(host->Uninitialize(), noErr);
+        PlainLoop(100);
+        Set(kParam_FilterType, c.type);
+        Set(kParam_FilterCutoff, 1000.f);
+        Set(kParam_FilterQ, 0.1f);
+        ASSERT_EQ(host->Initialize(), noErr);
+        ASSERT_EQ(host->Reset(), noErr);
+        const Signal out = Run(Impulses(200, {{30, 1.f}}), 200);
+        EXPECT_NEAR(out[0][169], 0.f, 2e-4f) << c.type;
+        EXPECT_NEAR(out[0][170], c.first, 2e-4f) << c.type;
+        EXPECT_NEAR(out[0][171], c.second, 2e-4f) << c.type;
+    }
+}
