@@ -59,7 +59,9 @@ struct Log {
         self->calls.push_back({p->mParameterID, v});
         self->object = object;
         self->thread = std::this_thread::get_id();
+        self->count.fetch_add(1);
     }
+    std::atomic<int> count{0};
     std::vector<std::pair<AudioUnitParameterID, float>> calls;
     void* object = nullptr;
     std::thread::id thread;
@@ -167,7 +169,7 @@ TEST(ParameterServices, ListenerOnAnotherThreadsRunLoop)
     for (int i = 0; i < 200; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
         CFRunLoopRunInMode(kCFRunLoopDefaultMode, 0, false);  // this thread's loop must not deliver it
-        if (!log.calls.empty()) break;
+        if (log.count.load() > 0) break;
     }
     AUListenerDispose(listener);
     done = true;
