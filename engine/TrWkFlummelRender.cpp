@@ -97,10 +97,11 @@ void TrWkFlummel::PostRender(UInt32 frames)
         else
             UpdateSampleOverview(std::max(std::min(p0, 2 * n - p0 - f), 0), n);
     } else {
+        // A backward head at p0 wrote p0 down to p0 - F + 1 (down to 1 before it turned).
         if (p0 - f >= 0)
-            UpdateSampleOverview(p0 - f, p0);
+            UpdateSampleOverview(p0 - f + 1, std::min(p0 + 1, n));
         else
-            UpdateSampleOverview(0, std::min(std::max(f - p0, p0), n));
+            UpdateSampleOverview(0, std::min(std::max(f - p0, p0 + 1), n));
     }
 }
 

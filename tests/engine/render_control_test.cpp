@@ -1,5 +1,6 @@
 // Render-time control: tempo sync, triggers, the LFO, the sample overview, bypass, reset,
 // sample-rate changes and an allocation-free render.
+#include <algorithm>
 #include <cmath>
 
 #include "FlummelFixture.h"
@@ -208,4 +209,33 @@ TEST_F(FlummelTest, NullBuffersGetTheProcessedInput)
     // The effect hands back its processed input buffers: dry 0.125, the loop is still empty.
     EXPECT_EQ(l[0], 0.125f);
     EXPECT_EQ(r[255], 0.125f);
+}
+
+TEST_F(FlummelTest, OverviewKeepsUpWithTheHeadThroughTurns)
+{
+    float* overview = nullptr;
+    UInt32 size = sizeof overview;
+    ASSERT_EQ(AudioUnitGetProperty(host->Unit(), kSampleOverviewProperty, 0, 0, &overview, &size), noErr);
+    PlainLoop(1000);
+    Set(kParam_Feedback, 50.f);
+    ASSERT_EQ(host->Initialize(), noErr);
+    UInt32 seed = 7;
+    auto noise = [&] { return float((seed = seed * 1664525u + 1013904223u) >> 8) / float(1 << 24) - 0.5f; };
+    auto compress = [](float v) { return v >= 0 ? std::sqrt(v) : -std::sqrt(-v); };
+    // Block sizes that make the head turn inside calls, at both ends of the loop.
+    for (UInt32 block : {37u, 700u, 990u, 13u, 1000u, 333u, 1100u, 37u}) {
+        Signal in(2, std::vector<float>(block));
+        for (auto& ch : in)
+            for (float& v : ch) v = noise();
+        Run(in, block);
+        for (int k = 0; k < 256; ++k) {
+            float lo = 1e6f, hi = -1e6f;
+            for (int c = 0; c < 2; ++c) {
+                const float* loop = Effect()->Kernel(size_t(c))->Loop();
+                for (int i = 3 * k; i < 3 * k + 3; ++i) lo = std::min(lo, loop[i]), hi = std::max(hi, loop[i]);
+            }
+            ASSERT_EQ(overview[4 * k + 1], compress(lo)) << "block " << block << " entry " << k;
+            ASSERT_EQ(overview[4 * k + 3], compress(hi)) << "block " << block << " entry " << k;
+        }
+    }
 }
