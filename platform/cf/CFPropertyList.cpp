@@ -232,8 +232,9 @@ struct Parser {
         std::string text;
         if (!empty && (!Text(text) || !CloseTag(name))) return nullptr;
         if (name == "string") {
+            if (text.find('\0') != std::string::npos) return Fail("string holds a NUL character"), nullptr;
             CFStringRef s = CFStringCreateWithCString(nullptr, text.c_str(), kCFStringEncodingUTF8);
-            if (!s || text.find('\0') != std::string::npos) return Fail("string is not valid UTF-8"), nullptr;
+            if (!s) return Fail("string is not valid UTF-8"), nullptr;
             return s;
         }
         if (name == "integer") {
@@ -326,7 +327,9 @@ struct Parser {
                 break;
             }
             if (!emptyKey && (!Text(keyText) || !CloseTag("key"))) break;
-            CFStringRef key = CFStringCreateWithCString(nullptr, keyText.c_str(), kCFStringEncodingUTF8);
+            CFStringRef key = keyText.find('\0') == std::string::npos
+                                  ? CFStringCreateWithCString(nullptr, keyText.c_str(), kCFStringEncodingUTF8)
+                                  : nullptr;
             if (!key) {
                 Fail("key is not valid UTF-8");
                 break;
