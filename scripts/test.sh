@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds, and runs the whole test suite: a release build, the suite
 # under AddressSanitizer + UndefinedBehaviorSanitizer, and the threaded tests (names with
-# Stress, Thread or Concurrency) under ThreadSanitizer. Ends with ctest's summary.
+# Stress, Thread or Concurrency) under ThreadSanitizer, and a bounded fuzz run of the saved-state
+# reader. Ends with ctest's summary.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -27,6 +28,11 @@ build build-asan -DCMAKE_BUILD_TYPE=Debug -DFLUMMEL_SANITIZE=ON -DFLUMMEL_BENCH=
 
 build build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFLUMMEL_TSAN=ON -DFLUMMEL_BENCH=OFF
 (cd build-tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -R 'Stress|Thread|Concurren' -j "$jobs")
+
+# The saved-state fuzz target, run for a bounded time.
+CC=clang CXX=clang++ build build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFLUMMEL_FUZZ=ON -DFLUMMEL_TESTS=OFF \
+  -DFLUMMEL_BENCH=OFF
+(cd build-fuzz && ctest --output-on-failure)
 
 build build -DCMAKE_BUILD_TYPE=Release
 (cd build && ctest --output-on-failure -j "$jobs")

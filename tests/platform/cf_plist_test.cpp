@@ -147,6 +147,8 @@ TEST_F(PropertyLists, MalformedInputGivesAnErrorNamingTheProblem)
         {"<plist><string>\xC3</string></plist>", "UTF-8"},
         {"<plist><string>a</string></plist><junk/>", "after </plist>"},
         {nested, "too deep"},
+        {std::string("<plist><array><string>a\0b</string></array></plist>", 50), "NUL"},
+        {std::string("<plist><dict><key>k\0</key><true/></dict></plist>", 48), "UTF-8"},
         {"<!-- never closed", "unterminated"},
     };
     for (const Case& c : cases) {
