@@ -46,7 +46,11 @@ struct OpaqueEventHandlerRef {
     std::vector<EventTypeSpec> types;
     bool removed = false;
     std::shared_ptr<desktop::ClassRecord> objectClass;  // set for a class's handler on an instance
+    OpaqueEventHandlerRef();
+    ~OpaqueEventHandlerRef();
     bool Wants(UInt32 cls, UInt32 kind) const;
+    // False for a handle whose record is gone, so stale handles fail instead of being read.
+    static bool IsLive(const OpaqueEventHandlerRef* h);
 };
 
 struct OpaqueEventTargetRef {

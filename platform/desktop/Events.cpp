@@ -1,8 +1,23 @@
 // Event objects, typed parameters, targets, handlers and dispatch.
 #include <algorithm>
 #include <cstring>
+#include <unordered_set>
 
 #include "platform/desktop/DesktopInternal.h"
+
+namespace {
+// Handler records in existence; touched on the event thread only. Never destroyed, so records
+// held by static targets may still leave it at exit.
+std::unordered_set<const OpaqueEventHandlerRef*>& LiveHandlers()
+{
+    static auto* live = new std::unordered_set<const OpaqueEventHandlerRef*>;
+    return *live;
+}
+}  // namespace
+
+OpaqueEventHandlerRef::OpaqueEventHandlerRef() { LiveHandlers().insert(this); }
+OpaqueEventHandlerRef::~OpaqueEventHandlerRef() { LiveHandlers().erase(this); }
+bool OpaqueEventHandlerRef::IsLive(const OpaqueEventHandlerRef* h) { return h && LiveHandlers().count(h); }
 
 bool OpaqueEventHandlerRef::Wants(UInt32 cls, UInt32 kind) const
 {
@@ -151,7 +166,7 @@ OSStatus InstallEventHandler(EventTargetRef target, EventHandlerUPP handler, Ite
 
 OSStatus AddEventTypesToHandler(EventHandlerRef handler, ItemCount numTypes, const EventTypeSpec* list)
 {
-    if (!handler || handler->removed || (numTypes && !list)) return paramErr;
+    if (!OpaqueEventHandlerRef::IsLive(handler) || handler->removed || (numTypes && !list)) return paramErr;
     for (ItemCount i = 0; i < numTypes; ++i)
         if (!handler->Wants(list[i].eventClass, list[i].eventKind)) handler->types.push_back(list[i]);
     return noErr;
@@ -159,7 +174,7 @@ OSStatus AddEventTypesToHandler(EventHandlerRef handler, ItemCount numTypes, con
 
 OSStatus RemoveEventTypesFromHandler(EventHandlerRef handler, ItemCount numTypes, const EventTypeSpec* list)
 {
-    if (!handler || handler->removed || (numTypes && !list)) return paramErr;
+    if (!OpaqueEventHandlerRef::IsLive(handler) || handler->removed || (numTypes && !list)) return paramErr;
     auto& t = handler->types;
     for (ItemCount i = 0; i < numTypes; ++i)
         t.erase(std::remove_if(t.begin(), t.end(),
@@ -172,7 +187,7 @@ OSStatus RemoveEventTypesFromHandler(EventHandlerRef handler, ItemCount numTypes
 
 OSStatus RemoveEventHandler(EventHandlerRef handler)
 {
-    if (!handler || handler->removed || !handler->target) return paramErr;
+    if (!OpaqueEventHandlerRef::IsLive(handler) || handler->removed || !handler->target) return paramErr;
     auto& hs = handler->target->handlers;
     handler->removed = true;
     for (auto it = hs.begin(); it != hs.end(); ++it) {

@@ -199,13 +199,15 @@ TEST_F(PropertyLists, FilesAreWrittenAtomicallyAndReadBack)
     EXPECT_EQ(entries, 1);
     // An unwritable value leaves the old file as it was.
     int x = 0;
+    CFNumberRef key = CFNumberCreate(nullptr, kCFNumberSInt32Type, &x);
     CFMutableDictionaryRef bad = CFDictionaryCreateMutable(nullptr, 0, nullptr, nullptr);
-    CFDictionarySetValue(bad, &x, &x);
+    CFDictionarySetValue(bad, key, key);  // non-string keys cannot be written
     EXPECT_NE(CFPropertyListWriteToFile(bad, path.c_str()), 0);
     back = CFPropertyListCreateFromFile(path.c_str(), nullptr);
     EXPECT_TRUE(CFEqual(back, d));
     CFRelease(back);
     CFRelease(bad);
+    CFRelease(key);
     EXPECT_EQ(CFPropertyListCreateFromFile((std::string(dir) + "/missing").c_str(), &error), nullptr);
     ASSERT_NE(error, nullptr);
     EXPECT_NE(std::string(CFStringGetCStringPtr(error, kCFStringEncodingUTF8)).find("cannot read"), std::string::npos);
