@@ -7,6 +7,8 @@ packages=(
   libx11-dev libxtst-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri mesa-utils
   libpng-dev libfontconfig-dev libfreetype-dev libftgl-dev fonts-dejavu-core
   xvfb xauth x11-utils
+  libsndfile1-dev
+  lv2-dev liblilv-dev lilv-utils calf-plugins
 )
 missing=()
 for p in "${packages[@]}"; do
