@@ -1,0 +1,88 @@
+// flummel: renders audio through the Flummel effect from the command line.
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/TrWkFlummelEntry.h"
+#include "host/AUHost.h"
+#include "host/flummel/CliError.h"
+#include "host/flummel/EffectParameters.h"
+#include "host/flummel/RenderJob.h"
+
+namespace {
+
+const char kUsage[] =
+    "usage:\n"
+    "  flummel render [INPUT] OUTPUT [options]\n"
+    "      INPUT               audio file to process (any format libsndfile reads);\n"
+    "                          omitted: a built-in demo (drums and plucks, 48 kHz stereo, 120 BPM)\n"
+    "      OUTPUT              file to write, format from its extension (.wav: 32-bit float)\n"
+    "      --set NAME=VALUE    set a parameter by name or id, in its units (repeatable)\n"
+    "      --tempo BPM         host tempo given to the effect\n"
+    "      --block FRAMES      frames per render call (default 512, 1 to 4096)\n"
+    "      --tail SECONDS      silence rendered after the input (default: until the output\n"
+    "                          stays below -90 dBFS for one loop length, at most 60 s)\n"
+    "      --preset FILE       restore a saved state before --set applies\n"
+    "      --save-preset FILE  write the effect's state after --preset and --set\n"
+    "      --plot FILE.png     picture of the input and output waveforms\n"
+    "      --quiet             no progress bar and no summary\n"
+    "  flummel params          the parameters: id, name, unit, minimum, maximum, default\n"
+    "  flummel --help | --version\n";
+
+int PrintParameters()
+{
+    RegisterTrWkFlummel();
+    std::unique_ptr<AUHost> host;
+    const OSStatus err = AUHost::Open(TrWkFlummelDescription(), host);
+    if (err != noErr) throw CliError::Effect("opening the effect", err);
+    const EffectParameters parameters(host->Unit());
+    std::printf("%-3s  %-20s  %-9s  %9s  %9s  %9s\n", "id", "name", "unit", "minimum", "maximum", "default");
+    for (const EffectParameter& p : parameters.All()) {
+        std::printf("%-3u  %-20s  %-9s  %9g  %9g  %9g", unsigned(p.id), p.name.c_str(), UnitName(p.unit),
+                    double(p.minValue), double(p.maxValue), double(p.defaultValue));
+        if (!p.valueStrings.empty()) {
+            std::printf("  (");
+            for (size_t i = 0; i < p.valueStrings.size(); ++i)
+                std::printf("%s%s", i ? ", " : "", p.valueStrings[i].c_str());
+            std::printf(")");
+        }
+        std::printf("\n");
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    try {
+        if (args.empty()) throw CliError(std::string("no command\n") + kUsage);
+        const std::string& command = args[0];
+        if (command == "--help" || command == "-h" || command == "help") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (command == "--version") {
+            std::printf("flummel %s\n", FLUMMEL_VERSION);
+            return 0;
+        }
+        if (command == "params") {
+            if (args.size() > 1) throw CliError("params takes no arguments");
+            return PrintParameters();
+        }
+        if (command == "render") {
+            RunRender(ParseRenderOptions(std::vector<std::string>(args.begin() + 1, args.end())));
+            return 0;
+        }
+        throw CliError("unknown command '" + command + "' (flummel --help)");
+    } catch (const CliError& e) {
+        std::fprintf(stderr, "flummel: %s\n", e.what());
+        return e.ExitStatus();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "flummel: %s\n", e.what());
+        return 1;
+    }
+}
