@@ -106,7 +106,8 @@ const char* UnitName(AudioUnitParameterUnit unit)
     case kAudioUnitParameterUnit_Seconds: return "Seconds";
     case kAudioUnitParameterUnit_Hertz: return "Hertz";
     case kAudioUnitParameterUnit_Decibels: return "Decibels";
-    case kAudioUnitParameterUnit_LinearGain: return "LinearGain";
+    case kAudioUnitParameterUnit_LinearGain:
+    case kAudioUnitParameterUnit_MixerFaderCurve1: return "Gain";
     case kAudioUnitParameterUnit_Beats: return "Beats";
     case kAudioUnitParameterUnit_Milliseconds: return "Milliseconds";
     case kAudioUnitParameterUnit_Ratio: return "Ratio";

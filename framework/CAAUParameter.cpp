@@ -1,0 +1,176 @@
+#include "framework/CAAUParameter.h"
+
+#include <cstring>
+
+#include "platform/audio/AudioUnitCalls.h"
+
+namespace {
+
+// Where custom unit names are converted; at most 255 bytes of a name survive.
+char paramStr[256];
+
+const char* UnitLabel(AudioUnitParameterUnit unit)
+{
+    switch (unit) {
+    case kAudioUnitParameterUnit_Boolean: return "T/F";
+    case kAudioUnitParameterUnit_Percent:
+    case kAudioUnitParameterUnit_EqualPowerCrossfade: return "%";
+    case kAudioUnitParameterUnit_Seconds: return "Secs";
+    case kAudioUnitParameterUnit_SampleFrames: return "Samps";
+    case kAudioUnitParameterUnit_Phase:
+    case kAudioUnitParameterUnit_Degrees: return "Degr.";
+    case kAudioUnitParameterUnit_Hertz: return "Hz";
+    case kAudioUnitParameterUnit_Cents:
+    case kAudioUnitParameterUnit_AbsoluteCents: return "Cents";
+    case kAudioUnitParameterUnit_RelativeSemiTones: return "S-T";
+    case kAudioUnitParameterUnit_MIDINoteNumber:
+    case kAudioUnitParameterUnit_MIDIController: return "MIDI";
+    case kAudioUnitParameterUnit_Decibels: return "dB";
+    case kAudioUnitParameterUnit_LinearGain:
+    case kAudioUnitParameterUnit_MixerFaderCurve1: return "Gain";
+    case kAudioUnitParameterUnit_Pan: return "L/R";
+    case kAudioUnitParameterUnit_Meters: return "Mtrs";
+    case kAudioUnitParameterUnit_Octaves: return "8ve";
+    case kAudioUnitParameterUnit_BPM: return "BPM";
+    case kAudioUnitParameterUnit_Beats: return "Beats";
+    case kAudioUnitParameterUnit_Milliseconds: return "msecs";
+    case kAudioUnitParameterUnit_Ratio: return "ratio";
+    default: return nullptr;
+    }
+}
+
+// The string's UTF-8 bytes, as many as fit, never ending inside a character.
+void CopyPrefix(CFStringRef s, char* out, size_t size)
+{
+    const char* utf8 = CFStringGetCStringPtr(s, kCFStringEncodingUTF8);
+    size_t n = utf8 ? std::strlen(utf8) : 0;
+    if (n > size - 1) {
+        n = size - 1;
+        while (n > 0 && (static_cast<unsigned char>(utf8[n]) & 0xC0) == 0x80) --n;
+    }
+    if (n) std::memcpy(out, utf8, n);
+    out[n] = '\0';
+}
+
+SInt16 RangeCount(const AudioUnitParameterInfo& info) { return SInt16(1.f + info.maxValue - info.minValue); }
+
+}  // namespace
+
+CAAUParameter::CAAUParameter()
+{
+    mAudioUnit = nullptr;
+    mParameterID = 0;
+    mScope = 0;
+    mElement = 0;
+    std::memset(&mParamInfo, 0, sizeof mParamInfo);
+    mParamName = nullptr;
+    mParamTag = nullptr;
+    mNumIndexedParams = 0;
+    mValueStrings = nullptr;
+}
+
+CAAUParameter::CAAUParameter(AudioUnit unit, AudioUnitParameterID id, AudioUnitScope scope, AudioUnitElement element)
+    : CAAUParameter()
+{
+    Init(unit, id, scope, element);
+}
+
+CAAUParameter::CAAUParameter(const CAAUParameter& other) : CAAUParameter() { *this = other; }
+
+CAAUParameter& CAAUParameter::operator=(const CAAUParameter& other)
+{
+    if (this == &other) return *this;
+    Release();
+    static_cast<AudioUnitParameter&>(*this) = other;
+    mParamInfo = other.mParamInfo;
+    mParamName = other.mParamName;
+    mParamTag = other.mParamTag;
+    mNumIndexedParams = other.mNumIndexedParams;
+    mValueStrings = other.mValueStrings;
+    if (mParamName) CFRetain(mParamName);
+    if (mParamTag) CFRetain(mParamTag);
+    if (mValueStrings) CFRetain(mValueStrings);
+    return *this;
+}
+
+CAAUParameter::~CAAUParameter() { Release(); }
+
+void CAAUParameter::Release()
+{
+    if (mParamName) CFRelease(mParamName);
+    if (mParamTag) CFRelease(mParamTag);
+    if (mValueStrings) CFRelease(mValueStrings);
+    mParamName = mParamTag = nullptr;
+    mValueStrings = nullptr;
+}
+
+void CAAUParameter::Init(AudioUnit unit, AudioUnitParameterID id, AudioUnitScope scope, AudioUnitElement element)
+{
+    Release();
+    mAudioUnit = unit;
+    mParameterID = id;
+    mScope = scope;
+    mElement = element;
+    mNumIndexedParams = 0;
+
+    UInt32 size = sizeof mParamInfo;
+    if (AudioUnitGetProperty(unit, kAudioUnitProperty_ParameterInfo, scope, id, &mParamInfo, &size) != noErr)
+        std::memset(&mParamInfo, 0, sizeof mParamInfo);
+
+    const bool owned = (mParamInfo.flags & kAudioUnitParameterFlag_CFNameRelease) != 0;
+    if (!(mParamInfo.flags & kAudioUnitParameterFlag_HasCFNameString) || !mParamInfo.cfNameString) {
+        mParamName = CFStringCreateWithCString(nullptr, mParamInfo.name, kCFStringEncodingUTF8);
+    } else {
+        mParamName = mParamInfo.cfNameString;
+        if (!owned) CFRetain(mParamName);
+    }
+
+    switch (mParamInfo.unit) {
+    case kAudioUnitParameterUnit_Indexed: {
+        CFArrayRef strings = nullptr;
+        UInt32 stringsSize = sizeof strings;
+        if (AudioUnitGetProperty(unit, kAudioUnitProperty_ParameterValueStrings, scope, id, &strings,
+                                 &stringsSize) == noErr &&
+            strings) {
+            mValueStrings = strings;
+            mNumIndexedParams = SInt16(CFArrayGetCount(strings));
+        } else {
+            mNumIndexedParams = RangeCount(mParamInfo);
+        }
+        break;
+    }
+    case kAudioUnitParameterUnit_MIDINoteNumber:
+    case kAudioUnitParameterUnit_MIDIController:
+        mNumIndexedParams = RangeCount(mParamInfo);
+        mParamTag = CFStringCreateWithCString(nullptr, "MIDI", kCFStringEncodingUTF8);
+        break;
+    case kAudioUnitParameterUnit_CustomUnit:
+        paramStr[0] = '\0';
+        if (mParamInfo.unitName) {
+            CopyPrefix(mParamInfo.unitName, paramStr, sizeof paramStr);
+            if (owned) CFRelease(mParamInfo.unitName);
+            mParamInfo.unitName = nullptr;  // the snapshot keeps no reference it does not own
+        }
+        mParamTag = CFStringCreateWithCString(nullptr, paramStr, kCFStringEncodingUTF8);
+        break;
+    default:
+        if (const char* label = UnitLabel(mParamInfo.unit))
+            mParamTag = CFStringCreateWithCString(nullptr, label, kCFStringEncodingUTF8);
+        break;
+    }
+    if (mParamInfo.flags & kAudioUnitParameterFlag_HasCFNameString) mParamInfo.cfNameString = mParamName;
+}
+
+Float32 CAAUParameter::GetValue() const
+{
+    Float32 value = 0;
+    if (AudioUnitGetParameter(mAudioUnit, mParameterID, mScope, mElement, &value) != noErr) return 0;
+    return value;
+}
+
+void CAAUParameter::SetValue(AUParameterListenerRef listener, void* sender, Float32 value) const
+{
+    if (value > mParamInfo.maxValue) value = mParamInfo.maxValue;
+    if (value < mParamInfo.minValue) value = mParamInfo.minValue;
+    AUParameterSet(listener, sender, this, value, 0);
+}

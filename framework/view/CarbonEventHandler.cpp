@@ -1,0 +1,26 @@
+#include "framework/view/CarbonEventHandler.h"
+
+CarbonEventHandler::~CarbonEventHandler() { RemoveEventHandlers(); }
+
+void CarbonEventHandler::RemoveEventHandlers()
+{
+    for (auto& [target, handler] : mHandlers) RemoveEventHandler(handler);
+    mHandlers.clear();
+}
+
+void CarbonEventHandler::WantEventTypes(EventTargetRef target, UInt32 count, const EventTypeSpec* types)
+{
+    auto found = mHandlers.find(target);
+    if (found != mHandlers.end()) {
+        AddEventTypesToHandler(found->second, count, types);
+        return;
+    }
+    EventHandlerRef handler = nullptr;
+    if (InstallEventHandler(target, &TheEventHandler, count, types, this, &handler) == noErr)
+        mHandlers[target] = handler;
+}
+
+OSStatus CarbonEventHandler::TheEventHandler(EventHandlerCallRef, EventRef event, void* object)
+{
+    return static_cast<CarbonEventHandler*>(object)->HandleEvent(event) ? OSStatus(noErr) : OSStatus(eventNotHandledErr);
+}
