@@ -305,7 +305,7 @@ OSStatus CreateStaticTextControl(WindowRef w, const Rect* bounds, CFStringRef te
 
 void DisposeControl(ControlRef c)
 {
-    if (!c || c == c->window->root) return;
+    if (!c || !desktop::ControlAlive(c) || c == c->window->root) return;  // gone with its window already
     DisposeControlTree(c);
 }
 

@@ -269,3 +269,16 @@ TEST_F(ViewBase, TheViewComponentsCallsCheckTheirArguments)
     TestView::failUI = false;
     EXPECT_GE(CallComponent(view, kComponentVersionSelect), 1);
 }
+
+TEST_F(ViewBase, AHostThatDisposesTheWindowFirstCanStillCloseTheView)
+{
+    const long before = CountLiveControls();
+    ControlRef pane = nullptr;
+    ASSERT_EQ(Create(0, {10, 10}, &pane), noErr);
+    EXPECT_GT(CountLiveControls(), before);
+    DisposeWindow(window);  // takes the pane and its controls with it
+    window = nullptr;
+    EXPECT_EQ(CloseComponent(view), noErr);
+    view = nullptr;
+    EXPECT_EQ(CountLiveControls(), before);
+}
