@@ -1,0 +1,190 @@
+// The bundle by identifier, its resource URLs, and reading resource files as the toolkit does.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/cf/CFString.h"
+#include "platform/desktop/CFBundle.h"
+#include "platform/desktop/CFURL.h"
+#include "platform/desktop/Files.h"
+#include "tests/desktop/ScopedEnvironment.h"
+#include "tests/desktop/TempDirectory.h"
+
+namespace {
+
+CFBundleRef TheBundle() { return CFBundleGetBundleWithIdentifier(CFSTR("com.TrWk.test.Flml")); }
+
+std::string PathOf(CFURLRef url)
+{
+    char buf[4096];
+    if (!url || !CFURLGetFileSystemRepresentation(url, true, reinterpret_cast<UInt8*>(buf), sizeof buf)) return "";
+    return buf;
+}
+
+std::string ResourcePath(const char* name, CFStringRef type = nullptr, CFStringRef sub = nullptr)
+{
+    CFRef<CFStringRef> n(CFStringCreateWithCString(nullptr, name, kCFStringEncodingUTF8));
+    CFRef<CFURLRef> url(CFBundleCopyResourceURL(TheBundle(), n, type, sub));
+    return url ? PathOf(url) : "(none)";
+}
+
+// The toolkit's file loader: size from the catalogue, then the whole data fork.
+bool ReadResource(const char* name, std::vector<UInt8>& out)
+{
+    CFRef<CFStringRef> n(CFStringCreateWithCString(nullptr, name, kCFStringEncodingASCII));
+    CFRef<CFURLRef> url(CFBundleCopyResourceURL(TheBundle(), n, nullptr, nullptr));
+    FSRef ref;
+    if (!url || !CFURLGetFSRef(url, &ref)) return false;
+    FSCatalogInfo info{};
+    if (FSGetCatalogInfo(&ref, kFSCatInfoDataSizes, &info, nullptr, nullptr, nullptr) != noErr) return false;
+    out.assign(size_t(info.dataLogicalSize), 0);
+    HFSUniStr255 fork;
+    FSGetDataForkName(&fork);
+    FSIORefNum refNum = 0;
+    if (FSOpenFork(&ref, fork.length, fork.unicode, fsRdPerm, &refNum) != noErr) return false;
+    ByteCount got = 0;
+    OSErr r = FSReadFork(refNum, fsFromStart, 0, out.size(), out.data(), &got);
+    FSCloseFork(refNum);
+    return r == noErr && got == out.size();
+}
+
+}  // namespace
+
+TEST(Bundle, OnlyTheKnownIdentifierFindsTheBundle)
+{
+    CFBundleRef b = TheBundle();
+    ASSERT_NE(b, nullptr);
+    EXPECT_EQ(CFBundleGetBundleWithIdentifier(CFSTR("com.TrWk.test.Flml")), b);
+    EXPECT_TRUE(CFEqual(CFBundleGetIdentifier(b), CFSTR("com.TrWk.test.Flml")));
+    EXPECT_EQ(CFGetTypeID(b), CFBundleGetTypeID());
+    EXPECT_EQ(CFBundleGetBundleWithIdentifier(CFSTR("com.TrWk.test.flml")), nullptr);
+    EXPECT_EQ(CFBundleGetBundleWithIdentifier(nullptr), nullptr);
+    // It lives for the whole process: a stray release does not destroy it.
+    CFRelease(b);
+    EXPECT_EQ(CFBundleGetIdentifier(TheBundle()), CFBundleGetIdentifier(b));
+}
+
+TEST(Bundle, ResourceURLsNameExistingFilesInTheResourcesDirectory)
+{
+    TempDirectory dir;
+    ASSERT_TRUE(dir.Write("knobshader.txt", "!!ARBvp1.0\nEND\n"));
+    ASSERT_EQ(mkdir((dir / "images").c_str(), 0755), 0);
+    ASSERT_TRUE(dir.Write("images/disc.png", "x"));
+    ASSERT_TRUE(dir.Write("secret", "outside"));
+    ScopedEnvironment env("FLUMMEL_RESOURCES", (dir.Path() + "/").c_str());
+
+    CFRef<CFURLRef> base(CFBundleCopyResourcesDirectoryURL(TheBundle()));
+    EXPECT_EQ(PathOf(base), dir.Path() + "/");
+    EXPECT_EQ(ResourcePath("knobshader.txt"), dir / "knobshader.txt");
+    EXPECT_EQ(ResourcePath("knobshader", CFSTR("txt")), dir / "knobshader.txt");
+    EXPECT_EQ(ResourcePath("knobshader.txt", CFSTR("")), dir / "knobshader.txt");
+    EXPECT_EQ(ResourcePath("disc.png", nullptr, CFSTR("images")), dir / "images/disc.png");
+    EXPECT_EQ(ResourcePath("disc.png"), "(none)");  // not searched for in subdirectories
+    EXPECT_EQ(ResourcePath("knobshader", CFSTR("png")), "(none)");
+    EXPECT_EQ(ResourcePath(""), "(none)");
+    EXPECT_EQ(ResourcePath("../secret", nullptr, CFSTR("images")), "(none)");
+    EXPECT_EQ(ResourcePath("secret", nullptr, CFSTR("images/..")), "(none)");
+    CFRef<CFURLRef> none(CFBundleCopyResourceURL(nullptr, CFSTR("knobshader.txt"), nullptr, nullptr));
+    EXPECT_FALSE(none);
+}
+
+TEST(Bundle, WithoutTheVariableTheInstalledResourcesAreUsed)
+{
+    ScopedEnvironment env("FLUMMEL_RESOURCES", nullptr);
+    // The editor's dialog description is one of the installed resources.
+    std::string path = ResourcePath("windows", CFSTR("interface"));
+    ASSERT_NE(path, "(none)");
+    EXPECT_NE(path.find("/resources/windows.interface"), std::string::npos) << path;
+}
+
+TEST(ResourceFiles, AFileIsReadWholeThroughItsDataFork)
+{
+    TempDirectory dir;
+    std::string text(70000, '\0');
+    for (size_t i = 0; i < text.size(); ++i) text[i] = char(i * 7);
+    ASSERT_TRUE(dir.Write("blob.bin", text));
+    ASSERT_TRUE(dir.Write("empty", ""));
+    ScopedEnvironment env("FLUMMEL_RESOURCES", dir.Path().c_str());
+
+    std::vector<UInt8> data;
+    ASSERT_TRUE(ReadResource("blob.bin", data));
+    EXPECT_EQ(std::string(data.begin(), data.end()), text);
+    ASSERT_TRUE(ReadResource("empty", data));
+    EXPECT_TRUE(data.empty());
+    EXPECT_FALSE(ReadResource("missing.bin", data));
+}
+
+TEST(ResourceFiles, ReadsPastTheEndAndStaleReferencesFail)
+{
+    TempDirectory dir;
+    ASSERT_TRUE(dir.Write("ten", "0123456789"));
+    CFRef<CFStringRef> p(CFStringCreateWithCString(nullptr, (dir / "ten").c_str(), kCFStringEncodingUTF8));
+    CFRef<CFURLRef> url(CFURLCreateWithFileSystemPath(nullptr, p, kCFURLPOSIXPathStyle, false));
+    FSRef ref;
+    ASSERT_TRUE(CFURLGetFSRef(url, &ref));
+    FSSpec spec;
+    FSRef parent;
+    HFSUniStr255 name;
+    FSCatalogInfo info{};
+    ASSERT_EQ(FSGetCatalogInfo(&ref, kFSCatInfoDataSizes | kFSCatInfoNodeFlags, &info, &name, &spec, &parent), noErr);
+    EXPECT_EQ(info.dataLogicalSize, 10u);
+    EXPECT_EQ(info.nodeFlags & kFSNodeIsDirectoryMask, 0);
+    EXPECT_EQ(std::string(spec.path), dir / "ten");
+    EXPECT_EQ(std::string(parent.path), dir.Path());
+    ASSERT_EQ(name.length, 3);
+    EXPECT_EQ(name.unicode[0], UniChar('t'));
+
+    FSIORefNum fork = 0;
+    EXPECT_EQ(FSOpenFork(&ref, 4, name.unicode, fsRdPerm, &fork), OSErr(errFSForkNotFound));  // no resource forks
+    ASSERT_EQ(FSOpenFork(&ref, 0, nullptr, fsRdPerm, &fork), noErr);
+    char buf[16] = {};
+    ByteCount got = 0;
+    EXPECT_EQ(FSReadFork(fork, fsFromStart, 6, 8, buf, &got), OSErr(eofErr));
+    EXPECT_EQ(got, 4u);
+    EXPECT_EQ(std::string(buf, got), "6789");
+    EXPECT_EQ(FSReadFork(fork, fsFromStart, 0, 3, buf, &got), noErr);
+    EXPECT_EQ(FSReadFork(fork, fsAtMark, 0, 3, buf, &got), noErr);  // carries on where the last read ended
+    EXPECT_EQ(std::string(buf, got), "345");
+    EXPECT_EQ(FSCloseFork(fork), noErr);
+    EXPECT_EQ(FSReadFork(fork, fsFromStart, 0, 1, buf, &got), OSErr(rfNumErr));
+    EXPECT_EQ(FSCloseFork(fork), OSErr(rfNumErr));
+
+    std::remove((dir / "ten").c_str());
+    EXPECT_EQ(FSGetCatalogInfo(&ref, kFSCatInfoDataSizes, &info, nullptr, nullptr, nullptr), OSErr(fnfErr));
+    EXPECT_FALSE(CFURLGetFSRef(url, &ref));
+}
+
+TEST(URLs, FileURLsCarryEscapedPathsAndOtherSchemesNone)
+{
+    long before = CFLiveObjectCount();
+    {
+        CFRef<CFURLRef> file(
+            CFURLCreateWithFileSystemPath(nullptr, CFSTR("/tmp/a b%c"), kCFURLPOSIXPathStyle, false));
+        ASSERT_TRUE(file);
+        EXPECT_TRUE(CFEqual(CFURLGetString(file), CFSTR("file:///tmp/a%20b%25c")));
+        CFRef<CFURLRef> parsed(CFURLCreateWithString(nullptr, CFSTR("file:///tmp/a%20b%25c"), nullptr));
+        EXPECT_TRUE(CFEqual(file, parsed));
+        CFRef<CFStringRef> path(CFURLCopyFileSystemPath(parsed, kCFURLPOSIXPathStyle));
+        EXPECT_TRUE(CFEqual(path, CFSTR("/tmp/a b%c")));
+
+        CFRef<CFURLRef> web(CFURLCreateWithString(nullptr, CFSTR("https://example.org/page?q=1"), nullptr));
+        ASSERT_TRUE(web);
+        CFRef<CFStringRef> scheme(CFURLCopyScheme(web));
+        EXPECT_TRUE(CFEqual(scheme, CFSTR("https")));
+        CFRef<CFStringRef> none(CFURLCopyFileSystemPath(web, kCFURLPOSIXPathStyle));
+        EXPECT_FALSE(none);
+        UInt8 buf[64];
+        EXPECT_FALSE(CFURLGetFileSystemRepresentation(web, true, buf, sizeof buf));
+        EXPECT_FALSE(CFURLGetFileSystemRepresentation(file, true, buf, 5));  // does not fit
+
+        for (CFStringRef bad : {CFSTR("no scheme here"), CFSTR(":x"), CFSTR("file://elsewhere/tmp"),
+                                CFSTR("file:///tmp/%4"), CFSTR("file:///tmp/%00x"), CFSTR("file:relative")}) {
+            CFRef<CFURLRef> u(CFURLCreateWithString(nullptr, bad, nullptr));
+            EXPECT_FALSE(u) << CFStringGetCStringPtr(bad, kCFStringEncodingUTF8);
+        }
+    }
+    EXPECT_EQ(CFLiveObjectCount(), before);
+}

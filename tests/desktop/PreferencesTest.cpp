@@ -1,0 +1,213 @@
+// Per-user preferences: values shared between processes through the domain's file, merging on
+// synchronise, corrupt files, removals, unusable domain names and where the file lives.
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "platform/cf/CFNumber.h"
+#include "platform/cf/CFString.h"
+#include "platform/desktop/CFPreferences.h"
+#include "platform/desktop/CFURL.h"
+#include "tests/desktop/ScopedEnvironment.h"
+#include "tests/desktop/TempDirectory.h"
+
+namespace {
+
+CFRef<CFStringRef> CF(const char* s) { return CFRef<CFStringRef>(CFStringCreateWithCString(nullptr, s, kCFStringEncodingUTF8)); }
+
+void SetInt(const char* domain, const char* key, int value)
+{
+    CFRef<CFNumberRef> n(CFNumberCreate(nullptr, kCFNumberIntType, &value));
+    CFPreferencesSetAppValue(CF(key), n, CF(domain));
+}
+
+// The stored integer as text, "absent", or "not a number".
+std::string GetInt(const char* domain, const char* key)
+{
+    CFRef<CFPropertyListRef> v(CFPreferencesCopyAppValue(CF(key), CF(domain)));
+    if (!v) return "absent";
+    int n = 0;
+    if (CFGetTypeID(v) != CFNumberGetTypeID() || !CFNumberGetValue(static_cast<CFNumberRef>(v.get()), kCFNumberIntType, &n))
+        return "not a number";
+    return std::to_string(n);
+}
+
+// Started as a helper process by the tests below (the variables say what to do), this runs
+// before the test runner and exits: "set" stores and synchronises, "get" prints the value.
+int RunHelperIfAsked()
+{
+    const char* action = std::getenv("FLUMMEL_PREFS_HELPER");
+    if (!action) return 0;
+    const char* domain = std::getenv("FLUMMEL_PREFS_DOMAIN");
+    const char* key = std::getenv("FLUMMEL_PREFS_KEY");
+    if (std::string(action) == "set") {
+        SetInt(domain, key, std::atoi(std::getenv("FLUMMEL_PREFS_VALUE")));
+        std::exit(CFPreferencesAppSynchronize(CF(domain)) ? 0 : 1);
+    }
+    std::printf("%s", GetInt(domain, key).c_str());
+    std::fflush(stdout);
+    std::exit(0);
+}
+[[maybe_unused]] const int kHelper = RunHelperIfAsked();
+
+// Runs this test program as the helper; returns what it printed, or "failed".
+std::string Helper(const char* action, const char* domain, const char* key, int value = 0)
+{
+    char exe[4096];
+    ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
+    if (n <= 0) return "failed";
+    exe[n] = 0;
+    ScopedEnvironment a("FLUMMEL_PREFS_HELPER", action), d("FLUMMEL_PREFS_DOMAIN", domain),
+        k("FLUMMEL_PREFS_KEY", key), v("FLUMMEL_PREFS_VALUE", std::to_string(value).c_str());
+    FILE* p = popen(("'" + std::string(exe) + "'").c_str(), "r");
+    if (!p) return "failed";
+    std::string out;
+    char buf[256];
+    size_t got;
+    while ((got = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, got);
+    int status = pclose(p);
+    return status == 0 ? out : "failed";
+}
+
+std::vector<std::string> Entries(const std::string& dir)
+{
+    std::vector<std::string> names;
+    if (DIR* d = opendir(dir.c_str())) {
+        while (dirent* e = readdir(d))
+            if (std::string(e->d_name) != "." && std::string(e->d_name) != "..") names.push_back(e->d_name);
+        closedir(d);
+    }
+    return names;
+}
+
+size_t Count(const std::string& text, const std::string& what)
+{
+    size_t n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+}
+
+class Preferences : public ::testing::Test {
+protected:
+    TempDirectory mDir;
+    std::string mConfig = mDir / "config";
+    ScopedEnvironment mXDG{"XDG_CONFIG_HOME", mConfig.c_str()};
+};
+
+}  // namespace
+
+TEST_F(Preferences, ValuesPersistAcrossProcesses)
+{
+    const char* domain = "com.example.persist";
+    ASSERT_EQ(Helper("set", domain, "GUI scale", 150), "");  // creates the missing directory too
+    EXPECT_EQ(Entries(mConfig), std::vector<std::string>{"com.example.persist.plist"});
+    EXPECT_EQ(GetInt(domain, "GUI scale"), "150");
+
+    SetInt(domain, "Enable eye candy", 0);
+    EXPECT_EQ(GetInt(domain, "Enable eye candy"), "0");  // seen here at once
+    EXPECT_EQ(Helper("get", domain, "Enable eye candy"), "absent");  // but not stored yet
+    ASSERT_TRUE(CFPreferencesAppSynchronize(CF(domain)));
+    EXPECT_EQ(Helper("get", domain, "Enable eye candy"), "0");
+    EXPECT_EQ(Helper("get", domain, "GUI scale"), "150");
+
+    // A later change by another process shows here without a synchronise of our own.
+    ASSERT_EQ(Helper("set", domain, "GUI scale", 120), "");
+    EXPECT_EQ(GetInt(domain, "GUI scale"), "120");
+    EXPECT_EQ(Entries(mConfig).size(), 1u);  // no temporary files left behind
+}
+
+TEST_F(Preferences, SynchroniseMergesWhatAnotherProcessStoredMeanwhile)
+{
+    const char* domain = "com.example.merge";
+    EXPECT_EQ(GetInt(domain, "Enable constant redraw"), "absent");  // read (and remembered) before the other write
+    SetInt(domain, "Enable floating tooltip", 1);
+    ASSERT_EQ(Helper("set", domain, "Enable constant redraw", 0), "");
+    ASSERT_TRUE(CFPreferencesAppSynchronize(CF(domain)));
+    EXPECT_EQ(Helper("get", domain, "Enable floating tooltip"), "1");
+    EXPECT_EQ(Helper("get", domain, "Enable constant redraw"), "0");
+    EXPECT_EQ(GetInt(domain, "Enable constant redraw"), "0");
+}
+
+TEST_F(Preferences, ACorruptFileReadsAsEmptyWithOneWarning)
+{
+    const char* domain = "com.example.corrupt";
+    ASSERT_EQ(mkdir(mConfig.c_str(), 0700), 0);
+    ASSERT_TRUE(mDir.Write("config/com.example.corrupt.plist", "<plist><dict><key>GUI scale</key><integer>1"));
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(GetInt(domain, "GUI scale"), "absent");
+    EXPECT_EQ(GetInt(domain, "Enable eye candy"), "absent");
+    SetInt(domain, "GUI scale", 80);
+    EXPECT_TRUE(CFPreferencesAppSynchronize(CF(domain)));  // replaces the damaged file
+    std::string warnings = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(Count(warnings, "preferences:"), 1u) << warnings;
+    EXPECT_NE(warnings.find("com.example.corrupt.plist"), std::string::npos) << warnings;
+    EXPECT_EQ(Helper("get", domain, "GUI scale"), "80");
+
+    // A well-formed file whose top level is not a dictionary holds no values either.
+    const char* other = "com.example.array";
+    ASSERT_TRUE(mDir.Write("config/com.example.array.plist",
+                           "<?xml version=\"1.0\"?><plist version=\"1.0\"><array><integer>3</integer></array></plist>"));
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(GetInt(other, "GUI scale"), "absent");
+    warnings = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(Count(warnings, "not a dictionary"), 1u) << warnings;
+}
+
+TEST_F(Preferences, RemovalsAndValuesThatCannotBeStored)
+{
+    const char* domain = "com.example.remove";
+    SetInt(domain, "GUI scale", 90);
+    SetInt(domain, "Enable eye candy", 1);
+    ASSERT_TRUE(CFPreferencesAppSynchronize(CF(domain)));
+    CFPreferencesSetAppValue(CF("GUI scale"), nullptr, CF(domain));
+    EXPECT_EQ(GetInt(domain, "GUI scale"), "absent");
+    ASSERT_TRUE(CFPreferencesAppSynchronize(CF(domain)));
+    EXPECT_EQ(Helper("get", domain, "GUI scale"), "absent");
+    EXPECT_EQ(Helper("get", domain, "Enable eye candy"), "1");
+
+    // A URL has no property-list form: the write fails and the change stays pending.
+    CFRef<CFURLRef> url(CFURLCreateWithString(nullptr, CFSTR("https://example.org/"), nullptr));
+    CFPreferencesSetAppValue(CF("Web page"), url, CF(domain));
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(CFPreferencesAppSynchronize(CF(domain)));
+    testing::internal::GetCapturedStderr();
+    CFRef<CFPropertyListRef> pending(CFPreferencesCopyAppValue(CF("Web page"), CF(domain)));
+    EXPECT_TRUE(CFEqual(pending, url));
+    EXPECT_EQ(Helper("get", domain, "Enable eye candy"), "1");  // the file is intact
+    CFPreferencesSetAppValue(CF("Web page"), nullptr, CF(domain));
+    SetInt(domain, "GUI scale", 110);
+    EXPECT_TRUE(CFPreferencesAppSynchronize(CF(domain)));
+    EXPECT_EQ(Helper("get", domain, "GUI scale"), "110");
+}
+
+TEST_F(Preferences, DomainsThatAreNotFileNamesStoreNothing)
+{
+    for (const char* bad : {"", ".", "..", "com.example/evil", "../escape"}) {
+        SCOPED_TRACE(bad);
+        SetInt(bad, "GUI scale", 1);
+        EXPECT_EQ(GetInt(bad, "GUI scale"), "absent");
+        EXPECT_FALSE(CFPreferencesAppSynchronize(CF(bad)));
+    }
+    EXPECT_FALSE(CFPreferencesAppSynchronize(nullptr));
+    EXPECT_TRUE(Entries(mDir.Path()).empty());
+}
+
+TEST_F(Preferences, WithoutAnAbsoluteConfigHomeTheFileGoesUnderHome)
+{
+    ScopedEnvironment home("HOME", mDir.Path().c_str());
+    for (const char* xdg : {static_cast<const char*>(nullptr), "relative/config"}) {
+        ScopedEnvironment env("XDG_CONFIG_HOME", xdg);
+        SetInt("com.example.home", "GUI scale", 130);
+        ASSERT_TRUE(CFPreferencesAppSynchronize(CF("com.example.home")));
+        EXPECT_EQ(Entries(mDir / ".config"), std::vector<std::string>{"com.example.home.plist"});
+    }
+    EXPECT_EQ(Helper("get", "com.example.home", "GUI scale"), "absent");  // XDG_CONFIG_HOME is back
+    ScopedEnvironment env("XDG_CONFIG_HOME", nullptr);
+    EXPECT_EQ(Helper("get", "com.example.home", "GUI scale"), "130");
+}
