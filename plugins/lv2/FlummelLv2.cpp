@@ -1,0 +1,182 @@
+#include "plugins/lv2/FlummelLv2.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include <lv2/atom/util.h>
+
+#include "engine/TrWkFlummelEntry.h"
+#include "platform/audio/AudioUnitUtilities.h"
+#include "plugins/lv2/Lv2ClassInfoState.h"
+
+namespace {
+
+const LV2_URID_Map* FindMap(const LV2_Feature* const* features)
+{
+    for (; features && *features; ++features)
+        if (std::strcmp((*features)->URI, LV2_URID__map) == 0) return static_cast<const LV2_URID_Map*>((*features)->data);
+    return nullptr;
+}
+
+}  // namespace
+
+std::unique_ptr<FlummelLv2> FlummelLv2::Create(const Lv2Variant& variant, double sampleRate,
+                                               const LV2_Feature* const* features)
+{
+    if (variant.channels == 0 || variant.channels > kMaxChannels || !(sampleRate > 0)) return nullptr;
+    std::unique_ptr<FlummelLv2> plugin(new FlummelLv2(variant, sampleRate, FindMap(features)));
+    if (plugin->Start(sampleRate) != noErr) return nullptr;
+    return plugin;
+}
+
+FlummelLv2::FlummelLv2(const Lv2Variant& variant, double sampleRate, const LV2_URID_Map* map)
+    : mVariant(variant), mUris(map), mTransport(sampleRate)
+{
+}
+
+OSStatus FlummelLv2::Start(double sampleRate)
+{
+    RegisterTrWkFlummel();
+    OSStatus result = AUHost::Open(TrWkFlummelDescription(), mHost);
+    if (result != noErr) return result;
+    const AudioUnit unit = mHost->Unit();
+    if ((result = mHost->SetFormat(sampleRate, mVariant.channels)) != noErr) return result;
+    result = mHost->SetInputSource([this](float* const* channels, UInt32 count, UInt32 frames, Float64) {
+        return FillInput(channels, count, frames);
+    });
+    if (result != noErr) return result;
+    HostCallbackInfo callbacks{};
+    callbacks.hostUserData = this;
+    callbacks.beatAndTempoProc = &BeatAndTempoProc;
+    result = AudioUnitSetProperty(unit, kAudioUnitProperty_HostCallbacks, kAudioUnitScope_Global, 0, &callbacks,
+                                  sizeof callbacks);
+    if (result != noErr) return result;
+    if ((result = mHost->Initialize()) != noErr) return result;
+
+    UInt32 size = sizeof mMaxFrames;
+    result = AudioUnitGetProperty(unit, kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, 0,
+                                  &mMaxFrames, &size);
+    if (result != noErr) return result;
+    if (mMaxFrames == 0) return kAudioUnitErr_FailedInitialization;
+
+    if ((result = mParameters.Fetch(unit)) != noErr) return result;
+    const size_t n = mParameters.Size();
+    mControls.assign(n, nullptr);
+    mLastValues.assign(n, 0.f);
+    mTriggerHigh.assign(n, false);
+    for (size_t i = 0; i < n; ++i)
+        if ((result = mHost->GetParameter(mParameters.Parameters()[i].id, mLastValues[i])) != noErr) return result;
+
+    // The parameter services build their notification queue on first use. Have that happen
+    // here rather than when the effect first clears a trigger on the audio thread.
+    const AudioUnitParameter any{unit, mParameters.Parameters().empty() ? 0 : mParameters.Parameters()[0].id,
+                                 kAudioUnitScope_Global, 0};
+    return AUParameterListenerNotify(nullptr, nullptr, &any);
+}
+
+void FlummelLv2::ConnectPort(uint32_t port, void* data)
+{
+    if (port < mVariant.channels) {
+        mIn[port] = static_cast<const float*>(data);
+    } else if (port < 2 * mVariant.channels) {
+        mOut[port - mVariant.channels] = static_cast<float*>(data);
+    } else if (port == mVariant.TimePort()) {
+        mTime = static_cast<const LV2_Atom_Sequence*>(data);
+    } else if (port - mVariant.FirstControlPort() < mControls.size()) {
+        mControls[port - mVariant.FirstControlPort()] = static_cast<const float*>(data);
+    }
+}
+
+void FlummelLv2::Activate() { mHost->Reset(); }
+
+void FlummelLv2::Run(uint32_t frames) noexcept
+{
+    for (uint32_t c = 0; c < mVariant.channels; ++c) {
+        if (mIn[c] && mOut[c]) continue;
+        for (float* out : mOut)
+            if (out) std::fill_n(out, frames, 0.f);
+        return;
+    }
+    ApplyControls();
+    ReadTimePort(frames);
+}
+
+void FlummelLv2::ApplyControls()
+{
+    const auto& parameters = mParameters.Parameters();
+    for (size_t i = 0; i < parameters.size(); ++i) {
+        if (!mControls[i]) continue;
+        const float value = *mControls[i];
+        const Lv2ParameterList::Parameter& p = parameters[i];
+        if (p.trigger) {
+            const bool high = value > 0.f;
+            if (high && !mTriggerHigh[i]) mHost->SetParameter(p.id, 1.f);
+            mTriggerHigh[i] = high;
+        } else if (value != mLastValues[i] && !std::isnan(value)) {
+            mLastValues[i] = value;
+            mHost->SetParameter(p.id, p.Clamp(value));
+        }
+    }
+}
+
+// Renders up to each time-position event, then takes the event, so a tempo change applies
+// from its own frame on.
+void FlummelLv2::ReadTimePort(uint32_t frames)
+{
+    uint32_t done = 0;
+    if (mTime && mUris.Mapped() && mTime->atom.type == mUris.atomSequence) {
+        const LV2_Atom_Sequence_Body* body = &mTime->body;
+        for (const LV2_Atom_Event* ev = lv2_atom_sequence_begin(body);
+             !lv2_atom_sequence_is_end(body, mTime->atom.size, ev); ev = lv2_atom_sequence_next(ev)) {
+            const int64_t at = std::clamp<int64_t>(ev->time.frames, done, frames);
+            RenderSpan(done, uint32_t(at));
+            done = uint32_t(at);
+            if ((ev->body.type == mUris.atomObject || ev->body.type == mUris.atomBlank) &&
+                ev->body.size >= sizeof(LV2_Atom_Object_Body))
+                mTransport.Read(*reinterpret_cast<const LV2_Atom_Object*>(&ev->body), mUris);
+        }
+    }
+    RenderSpan(done, frames);
+}
+
+void FlummelLv2::RenderSpan(uint32_t from, uint32_t to)
+{
+    float* outs[kMaxChannels];
+    while (from < to) {
+        const uint32_t frames = std::min(to - from, mMaxFrames);
+        for (uint32_t c = 0; c < mVariant.channels; ++c) outs[c] = mOut[c] + from;
+        mInputOffset = from;
+        if (mHost->Render(outs, mVariant.channels, frames) != noErr)
+            for (uint32_t c = 0; c < mVariant.channels; ++c) std::fill_n(outs[c], frames, 0.f);
+        mTransport.Advance(frames);
+        from += frames;
+    }
+}
+
+bool FlummelLv2::FillInput(float* const* channels, UInt32 count, UInt32 frames)
+{
+    for (UInt32 c = 0; c < count; ++c) {
+        const float* in = c < mVariant.channels ? mIn[c] : nullptr;
+        if (!in)
+            std::fill_n(channels[c], frames, 0.f);
+        else if (in + mInputOffset != channels[c])
+            std::copy_n(in + mInputOffset, frames, channels[c]);
+    }
+    return false;
+}
+
+OSStatus FlummelLv2::BeatAndTempoProc(void* userData, Float64* outBeat, Float64* outTempo)
+{
+    return static_cast<const FlummelLv2*>(userData)->mTransport.BeatAndTempo(outBeat, outTempo);
+}
+
+LV2_State_Status FlummelLv2::Save(LV2_State_Store_Function store, LV2_State_Handle handle) const
+{
+    return Lv2ClassInfoState::Save(mHost->Unit(), mUris, store, handle);
+}
+
+LV2_State_Status FlummelLv2::Restore(LV2_State_Retrieve_Function retrieve, LV2_State_Handle handle)
+{
+    return Lv2ClassInfoState::Restore(mHost->Unit(), mUris, retrieve, handle);
+}

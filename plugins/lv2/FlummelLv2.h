@@ -1,0 +1,63 @@
+// One plug-in instance: hosts the effect through its component entry and the host calls,
+// feeds it the input ports through the render-callback input, renders into the output
+// ports, turns control-port changes into parameter changes and answers the effect's tempo
+// callback from the time-position port.
+#pragma once
+
+#include <array>
+#include <memory>
+#include <vector>
+
+#include <lv2/atom/atom.h>
+#include <lv2/core/lv2.h>
+#include <lv2/state/state.h>
+
+#include "host/AUHost.h"
+#include "plugins/lv2/Lv2ParameterList.h"
+#include "plugins/lv2/Lv2Transport.h"
+#include "plugins/lv2/Lv2Uris.h"
+#include "plugins/lv2/Lv2Variant.h"
+
+class FlummelLv2 {
+public:
+    static constexpr uint32_t kMaxChannels = 2;
+
+    // Null when the effect fails to open or initialise at this rate.
+    static std::unique_ptr<FlummelLv2> Create(const Lv2Variant& variant, double sampleRate,
+                                              const LV2_Feature* const* features);
+    FlummelLv2(const FlummelLv2&) = delete;
+    FlummelLv2& operator=(const FlummelLv2&) = delete;
+
+    void ConnectPort(uint32_t port, void* data);
+    void Activate();
+    // The audio thread: no allocation, no locks, nothing thrown.
+    void Run(uint32_t frames) noexcept;
+
+    LV2_State_Status Save(LV2_State_Store_Function store, LV2_State_Handle handle) const;
+    LV2_State_Status Restore(LV2_State_Retrieve_Function retrieve, LV2_State_Handle handle);
+
+private:
+    FlummelLv2(const Lv2Variant& variant, double sampleRate, const LV2_URID_Map* map);
+    OSStatus Start(double sampleRate);
+
+    void ApplyControls();
+    void ReadTimePort(uint32_t frames);
+    void RenderSpan(uint32_t from, uint32_t to);
+    bool FillInput(float* const* channels, UInt32 count, UInt32 frames);
+    static OSStatus BeatAndTempoProc(void* userData, Float64* outBeat, Float64* outTempo);
+
+    const Lv2Variant& mVariant;
+    const Lv2Uris mUris;
+    Lv2Transport mTransport;
+    std::unique_ptr<AUHost> mHost;
+    Lv2ParameterList mParameters;
+    UInt32 mMaxFrames = 0;
+
+    std::array<const float*, kMaxChannels> mIn{};
+    std::array<float*, kMaxChannels> mOut{};
+    const LV2_Atom_Sequence* mTime = nullptr;
+    std::vector<const float*> mControls;  // by position in the parameter list
+    std::vector<float> mLastValues;       // the port value last handed on
+    std::vector<bool> mTriggerHigh;
+    uint32_t mInputOffset = 0;  // where in the input ports the current render call starts
+};

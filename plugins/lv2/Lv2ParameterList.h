@@ -1,0 +1,46 @@
+// The effect's parameters as the plug-in ports present them, read from an open unit through
+// the host calls: the parameter list, each parameter's information, its value strings and
+// the names of its whole values.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "platform/audio/AudioUnitTypes.h"
+
+class Lv2ParameterList {
+public:
+    struct Parameter {
+        AudioUnitParameterID id = 0;
+        std::string name;    // UTF-8
+        std::string symbol;  // the port symbol, unique in the list
+        AudioUnitParameterUnit unit = kAudioUnitParameterUnit_Generic;
+        float minValue = 0.f;
+        float maxValue = 0.f;
+        float defaultValue = 0.f;
+        // Labels of the values min, min + 1, ... (the parameter is an enumeration).
+        std::vector<std::string> valueStrings;
+        // Names of single whole values of a continuous parameter.
+        std::vector<std::pair<float, std::string>> namedValues;
+        bool trigger = false;  // fires once on a rising edge; the effect clears it
+
+        bool Toggle() const { return unit == kAudioUnitParameterUnit_Boolean; }
+        bool Enumeration() const { return !valueStrings.empty(); }
+        float Clamp(float v) const { return v < minValue ? minValue : v > maxValue ? maxValue : v; }
+    };
+
+    // Reads every global parameter of the unit; fails with the first failing call's status,
+    // or kAudioUnitErr_InvalidPropertyValue when two names give the same symbol.
+    OSStatus Fetch(AudioUnit unit);
+
+    const std::vector<Parameter>& Parameters() const { return mParameters; }
+    size_t Size() const { return mParameters.size(); }
+
+    // Lower case letters and digits, runs of anything else as one underscore: "Re-Sync" -> "re_sync".
+    static std::string Symbol(std::string_view name);
+
+private:
+    std::vector<Parameter> mParameters;
+};

@@ -1,0 +1,235 @@
+// The bundle as hosts see it: lilv parses it cleanly, and every control port describes its
+// effect parameter (symbol, name, range, default, unit, enumeration, toggle, trigger).
+#include <gtest/gtest.h>
+
+#include <lv2/port-props/port-props.h>
+#include <lv2/units/units.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <map>
+#include <fstream>
+#include <sstream>
+
+#include "engine/FlummelParameters.h"
+#include "lv2/Lv2Harness.h"
+#include "lv2/Subprocess.h"
+#include "platform/cf/CFString.h"
+
+namespace {
+
+// The port symbols users pass to hosts, in parameter-id order.
+const char* const kSymbols[kNumParams] = {
+    "delay_time", "feedback", "dry_level", "effect_level", "re_sync", "host_tempo", "beats",
+    "beat_divisor", "triplet", "filter_cutoff", "filter_q", "filter_type", "saturation_amount",
+    "saturation_shape", "filter_lfo_speed", "filter_lfo_amount", "lfo_re_sync", "lfo_host_tempo",
+    "lfo_beats", "lfo_beat_divisor", "lfo_triplet"};
+
+std::string Name(AudioUnitParameterID id) { return CFStringGetCStringPtr(astParamInfos()[id].name, kCFStringEncodingUTF8); }
+
+struct PortView {
+    const LilvPlugin* plugin;
+    const LilvPort* port;
+    bool Has(const char* property) const
+    {
+        LilvNode* p = Lv2World::Get().Uri(property);
+        const bool has = lilv_port_has_property(plugin, port, p);
+        lilv_node_free(p);
+        return has;
+    }
+    std::string Unit() const
+    {
+        LilvNode* predicate = Lv2World::Get().Uri(LV2_UNITS__unit);
+        LilvNodes* units = lilv_port_get_value(plugin, port, predicate);
+        std::string unit = units ? lilv_node_as_uri(lilv_nodes_get_first(units)) : "";
+        lilv_nodes_free(units);
+        lilv_node_free(predicate);
+        return unit;
+    }
+};
+
+class BundleTest : public ::testing::TestWithParam<const char*> {
+protected:
+    const LilvPlugin* Plugin() const { return Lv2World::Get().Plugin(GetParam()); }
+    uint32_t Channels() const { return std::string(GetParam()) == kMonoUri ? 1 : 2; }
+    PortView Control(AudioUnitParameterID id) const
+    {
+        return {Plugin(), lilv_plugin_get_port_by_index(Plugin(), 2 * Channels() + 1 + id)};
+    }
+};
+
+// Everything a host does on discovery, with stderr captured: no warnings, no errors.
+TEST(Bundle, LilvLoadsItWithoutWarnings)
+{
+    std::fflush(stderr);
+    char path[] = "/tmp/flummel-lilv-XXXXXX";
+    const int capture = mkstemp(path);
+    ASSERT_GE(capture, 0);
+    const int saved = dup(2);
+    dup2(capture, 2);
+
+    LilvWorld* world = lilv_world_new();
+    lilv_world_load_all(world);
+    int found = 0;
+    bool verified = true;
+    LILV_FOREACH (plugins, i, lilv_world_get_all_plugins(world)) {
+        const LilvPlugin* p = lilv_plugins_get(lilv_world_get_all_plugins(world), i);
+        const std::string uri = lilv_node_as_uri(lilv_plugin_get_uri(p));
+        if (uri != kStereoUri && uri != kMonoUri) continue;
+        ++found;
+        verified = verified && lilv_plugin_verify(p);
+        LilvNode* name = lilv_plugin_get_name(p);
+        lilv_node_free(name);
+        for (uint32_t k = 0; k < lilv_plugin_get_num_ports(p); ++k) {
+            LilvScalePoints* points = lilv_port_get_scale_points(p, lilv_plugin_get_port_by_index(p, k));
+            lilv_scale_points_free(points);
+        }
+        if (LilvInstance* instance = lilv_plugin_instantiate(p, 48000.0, nullptr)) lilv_instance_free(instance);
+    }
+    lilv_world_free(world);
+
+    std::fflush(stderr);
+    dup2(saved, 2);
+    close(saved);
+    close(capture);
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    std::remove(path);
+
+    EXPECT_EQ(found, 2);
+    EXPECT_TRUE(verified);
+    EXPECT_EQ(text.str(), "");
+}
+
+TEST_P(BundleTest, HasAudioPortsTheTimePortAndOneControlPerParameter)
+{
+    ASSERT_NE(Plugin(), nullptr);
+    ASSERT_EQ(lilv_plugin_get_num_ports(Plugin()), 2 * Channels() + 1 + kNumParams);
+    LilvNode* audio = Lv2World::Get().Uri(LV2_CORE__AudioPort);
+    LilvNode* input = Lv2World::Get().Uri(LV2_CORE__InputPort);
+    LilvNode* control = Lv2World::Get().Uri(LV2_CORE__ControlPort);
+    for (uint32_t i = 0; i < 2 * Channels(); ++i) {
+        const LilvPort* port = lilv_plugin_get_port_by_index(Plugin(), i);
+        EXPECT_TRUE(lilv_port_is_a(Plugin(), port, audio)) << i;
+        EXPECT_EQ(lilv_port_is_a(Plugin(), port, input), i < Channels()) << i;
+    }
+    for (uint32_t id = 0; id < kNumParams; ++id) {
+        const LilvPort* port = Control(id).port;
+        EXPECT_TRUE(lilv_port_is_a(Plugin(), port, control) && lilv_port_is_a(Plugin(), port, input)) << id;
+    }
+    for (LilvNode* n : {audio, input, control}) lilv_node_free(n);
+
+    const LilvPort* time = lilv_plugin_get_port_by_index(Plugin(), 2 * Channels());
+    LilvNode* position = Lv2World::Get().Uri("http://lv2plug.in/ns/ext/time#Position");
+    EXPECT_TRUE(lilv_port_supports_event(Plugin(), time, position));
+    lilv_node_free(position);
+    EXPECT_TRUE((PortView{Plugin(), time}.Has(LV2_CORE__connectionOptional)));
+}
+
+TEST_P(BundleTest, ControlPortsCarryTheParameterInformation)
+{
+    ASSERT_NE(Plugin(), nullptr);
+    std::vector<float> mins(lilv_plugin_get_num_ports(Plugin())), maxs(mins.size()), defs(mins.size());
+    lilv_plugin_get_port_ranges_float(Plugin(), mins.data(), maxs.data(), defs.data());
+    for (AudioUnitParameterID id = 0; id < kNumParams; ++id) {
+        SCOPED_TRACE(Name(id));
+        const PortView v = Control(id);
+        const uint32_t index = lilv_port_get_index(v.plugin, v.port);
+        EXPECT_STREQ(lilv_node_as_string(lilv_port_get_symbol(v.plugin, v.port)), kSymbols[id]);
+        LilvNode* name = lilv_port_get_name(v.plugin, v.port);
+        EXPECT_EQ(lilv_node_as_string(name), Name(id));
+        lilv_node_free(name);
+        const FlummelParamInfo& info = astParamInfos()[id];
+        EXPECT_EQ(mins[index], info.minValue);
+        EXPECT_EQ(maxs[index], info.maxValue);
+        EXPECT_EQ(defs[index], info.defaultValue);
+    }
+    EXPECT_EQ(Control(kParam_DelayTime).Unit(), LV2_UNITS__s);
+    EXPECT_EQ(Control(kParam_Feedback).Unit(), LV2_UNITS__pc);
+    EXPECT_EQ(Control(kParam_FilterCutoff).Unit(), LV2_UNITS__hz);
+    EXPECT_EQ(Control(kParam_LfoBeats).Unit(), LV2_UNITS__beat);
+    EXPECT_EQ(Control(kParam_FilterQ).Unit(), "");
+}
+
+TEST_P(BundleTest, DivisorsAreEnumerationsBooleansToggledResyncsTriggers)
+{
+    ASSERT_NE(Plugin(), nullptr);
+    for (AudioUnitParameterID id = 0; id < kNumParams; ++id) {
+        SCOPED_TRACE(Name(id));
+        const PortView v = Control(id);
+        const bool divisor = id == kParam_BeatDivisor || id == kParam_LfoBeatDivisor;
+        const bool boolean = astParamInfos()[id].unit == kAudioUnitParameterUnit_Boolean;
+        EXPECT_EQ(v.Has(LV2_CORE__enumeration), divisor);
+        EXPECT_EQ(v.Has(LV2_CORE__integer), divisor);
+        EXPECT_EQ(v.Has(LV2_CORE__toggled), boolean);
+        EXPECT_EQ(v.Has(LV2_PORT_PROPS__trigger), id == kParam_ReSync || id == kParam_LfoReSync);
+        if (!divisor) continue;
+
+        LilvScalePoints* points = lilv_port_get_scale_points(v.plugin, v.port);
+        ASSERT_EQ(lilv_scale_points_size(points), unsigned(kNumDivisorStrings));
+        std::map<float, std::string> byValue;
+        LILV_FOREACH (scale_points, i, points) {
+            const LilvScalePoint* p = lilv_scale_points_get(points, i);
+            byValue[lilv_node_as_float(lilv_scale_point_get_value(p))] = lilv_node_as_string(lilv_scale_point_get_label(p));
+        }
+        lilv_scale_points_free(points);
+        for (int k = 0; k < kNumDivisorStrings; ++k)
+            EXPECT_EQ(byValue[float(k)], CFStringGetCStringPtr(ppVal()[k], kCFStringEncodingUTF8)) << k;
+    }
+
+    LilvScalePoints* types = lilv_port_get_scale_points(Plugin(), Control(kParam_FilterType).port);
+    std::map<float, std::string> names;
+    LILV_FOREACH (scale_points, i, types) {
+        const LilvScalePoint* p = lilv_scale_points_get(types, i);
+        names[lilv_node_as_float(lilv_scale_point_get_value(p))] = lilv_node_as_string(lilv_scale_point_get_label(p));
+    }
+    lilv_scale_points_free(types);
+    EXPECT_EQ(names, (std::map<float, std::string>{{0.f, "Thru"}, {1.f, "Low"}, {2.f, "Band"}, {3.f, "High"}, {4.f, "Thru"}}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Variants, BundleTest, ::testing::Values(kStereoUri, kMonoUri));
+
+// lv2info, a real host tool, lists the 21 controls with their ranges and prints no warnings.
+TEST(Bundle, Lv2infoListsTheControlsWithTheirRanges)
+{
+    const SubprocessResult r = RunSubprocess({LV2INFO, kStereoUri}, ForeignHostEnvironment());
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+
+    struct Listed {
+        std::string symbol;
+        bool control = false;
+        float min = NAN, max = NAN, def = NAN;
+    };
+    std::vector<Listed> ports;
+    std::istringstream lines(r.out);
+    std::string line;
+    while (std::getline(lines, line)) {
+        std::istringstream words(line);
+        std::string key;
+        words >> key;
+        if (key == "Port") ports.emplace_back();
+        if (ports.empty()) continue;
+        Listed& p = ports.back();
+        if (line.find("lv2core#ControlPort") != std::string::npos) p.control = true;
+        if (key == "Symbol:") words >> p.symbol;
+        if (key == "Minimum:") words >> p.min;
+        if (key == "Maximum:") words >> p.max;
+        if (key == "Default:") words >> p.def;
+    }
+    std::vector<Listed> controls;
+    for (const Listed& p : ports)
+        if (p.control) controls.push_back(p);
+    ASSERT_EQ(controls.size(), size_t(kNumParams));
+    for (AudioUnitParameterID id = 0; id < kNumParams; ++id) {
+        const FlummelParamInfo& info = astParamInfos()[id];
+        EXPECT_EQ(controls[id].symbol, kSymbols[id]);
+        EXPECT_NEAR(controls[id].min, info.minValue, 1e-6) << kSymbols[id];
+        EXPECT_NEAR(controls[id].max, info.maxValue, 1e-6) << kSymbols[id];
+        EXPECT_NEAR(controls[id].def, info.defaultValue, 1e-6) << kSymbols[id];
+    }
+}
+
+}  // namespace

@@ -1,0 +1,41 @@
+// The pieces the Turtle generator is made of: port symbols from names, numbers that read
+// back exactly, escaped literals.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "plugins/lv2/Lv2ParameterList.h"
+#include "plugins/lv2/Lv2TurtleWriter.h"
+
+namespace {
+
+TEST(TurtlePieces, SymbolsAreLowerCaseWordsJoinedByUnderscores)
+{
+    EXPECT_EQ(Lv2ParameterList::Symbol("Delay Time"), "delay_time");
+    EXPECT_EQ(Lv2ParameterList::Symbol("LFO Re-Sync"), "lfo_re_sync");
+    EXPECT_EQ(Lv2ParameterList::Symbol("  Edge -- case!  "), "edge_case");
+    EXPECT_EQ(Lv2ParameterList::Symbol("2nd Tap"), "p_2nd_tap");  // symbols cannot start with a digit
+    EXPECT_EQ(Lv2ParameterList::Symbol("Grün"), "gr_n");
+    EXPECT_EQ(Lv2ParameterList::Symbol("--"), "p_");
+}
+
+TEST(TurtlePieces, DecimalsReadBackAsTheSameFloat)
+{
+    for (float v : {0.f, 1.f, 30.f, 0.01f, 0.05f, 0.1f, 0.2f, -3.f, 12000.f, 1e-7f, 3.4e38f, -0.375f}) {
+        const std::string text = Lv2TurtleWriter::Decimal(v);
+        SCOPED_TRACE(text);
+        EXPECT_NE(text.find('.'), std::string::npos);
+        EXPECT_EQ(text.find_first_of("eE"), std::string::npos);
+        EXPECT_EQ(std::strtof(text.c_str(), nullptr), v);
+    }
+    EXPECT_EQ(Lv2TurtleWriter::Decimal(0.01f), "0.01");
+    EXPECT_EQ(Lv2TurtleWriter::Decimal(30.f), "30.0");
+}
+
+TEST(TurtlePieces, LiteralsEscapeQuotesAndBackslashes)
+{
+    EXPECT_EQ(Lv2TurtleWriter::Literal("Re-Sync"), "\"Re-Sync\"");
+    EXPECT_EQ(Lv2TurtleWriter::Literal("a \"b\" \\c"), "\"a \\\"b\\\" \\\\c\"");
+}
+
+}  // namespace
