@@ -3,7 +3,10 @@
 # tests/CMakeLists.txt.
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(LILV REQUIRED IMPORTED_TARGET lilv-0)
-pkg_get_variable(_lv2_system_dir lv2 lv2dir)
+# The system's LV2 directory, for the core vocabularies.
+find_path(FLUMMEL_LV2_SYSTEM_DIR core.lv2/manifest.ttl
+          PATHS /usr/lib/lv2 /usr/lib/${CMAKE_LIBRARY_ARCHITECTURE}/lv2 /usr/local/lib/lv2 NO_DEFAULT_PATH)
+set(_lv2_system_dir "${FLUMMEL_LV2_SYSTEM_DIR}")
 find_program(LV2APPLY lv2apply REQUIRED)
 find_program(LV2INFO lv2info REQUIRED)
 

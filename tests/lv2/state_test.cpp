@@ -100,6 +100,7 @@ TEST_F(StateTest, SavesTheClassInfoAsAPortableXmlString)
     const CFRef<CFPropertyListRef> plist(CFPropertyListCreateFromXMLData(nullptr, xml, 0, nullptr));
     ASSERT_TRUE(plist);
     ASSERT_EQ(CFGetTypeID(plist), CFDictionaryGetTypeID());
+    RegisterTrWkFlummel();
     std::unique_ptr<AUHost> host;
     ASSERT_EQ(AUHost::Open(TrWkFlummelDescription(), host), noErr);
     const CFPropertyListRef ref = plist.get();
