@@ -28,7 +28,14 @@ endif()
 # The build's bundle first; the system's LV2 directory for the core vocabularies.
 flummel_test(test_lv2 lv2 LIBS flummel_lv2_core PkgConfig::LILV PkgConfig::SNDFILE
              ENVIRONMENT "LV2_PATH=${PROJECT_BINARY_DIR}/lv2:${_lv2_system_dir}")
+set(_installed "${FLUMMEL_LV2_INSTALL_DIR}")
+if(NOT IS_ABSOLUTE "${_installed}")
+  set(_installed "${CMAKE_INSTALL_PREFIX}/${_installed}")
+endif()
+find_program(LV2LS lv2ls REQUIRED)
 target_compile_definitions(test_lv2 PRIVATE
-  FLUMMEL_CLI="$<TARGET_FILE:flummel>" LV2APPLY="${LV2APPLY}" LV2INFO="${LV2INFO}"
-  FLUMMEL_SANITIZER_PRELOAD="${_preload}")
+  FLUMMEL_CLI="$<TARGET_FILE:flummel>" LV2APPLY="${LV2APPLY}" LV2INFO="${LV2INFO}" LV2LS="${LV2LS}"
+  FLUMMEL_SANITIZER_PRELOAD="${_preload}"
+  CMAKE_COMMAND_PATH="${CMAKE_COMMAND}" FLUMMEL_BUILD_DIR="${PROJECT_BINARY_DIR}"
+  FLUMMEL_LV2_INSTALLED_DIR="${_installed}")
 add_dependencies(test_lv2 flummel_lv2_bundle flummel)

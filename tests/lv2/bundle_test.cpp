@@ -49,7 +49,7 @@ struct PortView {
     }
 };
 
-class BundleTest : public ::testing::TestWithParam<const char*> {
+class Lv2BundleTest : public ::testing::TestWithParam<const char*> {
 protected:
     const LilvPlugin* Plugin() const { return Lv2World::Get().Plugin(GetParam()); }
     uint32_t Channels() const { return std::string(GetParam()) == kMonoUri ? 1 : 2; }
@@ -60,7 +60,7 @@ protected:
 };
 
 // Everything a host does on discovery, with stderr captured: no warnings, no errors.
-TEST(Bundle, LilvLoadsItWithoutWarnings)
+TEST(Lv2Bundle, LilvLoadsItWithoutWarnings)
 {
     std::fflush(stderr);
     char path[] = "/tmp/flummel-lilv-XXXXXX";
@@ -103,7 +103,7 @@ TEST(Bundle, LilvLoadsItWithoutWarnings)
     EXPECT_EQ(text.str(), "");
 }
 
-TEST_P(BundleTest, HasAudioPortsTheTimePortAndOneControlPerParameter)
+TEST_P(Lv2BundleTest, HasAudioPortsTheTimePortAndOneControlPerParameter)
 {
     ASSERT_NE(Plugin(), nullptr);
     ASSERT_EQ(lilv_plugin_get_num_ports(Plugin()), 2 * Channels() + 1 + kNumParams);
@@ -128,7 +128,7 @@ TEST_P(BundleTest, HasAudioPortsTheTimePortAndOneControlPerParameter)
     EXPECT_TRUE((PortView{Plugin(), time}.Has(LV2_CORE__connectionOptional)));
 }
 
-TEST_P(BundleTest, ControlPortsCarryTheParameterInformation)
+TEST_P(Lv2BundleTest, ControlPortsCarryTheParameterInformation)
 {
     ASSERT_NE(Plugin(), nullptr);
     std::vector<float> mins(lilv_plugin_get_num_ports(Plugin())), maxs(mins.size()), defs(mins.size());
@@ -153,7 +153,7 @@ TEST_P(BundleTest, ControlPortsCarryTheParameterInformation)
     EXPECT_EQ(Control(kParam_FilterQ).Unit(), "");
 }
 
-TEST_P(BundleTest, DivisorsAreEnumerationsBooleansToggledResyncsTriggers)
+TEST_P(Lv2BundleTest, DivisorsAreEnumerationsBooleansToggledResyncsTriggers)
 {
     ASSERT_NE(Plugin(), nullptr);
     for (AudioUnitParameterID id = 0; id < kNumParams; ++id) {
@@ -189,10 +189,10 @@ TEST_P(BundleTest, DivisorsAreEnumerationsBooleansToggledResyncsTriggers)
     EXPECT_EQ(names, (std::map<float, std::string>{{0.f, "Thru"}, {1.f, "Low"}, {2.f, "Band"}, {3.f, "High"}, {4.f, "Thru"}}));
 }
 
-INSTANTIATE_TEST_SUITE_P(Variants, BundleTest, ::testing::Values(kStereoUri, kMonoUri));
+INSTANTIATE_TEST_SUITE_P(Variants, Lv2BundleTest, ::testing::Values(kStereoUri, kMonoUri));
 
 // lv2info, a real host tool, lists the 21 controls with their ranges and prints no warnings.
-TEST(Bundle, Lv2infoListsTheControlsWithTheirRanges)
+TEST(Lv2Bundle, Lv2infoListsTheControlsWithTheirRanges)
 {
     const SubprocessResult r = RunSubprocess({LV2INFO, kStereoUri}, ForeignHostEnvironment());
     ASSERT_EQ(r.status, 0) << r.err;

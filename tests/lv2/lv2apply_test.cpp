@@ -46,7 +46,7 @@ bool ReadAudio(const std::string& path, Audio& audio)
     return ok;
 }
 
-class Lv2applyTest : public ::testing::Test {
+class Lv2ApplyTest : public ::testing::Test {
 protected:
     void TearDown() override
     {
@@ -94,12 +94,12 @@ const std::vector<std::pair<std::string, std::string>> kControls = {
     {"saturation_amount", "3.5"}, {"saturation_shape", "0.25"},
 };
 
-TEST_F(Lv2applyTest, StereoMatchesTheRendererSampleForSample)
+TEST_F(Lv2ApplyTest, StereoMatchesTheRendererSampleForSample)
 {
     ExpectSameOutput(kStereoUri, {44100, TestSignal(2, 30000, 5)}, kControls);
 }
 
-TEST_F(Lv2applyTest, MonoAtAnotherRateMatchesTheRenderer)
+TEST_F(Lv2ApplyTest, MonoAtAnotherRateMatchesTheRenderer)
 {
     ExpectSameOutput(kMonoUri, {48000, TestSignal(1, 24000, 9)}, kControls);
 }

@@ -12,7 +12,7 @@ namespace {
 
 constexpr uint32_t kMaxSlice = 1156;  // the effect's maximum frames per slice
 
-class RunTest : public ::testing::Test {
+class Lv2RunTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -24,7 +24,7 @@ protected:
     Reference reference{2};
 };
 
-TEST_F(RunTest, MatchesTheEffectHostedDirectlyAtEveryBlockSize)
+TEST_F(Lv2RunTest, MatchesTheEffectHostedDirectlyAtEveryBlockSize)
 {
     for (uint32_t block : {1u, 37u, 64u, 512u, kMaxSlice}) {
         SCOPED_TRACE(block);
@@ -37,7 +37,7 @@ TEST_F(RunTest, MatchesTheEffectHostedDirectlyAtEveryBlockSize)
     }
 }
 
-TEST_F(RunTest, SplitsRunsLongerThanTheMaximumSlice)
+TEST_F(Lv2RunTest, SplitsRunsLongerThanTheMaximumSlice)
 {
     constexpr uint32_t kRun = 5000;
     const Signal out = plugin.Process(in, kRun);
@@ -54,7 +54,7 @@ TEST_F(RunTest, SplitsRunsLongerThanTheMaximumSlice)
     EXPECT_GT(MaxAbsDifference(out, other.Process(in, 1000)), 0.f);
 }
 
-TEST_F(RunTest, InPlaceBuffersGiveTheSameOutput)
+TEST_F(Lv2RunTest, InPlaceBuffersGiveTheSameOutput)
 {
     Lv2Instance inPlace(kStereoUri);
     for (const Setting& s : kBusy) inPlace.Control(s.symbol) = s.value;
@@ -62,7 +62,7 @@ TEST_F(RunTest, InPlaceBuffersGiveTheSameOutput)
     EXPECT_EQ(MaxAbsDifference(inPlace.Process(in, 700), plugin.Process(in, 700)), 0.f);
 }
 
-TEST_F(RunTest, ControlChangesApplyFromTheNextRun)
+TEST_F(Lv2RunTest, ControlChangesApplyFromTheNextRun)
 {
     Signal out(2, std::vector<float>(in[0].size())), expected = out;
     const uint32_t block = 300;
@@ -83,7 +83,7 @@ TEST_F(RunTest, ControlChangesApplyFromTheNextRun)
     EXPECT_EQ(MaxAbsDifference(out, expected), 0.f);
 }
 
-TEST_F(RunTest, OutOfRangeValuesAreClampedAndNaNIgnored)
+TEST_F(Lv2RunTest, OutOfRangeValuesAreClampedAndNaNIgnored)
 {
     Signal out(2, std::vector<float>(in[0].size())), expected = out;
     plugin.Run(in, out, 0, 1000);
@@ -102,7 +102,7 @@ TEST_F(RunTest, OutOfRangeValuesAreClampedAndNaNIgnored)
 
 // The re-sync ports fire on a rising edge only: held high they fire once, and again only
 // after going low.
-TEST_F(RunTest, TriggersFireOnceOnEachRisingEdge)
+TEST_F(Lv2RunTest, TriggersFireOnceOnEachRisingEdge)
 {
     Signal out(2, std::vector<float>(in[0].size())), expected = out, untriggered = out;
     Reference plain(2);
@@ -121,7 +121,7 @@ TEST_F(RunTest, TriggersFireOnceOnEachRisingEdge)
     EXPECT_GT(MaxAbsDifference(out, untriggered), 0.01f);
 }
 
-TEST_F(RunTest, AMissingAudioBufferGivesSilence)
+TEST_F(Lv2RunTest, AMissingAudioBufferGivesSilence)
 {
     Signal out(2, std::vector<float>(in[0].size()));
     plugin.Run(in, out, 0, 4096);
@@ -133,7 +133,7 @@ TEST_F(RunTest, AMissingAudioBufferGivesSilence)
     EXPECT_EQ(Peak(tail), 0.f);
 }
 
-TEST_F(RunTest, RunAllocatesNothing)
+TEST_F(Lv2RunTest, RunAllocatesNothing)
 {
     long instantiation = 0;
     {
@@ -159,7 +159,7 @@ TEST_F(RunTest, RunAllocatesNothing)
     EXPECT_EQ(count, 0);
 }
 
-TEST(RunMono, MatchesTheEffectHostedDirectly)
+TEST(Lv2RunMono, MatchesTheEffectHostedDirectly)
 {
     Lv2Instance plugin(kMonoUri);
     ASSERT_TRUE(plugin.Valid());
@@ -172,7 +172,7 @@ TEST(RunMono, MatchesTheEffectHostedDirectly)
     EXPECT_GT(Peak(out), 0.1f);
 }
 
-TEST(RunRate, TakesTheHostsSampleRate)
+TEST(Lv2RunRate, TakesTheHostsSampleRate)
 {
     Lv2Instance plugin(kStereoUri, 96000.0);
     ASSERT_TRUE(plugin.Valid());

@@ -52,7 +52,7 @@ const void* Retrieve(LV2_State_Handle handle, uint32_t key, size_t* size, uint32
     return s->value.data();
 }
 
-class StateTest : public ::testing::Test {
+class Lv2StateTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -82,7 +82,7 @@ protected:
     Lv2Instance target{kStereoUri};
 };
 
-TEST_F(StateTest, SavesTheClassInfoAsAPortableXmlString)
+TEST_F(Lv2StateTest, SavesTheClassInfoAsAPortableXmlString)
 {
     Stored stored;
     ASSERT_EQ(Save(source, stored), LV2_STATE_SUCCESS);
@@ -115,7 +115,7 @@ TEST_F(StateTest, SavesTheClassInfoAsAPortableXmlString)
 }
 
 // The target's ports stay at their defaults, so the restored values hold until a port moves.
-TEST_F(StateTest, RestoringReproducesTheSoundUntilAPortMoves)
+TEST_F(Lv2StateTest, RestoringReproducesTheSoundUntilAPortMoves)
 {
     Stored stored;
     ASSERT_EQ(Save(source, stored), LV2_STATE_SUCCESS);
@@ -123,7 +123,7 @@ TEST_F(StateTest, RestoringReproducesTheSoundUntilAPortMoves)
     ExpectSoundOf(kBusy);
 }
 
-TEST_F(StateTest, AMovedPortOverridesTheRestoredValue)
+TEST_F(Lv2StateTest, AMovedPortOverridesTheRestoredValue)
 {
     Stored stored;
     ASSERT_EQ(Save(source, stored), LV2_STATE_SUCCESS);
@@ -134,7 +134,7 @@ TEST_F(StateTest, AMovedPortOverridesTheRestoredValue)
     ExpectSoundOf(expected);
 }
 
-TEST_F(StateTest, BadPropertiesAreRefusedWithoutEffect)
+TEST_F(Lv2StateTest, BadPropertiesAreRefusedWithoutEffect)
 {
     Stored good;
     ASSERT_EQ(Save(source, good), LV2_STATE_SUCCESS);
@@ -160,7 +160,7 @@ TEST_F(StateTest, BadPropertiesAreRefusedWithoutEffect)
     ExpectSoundOf({});
 }
 
-TEST_F(StateTest, TextWithoutTerminatorOrAsChunkIsAccepted)
+TEST_F(Lv2StateTest, TextWithoutTerminatorOrAsChunkIsAccepted)
 {
     Stored chunk;
     ASSERT_EQ(Save(source, chunk), LV2_STATE_SUCCESS);
@@ -170,7 +170,7 @@ TEST_F(StateTest, TextWithoutTerminatorOrAsChunkIsAccepted)
     ExpectSoundOf(kBusy);
 }
 
-TEST(StateWithoutMap, IsUnavailableButTheEffectRuns)
+TEST(Lv2StateWithoutMap, IsUnavailableButTheEffectRuns)
 {
     Lv2Instance plugin(kStereoUri, 44100.0, false);
     ASSERT_TRUE(plugin.Valid());
@@ -185,7 +185,7 @@ TEST(StateWithoutMap, IsUnavailableButTheEffectRuns)
 }
 
 // Hosts may save while the audio thread runs the plug-in.
-TEST_F(StateTest, SavingBesideTheAudioThread)
+TEST_F(Lv2StateTest, SavingBesideTheAudioThread)
 {
     std::atomic<bool> done{false};
     std::thread audio([&] {

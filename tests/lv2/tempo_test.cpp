@@ -18,7 +18,7 @@ const std::vector<Setting> kSynced = {
     {"lfo_beats", kParam_LfoBeats, 2.f},          {"lfo_beat_divisor", kParam_LfoBeatDivisor, 4.f},
 };
 
-class TempoTest : public ::testing::Test {
+class Lv2TempoTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -31,7 +31,7 @@ protected:
     Reference reference{2};
 };
 
-TEST_F(TempoTest, APositionsTempoDrivesTheSyncedLoopAndLfo)
+TEST_F(Lv2TempoTest, APositionsTempoDrivesTheSyncedLoopAndLfo)
 {
     reference.SetTempo(120.0);
     plugin.QueueTempo(0, 120.f);
@@ -43,13 +43,13 @@ TEST_F(TempoTest, APositionsTempoDrivesTheSyncedLoopAndLfo)
     EXPECT_GT(MaxAbsDifference(out, unsynced.Process(in, 512)), 0.01f);
 }
 
-TEST_F(TempoTest, WithoutTempoInformationTheEffectKeepsItsOwnTimes)
+TEST_F(Lv2TempoTest, WithoutTempoInformationTheEffectKeepsItsOwnTimes)
 {
     reference.SetTempo(std::nullopt);
     EXPECT_EQ(MaxAbsDifference(plugin.Process(in, 512), reference.Process(in, 512)), 0.f);
 }
 
-TEST_F(TempoTest, AnUnconnectedTimePortMeansNoTempo)
+TEST_F(Lv2TempoTest, AnUnconnectedTimePortMeansNoTempo)
 {
     plugin.DisconnectTime();
     reference.SetTempo(std::nullopt);
@@ -57,7 +57,7 @@ TEST_F(TempoTest, AnUnconnectedTimePortMeansNoTempo)
 }
 
 // A tempo change inside a run applies from its frame: the run is rendered in two parts.
-TEST_F(TempoTest, ATempoChangeAppliesFromItsFrame)
+TEST_F(Lv2TempoTest, ATempoChangeAppliesFromItsFrame)
 {
     Signal out(2, std::vector<float>(in[0].size())), expected = out;
     reference.SetTempo(120.0);
@@ -78,7 +78,7 @@ TEST_F(TempoTest, ATempoChangeAppliesFromItsFrame)
 }
 
 // The transport on its own: positions read from forged atoms.
-class TransportTest : public ::testing::Test {
+class Lv2TransportTest : public ::testing::Test {
 protected:
     void SetUp() override { lv2_atom_forge_init(&forge, static_cast<LV2_URID_Map*>(map.MapFeature()->data)); }
 
@@ -108,7 +108,7 @@ protected:
     Float64 beat = -1, tempo = -1;
 };
 
-TEST_F(TransportTest, FailsUntilATempoArrives)
+TEST_F(Lv2TransportTest, FailsUntilATempoArrives)
 {
     EXPECT_EQ(transport.BeatAndTempo(&beat, &tempo), kAudioUnitErr_NotHandled);
     transport.Read(Object({{LV2_TIME__beat, 3.0}}), uris);
@@ -122,7 +122,7 @@ TEST_F(TransportTest, FailsUntilATempoArrives)
     EXPECT_EQ(tempo, 140.0);
 }
 
-TEST_F(TransportTest, TheBeatMovesOnWithTempoAndSpeed)
+TEST_F(Lv2TransportTest, TheBeatMovesOnWithTempoAndSpeed)
 {
     transport.Read(Object({{LV2_TIME__beatsPerMinute, 120.0}, {LV2_TIME__beat, 4.0}, {LV2_TIME__speed, 1.0}}), uris);
     ASSERT_EQ(transport.BeatAndTempo(&beat, &tempo), noErr);
@@ -138,7 +138,7 @@ TEST_F(TransportTest, TheBeatMovesOnWithTempoAndSpeed)
     EXPECT_DOUBLE_EQ(beat, 5.0);
 }
 
-TEST_F(TransportTest, ATempoNotAboveZeroWithdrawsTheTempo)
+TEST_F(Lv2TransportTest, ATempoNotAboveZeroWithdrawsTheTempo)
 {
     transport.Read(Object({{LV2_TIME__beatsPerMinute, 100.0}}), uris);
     ASSERT_TRUE(transport.HasTempo());

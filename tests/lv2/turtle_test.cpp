@@ -9,7 +9,7 @@
 
 namespace {
 
-TEST(TurtlePieces, SymbolsAreLowerCaseWordsJoinedByUnderscores)
+TEST(Lv2TurtlePieces, SymbolsAreLowerCaseWordsJoinedByUnderscores)
 {
     EXPECT_EQ(Lv2ParameterList::Symbol("Delay Time"), "delay_time");
     EXPECT_EQ(Lv2ParameterList::Symbol("LFO Re-Sync"), "lfo_re_sync");
@@ -19,7 +19,7 @@ TEST(TurtlePieces, SymbolsAreLowerCaseWordsJoinedByUnderscores)
     EXPECT_EQ(Lv2ParameterList::Symbol("--"), "p_");
 }
 
-TEST(TurtlePieces, DecimalsReadBackAsTheSameFloat)
+TEST(Lv2TurtlePieces, DecimalsReadBackAsTheSameFloat)
 {
     for (float v : {0.f, 1.f, 30.f, 0.01f, 0.05f, 0.1f, 0.2f, -3.f, 12000.f, 1e-7f, 3.4e38f, -0.375f}) {
         const std::string text = Lv2TurtleWriter::Decimal(v);
@@ -32,7 +32,7 @@ TEST(TurtlePieces, DecimalsReadBackAsTheSameFloat)
     EXPECT_EQ(Lv2TurtleWriter::Decimal(30.f), "30.0");
 }
 
-TEST(TurtlePieces, LiteralsEscapeQuotesAndBackslashes)
+TEST(Lv2TurtlePieces, LiteralsEscapeQuotesAndBackslashes)
 {
     EXPECT_EQ(Lv2TurtleWriter::Literal("Re-Sync"), "\"Re-Sync\"");
     EXPECT_EQ(Lv2TurtleWriter::Literal("a \"b\" \\c"), "\"a \\\"b\\\" \\\\c\"");
