@@ -1,0 +1,128 @@
+// Stop alerts: their window and texts, answering with OK or Return, and the text on standard
+// error when there is no display.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "platform/cf/CFString.h"
+#include "platform/desktop/Alerts.h"
+#include "tests/desktop/DisplayFixture.h"
+#include "tests/desktop/ScopedEnvironment.h"
+
+namespace {
+
+// Started as a helper (see the last test), shows a stop alert and exits before the test runner starts.
+int RunHelperIfAsked()
+{
+    if (!std::getenv("FLUMMEL_ALERT_HELPER")) return 0;
+    SInt16 item = 0;
+    OSErr r = StandardAlert(kAlertStopAlert, reinterpret_cast<ConstStr255Param>("\x0dNo MP Library"),
+                            reinterpret_cast<ConstStr255Param>("\x08Oh dear."), nullptr, &item);
+    std::exit(r == noErr && item == kAlertStdAlertOKButton ? 0 : 1);
+}
+[[maybe_unused]] const int kHelper = RunHelperIfAsked();
+
+std::vector<std::string> Texts(WindowRef w)
+{
+    std::vector<std::string> out;
+    UInt16 n = 0;
+    CountSubControls(HIViewGetRoot(w), &n);
+    for (UInt16 i = 1; i <= n; ++i) {
+        ControlRef c = nullptr;
+        GetIndexedSubControl(HIViewGetRoot(w), i, &c);
+        char buf[256];
+        ByteCount size = 0;
+        if (GetControlData(c, 0, kControlStaticTextTextTag, sizeof buf, buf, &size) == noErr)
+            out.emplace_back(buf, std::min<size_t>(size, sizeof buf));
+    }
+    return out;
+}
+
+struct Answerer {
+    WindowRef window;
+    Display* x;
+    bool useReturn;
+    bool sent = false;
+};
+
+// Fires inside the alert's event loop: once the window is on screen, presses OK or Return.
+void Answer(EventLoopTimerRef timer, void* data)
+{
+    auto* a = static_cast<Answerer*>(data);
+    XWindowAttributes attrs{};
+    if (a->sent || !XGetWindowAttributes(a->x, GetWindowXID(a->window), &attrs) || attrs.map_state != IsViewable)
+        return;
+    a->sent = true;
+    if (a->useReturn) {
+        KeyCode k = XKeysymToKeycode(a->x, XStringToKeysym("Return"));
+        XTestFakeKeyEvent(a->x, k, True, 0);
+        XTestFakeKeyEvent(a->x, k, False, 0);
+    } else {
+        ControlID id{kHICommandOK, 0};
+        ControlRef ok = nullptr;
+        GetControlByID(a->window, &id, &ok);
+        Rect g, b;
+        GetWindowBounds(a->window, kWindowContentRgn, &g);
+        GetControlBounds(ok, &b);
+        XTestFakeMotionEvent(a->x, DefaultScreen(a->x), g.left + (b.left + b.right) / 2, g.top + (b.top + b.bottom) / 2, 0);
+        XTestFakeButtonEvent(a->x, 1, True, 0);
+        XTestFakeButtonEvent(a->x, 1, False, 0);
+    }
+    XSync(a->x, False);
+    RemoveEventLoopTimer(timer);
+}
+
+}  // namespace
+
+class Alerts : public DisplayTest {};
+
+TEST_F(Alerts, AStopAlertShowsItsTextsAndEndsWithOKOrReturn)
+{
+    for (bool useReturn : {false, true}) {
+        SCOPED_TRACE(useReturn ? "Return" : "OK");
+        long windows = CountLiveWindows();
+        DialogRef alert = nullptr;
+        ASSERT_EQ(CreateStandardAlert(kAlertStopAlert, CFSTR("No MP Library"), CFSTR("Oh dear."), nullptr, &alert),
+                  noErr);
+        WindowRef w = GetDialogWindow(alert);
+        ASSERT_NE(w, nullptr);
+        EXPECT_FALSE(IsWindowVisible(w));
+        std::vector<std::string> texts = Texts(w);
+        ASSERT_EQ(texts.size(), 2u);
+        EXPECT_NE(texts[0].find("No MP Library"), std::string::npos) << texts[0];
+        EXPECT_NE(texts[0].find("Stop"), std::string::npos) << texts[0];
+        EXPECT_EQ(texts[1], "Oh dear.");
+
+        Answerer a{w, mX, useReturn};
+        EventLoopTimerRef timer = nullptr;
+        ASSERT_EQ(InstallEventLoopTimer(GetMainEventLoop(), 0.05, 0.05, Answer, &a, &timer), noErr);
+        DialogItemIndex item = 0;
+        EXPECT_EQ(RunStandardAlert(alert, nullptr, &item), noErr);  // returns only once answered
+        EXPECT_TRUE(a.sent);
+        EXPECT_EQ(item, kAlertStdAlertOKButton);
+        EXPECT_EQ(CountLiveWindows(), windows);
+    }
+    DialogRef none = reinterpret_cast<DialogRef>(1);
+    EXPECT_EQ(CreateStandardAlert(kAlertStopAlert, nullptr, nullptr, nullptr, &none), paramErr);
+    EXPECT_EQ(none, nullptr);
+}
+
+TEST(AlertsWithoutADisplay, TheAlertIsToldOnStandardErrorAndReturnsAtOnce)
+{
+    char exe[4096];
+    ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
+    ASSERT_GT(n, 0);
+    exe[n] = 0;
+    ScopedEnvironment helper("FLUMMEL_ALERT_HELPER", "1"), display("DISPLAY", nullptr);
+    FILE* p = popen(("'" + std::string(exe) + "' 2>&1").c_str(), "r");
+    ASSERT_NE(p, nullptr);
+    std::string out;
+    char buf[256];
+    size_t got;
+    while ((got = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, got);
+    EXPECT_EQ(pclose(p), 0) << out;
+    EXPECT_NE(out.find("Stop: No MP Library (Oh dear.)"), std::string::npos) << out;
+}
