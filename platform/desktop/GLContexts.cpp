@@ -30,6 +30,7 @@ struct OpaqueAGLContext {
     // On-screen.
     CGrafPtr port = nullptr;
     ::Window child = 0;
+    int childWidth = 0, childHeight = 0;
     Colormap colormap = 0;
     GLint bufferRect[4] = {0, 0, 0, 0};
     bool bufferRectEnabled = false;
@@ -122,13 +123,61 @@ void Geometry(AGLContext ctx, int& x, int& y, int& w, int& h)
     }
 }
 
+// A mapped GL window in the parent at the context's geometry; 0 on failure.
+::Window NewChild(AGLContext ctx, ::Window parent)
+{
+    Display* d = GLDisplay();
+    XVisualInfo* vi = glXGetVisualFromFBConfig(d, ctx->format.config);
+    if (!vi) return 0;
+    if (!ctx->colormap) ctx->colormap = XCreateColormap(d, parent, vi->visual, AllocNone);
+    XSetWindowAttributes a{};
+    a.colormap = ctx->colormap;
+    a.border_pixel = 0;
+    a.background_pixmap = None;  // keeps what the screen shows until the first swap
+    a.event_mask = 0;            // input goes on to the window below
+    int x, y, w, h;
+    Geometry(ctx, x, y, w, h);
+    unsigned long before = desktop::XErrorCount();
+    ::Window child = XCreateWindow(d, parent, x, y, unsigned(std::max(1, w)), unsigned(std::max(1, h)), 0, vi->depth,
+                                   InputOutput, vi->visual, CWColormap | CWBorderPixel | CWBackPixmap | CWEventMask, &a);
+    XFree(vi);
+    XMapWindow(d, child);
+    XSync(d, False);
+    if (desktop::XErrorCount() != before) {
+        if (child) XDestroyWindow(d, child);
+        XSync(d, False);
+        return 0;
+    }
+    ctx->childWidth = std::max(1, w);
+    ctx->childHeight = std::max(1, h);
+    return child;
+}
+
+// Moves the GL window to the context's geometry. The driver keeps the buffer size of a drawable
+// from when it was first bound, so a new size gets a new window, made before the old one goes
+// so that the picture does not flash.
 void PlaceChild(AGLContext ctx)
 {
     if (!ctx->child) return;
     int x, y, w, h;
     Geometry(ctx, x, y, w, h);
     Display* d = GLDisplay();
-    XMoveResizeWindow(d, ctx->child, x, y, unsigned(std::max(1, w)), unsigned(std::max(1, h)));
+    if (std::max(1, w) == ctx->childWidth && std::max(1, h) == ctx->childHeight) {
+        XMoveWindow(d, ctx->child, x, y);
+        XSync(d, False);
+        return;
+    }
+    ::Window parent = GetWindowXID(GetWindowFromPort(ctx->port));
+    ::Window fresh = NewChild(ctx, parent);
+    if (!fresh) {  // keep drawing at the old size rather than not at all
+        XMoveResizeWindow(d, ctx->child, x, y, unsigned(std::max(1, w)), unsigned(std::max(1, h)));
+        XSync(d, False);
+        return;
+    }
+    ::Window old = ctx->child;
+    ctx->child = fresh;
+    if (tCurrent == ctx) glXMakeContextCurrent(d, fresh, fresh, ctx->glx);
+    XDestroyWindow(d, old);
     XSync(d, False);
 }
 
@@ -138,6 +187,7 @@ void DetachChild(AGLContext ctx)
     if (ctx->child) XDestroyWindow(d, ctx->child);
     if (ctx->colormap) XFreeColormap(d, ctx->colormap);
     ctx->child = 0;
+    ctx->childWidth = ctx->childHeight = 0;
     ctx->colormap = 0;
     ctx->port = nullptr;
     XSync(d, False);
@@ -346,31 +396,14 @@ GLboolean aglSetDrawable(AGLContext ctx, AGLDrawable drawable)
     if (ctx->format.offscreen) return Fail(AGL_BAD_DRAWABLE);
     WindowRef window = GetWindowFromPort(drawable);
     if (drawable && !window) return Fail(AGL_BAD_DRAWABLE);
-    Display* d = GLDisplay();
     bool wasCurrent = tCurrent == ctx;
     if (wasCurrent) aglSetCurrentContext(nullptr);
     DetachChild(ctx);
     if (!drawable) return GL_TRUE;
 
-    XVisualInfo* vi = glXGetVisualFromFBConfig(d, ctx->format.config);
-    if (!vi) return Fail(AGL_BAD_PIXELFMT);
-    ::Window parent = GetWindowXID(window);
-    XSetWindowAttributes a{};
-    ctx->colormap = XCreateColormap(d, parent, vi->visual, AllocNone);
-    a.colormap = ctx->colormap;
-    a.border_pixel = 0;
-    a.background_pixmap = None;
-    a.event_mask = 0;  // input goes on to the window below
     ctx->port = drawable;
-    int x, y, w, h;
-    Geometry(ctx, x, y, w, h);
-    unsigned long before = desktop::XErrorCount();
-    ctx->child = XCreateWindow(d, parent, x, y, unsigned(std::max(1, w)), unsigned(std::max(1, h)), 0, vi->depth,
-                               InputOutput, vi->visual, CWColormap | CWBorderPixel | CWBackPixmap | CWEventMask, &a);
-    XFree(vi);
-    XMapWindow(d, ctx->child);
-    XSync(d, False);
-    if (desktop::XErrorCount() != before) {
+    ctx->child = NewChild(ctx, GetWindowXID(window));
+    if (!ctx->child) {
         DetachChild(ctx);
         return Fail(AGL_BAD_WINDOW);
     }

@@ -72,6 +72,13 @@ void RenderOnce(WindowRef w, const GLint* rect, float r, float g, float b, Rende
         glViewport(0, 0, rect[2], rect[3]);
         glClearColor(r, g, b, 1);
         glClear(GL_COLOR_BUFFER_BIT);
+        // A blue 10 x 10 square in the bottom-left corner: lands there only if the drawable
+        // took the rectangle's size before this first frame.
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        glOrtho(0, rect[2], 0, rect[3], -1, 1);
+        glColor3f(0, 0, 1);
+        glRectf(0, 0, 10, 10);
         shared->swapped.store(aglSwapBuffers(ctx) == GL_TRUE, std::memory_order_relaxed);
     }
     shared->error.store(aglGetError(), std::memory_order_relaxed);
@@ -103,6 +110,7 @@ TEST_F(GLContexts, OnScreenContextOnARenderThreadFillsTheBufferRectangle)
     SyncWindowServer();
     unsigned long xid = GetWindowXID(w);
     RGB topLeft = PixelAt(mX, xid, 45, 35), bottomRight = PixelAt(mX, xid, 275, 195);
+    RGB square = PixelAt(mX, xid, 45, 195), besideSquare = PixelAt(mX, xid, 55, 185);
     RGB outsideTopLeft = PixelAt(mX, xid, 20, 20), outsideBottomRight = PixelAt(mX, xid, 300, 220);
     shared.stage.store(RenderShared::Read, std::memory_order_release);
     render.join();
@@ -112,6 +120,8 @@ TEST_F(GLContexts, OnScreenContextOnARenderThreadFillsTheBufferRectangle)
     EXPECT_TRUE(shared.vertexProgram.load());
     EXPECT_TRUE(Near(topLeft, 255, 128, 0));
     EXPECT_TRUE(Near(bottomRight, 255, 128, 0));
+    EXPECT_TRUE(Near(square, 0, 0, 255));
+    EXPECT_TRUE(Near(besideSquare, 255, 128, 0));
     EXPECT_TRUE(Near(outsideTopLeft, 0xdc, 0xdc, 0xdc));  // window background
     EXPECT_TRUE(Near(outsideBottomRight, 0xdc, 0xdc, 0xdc));
     // The detached context left no GL window behind.
