@@ -43,7 +43,11 @@ SubprocessResult RunSubprocess(const std::vector<std::string>& argv, const std::
     args.push_back(nullptr);
     std::vector<std::string> envStrings;
     for (char** e = environ; *e; ++e) envStrings.emplace_back(*e);
-    for (const std::string& e : extraEnvironment) envStrings.push_back(e);
+    for (const std::string& e : extraEnvironment) {  // replaces a variable of the same name
+        const std::string name = e.substr(0, e.find('=') + 1);
+        std::erase_if(envStrings, [&](const std::string& old) { return old.rfind(name, 0) == 0; });
+        envStrings.push_back(e);
+    }
     std::vector<char*> env;
     for (std::string& e : envStrings) env.push_back(e.data());
     env.push_back(nullptr);

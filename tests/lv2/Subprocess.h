@@ -10,7 +10,8 @@ struct SubprocessResult {
     std::string err;
 };
 
-// `extraEnvironment` entries (NAME=VALUE) are added to this process's environment.
+// `extraEnvironment` entries (NAME=VALUE) are added to this process's environment, replacing
+// variables of the same name.
 SubprocessResult RunSubprocess(const std::vector<std::string>& argv,
                                const std::vector<std::string>& extraEnvironment = {});
 
