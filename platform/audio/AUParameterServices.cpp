@@ -66,6 +66,10 @@ Registry& TheRegistry()
     return *r;
 }
 
+// Built when the library loads, so the first set from an audio thread neither allocates the
+// queue nor waits on the guard of its construction.
+[[maybe_unused]] const bool kRegistryBuilt = (TheRegistry(), true);
+
 bool IsListener(Registry& r, AUListenerBase* l)
 {
     return std::find(r.listeners.begin(), r.listeners.end(), l) != r.listeners.end();

@@ -7,7 +7,6 @@
 #include <lv2/atom/util.h>
 
 #include "engine/TrWkFlummelEntry.h"
-#include "platform/audio/AudioUnitUtilities.h"
 #include "plugins/lv2/Lv2ClassInfoState.h"
 
 namespace {
@@ -68,11 +67,7 @@ OSStatus FlummelLv2::Start(double sampleRate)
     for (size_t i = 0; i < n; ++i)
         if ((result = mHost->GetParameter(mParameters.Parameters()[i].id, mLastValues[i])) != noErr) return result;
 
-    // The parameter services build their notification queue on first use. Have that happen
-    // here rather than when the effect first clears a trigger on the audio thread.
-    const AudioUnitParameter any{unit, mParameters.Parameters().empty() ? 0 : mParameters.Parameters()[0].id,
-                                 kAudioUnitScope_Global, 0};
-    return AUParameterListenerNotify(nullptr, nullptr, &any);
+    return noErr;
 }
 
 void FlummelLv2::ConnectPort(uint32_t port, void* data)
