@@ -49,20 +49,21 @@ using desktop::GLDisplay;
 thread_local GLenum tError = AGL_NO_ERROR;
 thread_local AGLContext tCurrent = nullptr;
 
+// Never destroyed, so that a render thread still ending at exit finds them.
 std::mutex& Lock()
 {
-    static std::mutex m;
-    return m;
+    static auto* m = new std::mutex;
+    return *m;
 }
 std::set<AGLContext>& Contexts()
 {
-    static std::set<AGLContext> s;
-    return s;
+    static auto* s = new std::set<AGLContext>;
+    return *s;
 }
 std::set<AGLPixelFormat>& Formats()
 {
-    static std::set<AGLPixelFormat> s;
-    return s;
+    static auto* s = new std::set<AGLPixelFormat>;
+    return *s;
 }
 
 GLboolean Fail(GLenum code)

@@ -11,10 +11,12 @@
 
 namespace {
 
+// The registries and their lock are never destroyed: a task's thread may still be ending when
+// the process exits and the statics go.
 std::mutex& Lock()
 {
-    static std::mutex m;
-    return m;
+    static auto* m = new std::mutex;
+    return *m;
 }
 
 struct Waitable {
@@ -46,13 +48,13 @@ thread_local std::shared_ptr<OpaqueMPTaskID> tTask;
 
 std::set<MPTaskID>& Tasks()
 {
-    static std::set<MPTaskID> t;
-    return t;
+    static auto* t = new std::set<MPTaskID>;
+    return *t;
 }
 std::set<void*>& Objects()
 {
-    static std::set<void*> o;
-    return o;
+    static auto* o = new std::set<void*>;
+    return *o;
 }
 
 using Clock = std::chrono::steady_clock;
