@@ -127,7 +127,8 @@ CFURLRef CFURLCreateWithString(CFAllocatorRef, CFStringRef urlString, CFURLRef)
     return Make(text);
 }
 
-CFURLRef CFURLCreateWithFileSystemPath(CFAllocatorRef, CFStringRef filePath, CFURLPathStyle pathStyle, Boolean isDirectory)
+CFURLRef CFURLCreateWithFileSystemPath(CFAllocatorRef, CFStringRef filePath, CFURLPathStyle pathStyle,
+                                       Boolean isDirectory)
 {
     std::string path;
     if (pathStyle != kCFURLPOSIXPathStyle || !UTF8(filePath, path) || path.empty()) return nullptr;

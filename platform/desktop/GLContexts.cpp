@@ -81,7 +81,8 @@ bool Live(AGLContext ctx)
 GLXFBConfig PickConfig(Display* d, const OpaqueAGLPixelFormat& f)
 {
     // Offscreen pictures live in a framebuffer object: the pbuffer needs no depth or alpha.
-    std::vector<int> a = {GLX_RENDER_TYPE, GLX_RGBA_BIT, GLX_DRAWABLE_TYPE, f.offscreen ? GLX_PBUFFER_BIT : GLX_WINDOW_BIT};
+    std::vector<int> a = {GLX_RENDER_TYPE, GLX_RGBA_BIT, GLX_DRAWABLE_TYPE,
+                          f.offscreen ? GLX_PBUFFER_BIT : GLX_WINDOW_BIT};
     if (!f.offscreen) {
         a.insert(a.end(), {GLX_DEPTH_SIZE, f.depth, GLX_STENCIL_SIZE, f.stencil, GLX_RED_SIZE, f.red, GLX_GREEN_SIZE,
                            f.green, GLX_BLUE_SIZE, f.blue, GLX_ALPHA_SIZE, f.alpha, GLX_DOUBLEBUFFER,
@@ -139,8 +140,9 @@ void Geometry(AGLContext ctx, int& x, int& y, int& w, int& h)
     int x, y, w, h;
     Geometry(ctx, x, y, w, h);
     unsigned long before = desktop::XErrorCount();
+    const unsigned long mask = CWColormap | CWBorderPixel | CWBackPixmap | CWEventMask;
     ::Window child = XCreateWindow(d, parent, x, y, unsigned(std::max(1, w)), unsigned(std::max(1, h)), 0, vi->depth,
-                                   InputOutput, vi->visual, CWColormap | CWBorderPixel | CWBackPixmap | CWEventMask, &a);
+                                   InputOutput, vi->visual, mask, &a);
     XFree(vi);
     XMapWindow(d, child);
     XSync(d, False);

@@ -67,7 +67,8 @@ void Answer(EventLoopTimerRef timer, void* data)
         Rect g, b;
         GetWindowBounds(a->window, kWindowContentRgn, &g);
         GetControlBounds(ok, &b);
-        XTestFakeMotionEvent(a->x, DefaultScreen(a->x), g.left + (b.left + b.right) / 2, g.top + (b.top + b.bottom) / 2, 0);
+        int x = g.left + (b.left + b.right) / 2, y = g.top + (b.top + b.bottom) / 2;
+        XTestFakeMotionEvent(a->x, DefaultScreen(a->x), x, y, 0);
         XTestFakeButtonEvent(a->x, 1, True, 0);
         XTestFakeButtonEvent(a->x, 1, False, 0);
     }

@@ -32,7 +32,10 @@ RGB PixelAt(Display* d, unsigned long xid, int x, int y)
     return c;
 }
 
-bool Near(RGB c, int r, int g, int b) { return std::abs(c.r - r) <= 2 && std::abs(c.g - g) <= 2 && std::abs(c.b - b) <= 2; }
+bool Near(RGB c, int r, int g, int b)
+{
+    return std::abs(c.r - r) <= 2 && std::abs(c.g - g) <= 2 && std::abs(c.b - b) <= 2;
+}
 
 const GLint kOnScreen[] = {AGL_RGBA, AGL_DOUBLEBUFFER, AGL_DEPTH_SIZE, 16, AGL_NONE};
 
@@ -219,6 +222,43 @@ TEST_F(GLContexts, OffscreenContextFillsCallerMemoryInTheAskedByteOrder)
         // Row padding past width x 4 bytes is the caller's and stays untouched.
         EXPECT_EQ(buf[size_t(kW) * 4], 0xee);
         EXPECT_EQ(buf[size_t(kRow) * kH - 1], 0xee);
+    }
+}
+
+TEST_F(GLContexts, AnOffscreenDepthBufferExistsOnlyWhenAskedFor)
+{
+    for (GLint depthBits : {16, 0}) {
+        SCOPED_TRACE(depthBits);
+        const GLint attrs[] = {AGL_RGBA, AGL_DEPTH_SIZE, depthBits, AGL_OFFSCREEN, AGL_NONE};
+        AGLPixelFormat pf = aglChoosePixelFormat(nullptr, 0, attrs);
+        ASSERT_NE(pf, nullptr);
+        GLint described = -1;
+        EXPECT_TRUE(aglDescribePixelFormat(pf, AGL_DEPTH_SIZE, &described));
+        EXPECT_EQ(described > 0, depthBits > 0);
+        AGLContext ctx = aglCreateContext(pf, nullptr);
+        std::vector<UInt8> buf(16 * 16 * 4, 0);
+        ASSERT_TRUE(aglSetOffScreen(ctx, 16, 16, 16 * 4, buf.data()));
+        ASSERT_TRUE(aglSetCurrentContext(ctx));
+        glEnable(GL_DEPTH_TEST);
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glColor3f(1, 0, 0);  // near, everywhere
+        glRectf(-1, -1, 1, 1);
+        glColor3f(0, 1, 0);  // far, drawn later over the left half
+        glBegin(GL_QUADS);
+        glVertex3f(-1, -1, 0.5f);
+        glVertex3f(0, -1, 0.5f);
+        glVertex3f(0, 1, 0.5f);
+        glVertex3f(-1, 1, 0.5f);
+        glEnd();
+        ASSERT_TRUE(aglSetCurrentContext(nullptr));
+        // ARGB: with a depth buffer the nearer red stays; without one the later green wins.
+        std::vector<UInt8> left(buf.begin() + 8 * 64 + 4, buf.begin() + 8 * 64 + 8);
+        std::vector<UInt8> right(buf.begin() + 8 * 64 + 48, buf.begin() + 8 * 64 + 52);
+        EXPECT_EQ(left, depthBits ? (std::vector<UInt8>{0xff, 0xff, 0, 0}) : (std::vector<UInt8>{0xff, 0, 0xff, 0}));
+        EXPECT_EQ(right, (std::vector<UInt8>{0xff, 0xff, 0, 0}));
+        aglDestroyContext(ctx);
+        aglDestroyPixelFormat(pf);
     }
 }
 

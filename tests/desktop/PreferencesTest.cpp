@@ -19,7 +19,10 @@
 
 namespace {
 
-CFRef<CFStringRef> CF(const char* s) { return CFRef<CFStringRef>(CFStringCreateWithCString(nullptr, s, kCFStringEncodingUTF8)); }
+CFRef<CFStringRef> CF(const char* s)
+{
+    return CFRef<CFStringRef>(CFStringCreateWithCString(nullptr, s, kCFStringEncodingUTF8));
+}
 
 void SetInt(const char* domain, const char* key, int value)
 {
@@ -33,8 +36,8 @@ std::string GetInt(const char* domain, const char* key)
     CFRef<CFPropertyListRef> v(CFPreferencesCopyAppValue(CF(key), CF(domain)));
     if (!v) return "absent";
     int n = 0;
-    if (CFGetTypeID(v) != CFNumberGetTypeID() || !CFNumberGetValue(static_cast<CFNumberRef>(v.get()), kCFNumberIntType, &n))
-        return "not a number";
+    auto number = static_cast<CFNumberRef>(v.get());
+    if (CFGetTypeID(v) != CFNumberGetTypeID() || !CFNumberGetValue(number, kCFNumberIntType, &n)) return "not a number";
     return std::to_string(n);
 }
 
@@ -152,7 +155,8 @@ TEST_F(Preferences, ACorruptFileReadsAsEmptyWithOneWarning)
     // A well-formed file whose top level is not a dictionary holds no values either.
     const char* other = "com.example.array";
     ASSERT_TRUE(mDir.Write("config/com.example.array.plist",
-                           "<?xml version=\"1.0\"?><plist version=\"1.0\"><array><integer>3</integer></array></plist>"));
+                           "<?xml version=\"1.0\"?><plist version=\"1.0\">"
+                           "<array><integer>3</integer></array></plist>"));
     testing::internal::CaptureStderr();
     EXPECT_EQ(GetInt(other, "GUI scale"), "absent");
     warnings = testing::internal::GetCapturedStderr();
