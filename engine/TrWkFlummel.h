@@ -68,6 +68,10 @@ private:
     std::atomic<float> mGuiLfoPhase{0.f};
 
     std::unique_ptr<std::atomic<float>[]> mSampleOverview;
+    // Nobody can see the overview before its address is handed out, so until then the audio
+    // thread spends nothing on it; the first render after that rebuilds it whole.
+    std::atomic<bool> mOverviewShown{false};
+    std::atomic<bool> mOverviewStale{false};
 };
 
 class TrWkFlummel::CFlummelKernel : public AUKernelBase {

@@ -82,12 +82,17 @@ void TrWkFlummel::RenderTimeProcessing(UInt32 frames)
     if (n < 1) n = 1;
     if (n != mDelayLength) {
         mDelayLength = n;
-        GenerateSampleOverview();
+        if (mOverviewShown.load(std::memory_order_relaxed)) GenerateSampleOverview();
     }
 }
 
 void TrWkFlummel::PostRender(UInt32 frames)
 {
+    if (!mOverviewShown.load(std::memory_order_relaxed)) return;
+    if (mOverviewStale.exchange(false, std::memory_order_relaxed)) {
+        GenerateSampleOverview();
+        return;
+    }
     const SInt32 n = mDelayLength;
     const SInt32 f = SInt32(frames);
     const SInt32 p0 = FoldHeadPosition(mSnapshotPosition, mSnapshotForward, n);

@@ -211,6 +211,29 @@ TEST_F(FlummelTest, NullBuffersGetTheProcessedInput)
     EXPECT_EQ(r[255], 0.125f);
 }
 
+TEST_F(FlummelTest, OverviewIsBuiltWholeOnceAnEditorAsksForIt)
+{
+    // Loop of 2560: 10 samples an entry. Record a ramp of levels before anyone asks.
+    PlainLoop(2560);
+    ASSERT_EQ(host->Initialize(), noErr);
+    Signal in(2, std::vector<float>(2560));
+    for (size_t i = 0; i < 2560; ++i) in[0][i] = in[1][i] = 0.25f * float(i / 640 + 1) / 4.f;
+    Run(in, 256);
+
+    float* overview = nullptr;
+    UInt32 size = sizeof overview;
+    ASSERT_EQ(AudioUnitGetProperty(host->Unit(), kSampleOverviewProperty, 0, 0, &overview, &size), noErr);
+    // The next render call (its head only passes samples 2496..2559) brings every entry up to
+    // the loop's content; the middle of each plateau is checked.
+    Run(Signal(2, std::vector<float>(64, 0.f)), 64);
+    for (int k : {32, 96, 160, 224}) {
+        const float level = 0.25f * float(k * 10 / 640 + 1) / 4.f;
+        EXPECT_NEAR(overview[4 * k + 3], std::sqrt(level), 1e-3f) << k;
+        EXPECT_NEAR(overview[4 * k + 1], std::sqrt(level), 1e-3f) << k;
+    }
+    EXPECT_EQ(overview[4 * 252 + 3], 0.f);  // overwritten by that call's silence
+}
+
 TEST_F(FlummelTest, OverviewKeepsUpWithTheHeadThroughTurns)
 {
     float* overview = nullptr;
