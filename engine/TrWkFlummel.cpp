@@ -10,6 +10,7 @@ TrWkFlummel::TrWkFlummel(ComponentInstance instance) : AUInlineEffectBase(instan
 {
     Constructor();
     CreateElements();
+    Globals()->UseIndexedParameters(kNumParams);  // ids 0..20: the render path reads them by index
     for (AudioUnitParameterID id = 0; id < kNumParams; ++id) Globals()->SetParameter(id, InitialParameterValue(id));
 }
 
