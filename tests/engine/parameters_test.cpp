@@ -45,6 +45,17 @@ TEST_F(FlummelTest, ParameterInformation)
     EXPECT_EQ(listSize, 21u * 4u);
 }
 
+TEST_F(FlummelTest, UnknownParameterIdsAreRefusedAndNeverAdded)
+{
+    EXPECT_EQ(host->SetParameter(21, 1.f), kAudioUnitErr_InvalidParameter);
+    EXPECT_EQ(host->SetParameter(99, 1.f), kAudioUnitErr_InvalidParameter);
+    float v = -1;
+    EXPECT_EQ(host->GetParameter(99, v), kAudioUnitErr_InvalidParameter);
+    UInt32 listSize = 0;
+    ASSERT_EQ(AudioUnitGetPropertyInfo(host->Unit(), kAudioUnitProperty_ParameterList, 0, 0, &listSize, nullptr), noErr);
+    EXPECT_EQ(listSize, 21u * 4u);
+}
+
 TEST_F(FlummelTest, InitialValuesDifferFromReportedDefaultOnlyForLfoBeats)
 {
     EXPECT_EQ(Get(kParam_LfoBeats), 1.f);
