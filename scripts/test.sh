@@ -8,10 +8,13 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 
 jobs=$(nproc)
-build() {  # build DIR CMAKE-ARGS...
+configure() {  # configure DIR CMAKE-ARGS...
   local dir=$1; shift
   cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
-  cmake --build "$dir" -j "$jobs"
+}
+build() {  # build DIR CMAKE-ARGS...
+  configure "$@"
+  cmake --build "$1" -j "$jobs"
 }
 
 # Window and GL tests need a display.
@@ -26,12 +29,15 @@ fi
 build build-asan -DCMAKE_BUILD_TYPE=Debug -DFLUMMEL_SANITIZE=ON -DFLUMMEL_BENCH=OFF
 (cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j "$jobs")
 
-build build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFLUMMEL_TSAN=ON -DFLUMMEL_BENCH=OFF
+# Only the executables that hold threaded tests.
+configure build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFLUMMEL_TSAN=ON -DFLUMMEL_BENCH=OFF
+cmake --build build-tsan -j "$jobs" --target test_platform test_framework test_desktop test_lv2
 (cd build-tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -R 'Stress|Thread|Concurren' -j "$jobs")
 
 # The saved-state fuzz target, run for a bounded time.
-CC=clang CXX=clang++ build build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFLUMMEL_FUZZ=ON -DFLUMMEL_TESTS=OFF \
+CC=clang CXX=clang++ configure build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFLUMMEL_FUZZ=ON -DFLUMMEL_TESTS=OFF \
   -DFLUMMEL_BENCH=OFF
+cmake --build build-fuzz -j "$jobs" --target state_fuzz
 (cd build-fuzz && ctest --output-on-failure)
 
 build build -DCMAKE_BUILD_TYPE=Release
