@@ -23,6 +23,7 @@ namespace {
 
 constexpr double kMaxAutoTail = 60.0;                 // seconds
 constexpr float kSilence = 3.1622776e-5f;              // -90 dBFS
+constexpr double kMaxSampleRate = 768000.0;            // the loop alone takes 30 s of it per channel
 
 void Check(OSStatus err, const char* what)
 {
@@ -88,6 +89,9 @@ void RunRender(const RenderOptions& o)
     if (!o.savePreset.empty()) presetFile.emplace(o.savePreset);
     const AudioSignal input = o.input.empty() ? DemoSignal() : ReadAudioFile(o.input);
     const std::optional<double> tempo = o.tempo;
+    if (input.sampleRate > kMaxSampleRate)
+        throw CliError(o.input + ": sample rate " + std::to_string(long(input.sampleRate)) + " Hz is above " +
+                       std::to_string(long(kMaxSampleRate)) + " Hz");
     if (input.channels.size() > AUHost::kMaxChannels)
         throw CliError(o.input + ": more than " + std::to_string(AUHost::kMaxChannels) + " channels");
     const UInt32 channels = UInt32(input.channels.size());
@@ -116,13 +120,17 @@ void RunRender(const RenderOptions& o)
 
     AudioSignal output;
     output.sampleRate = input.sampleRate;
-    output.channels.assign(channels, std::vector<float>(maxFrames));
+    output.channels.assign(channels, {});
+    for (auto& c : output.channels) c.reserve(inputFrames + loopFrames);  // grows with a long tail
     ProgressBar progress(!o.quiet);
     size_t done = 0, quiet = 0;
     float* out[AUHost::kMaxChannels];
     while (done < maxFrames) {
         const UInt32 frames = UInt32(std::min<size_t>(o.block, maxFrames - done));
-        for (UInt32 c = 0; c < channels; ++c) out[c] = output.channels[c].data() + done;
+        for (UInt32 c = 0; c < channels; ++c) {
+            output.channels[c].resize(done + frames);
+            out[c] = output.channels[c].data() + done;
+        }
         Check(host->Render(out, channels, frames), "rendering");
         if (!o.tail) {  // stop once the tail has stayed silent for a loop length
             size_t i = 0;
