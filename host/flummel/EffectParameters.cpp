@@ -5,8 +5,6 @@
 
 #include "host/flummel/CliError.h"
 #include "host/flummel/RenderOptions.h"
-#include "platform/cf/CFArray.h"
-#include "platform/cf/CFString.h"
 
 namespace {
 
@@ -20,13 +18,6 @@ std::string Key(const std::string& s)
     return k;
 }
 
-std::string CString(CFStringRef s)
-{
-    char buffer[256];
-    if (!s || !CFStringGetCString(s, buffer, sizeof buffer, kCFStringEncodingUTF8)) return "";
-    return buffer;
-}
-
 std::string Format(float v)
 {
     char buffer[32];
@@ -38,42 +29,8 @@ std::string Format(float v)
 
 EffectParameters::EffectParameters(AudioUnit unit)
 {
-    UInt32 size = 0;
-    Boolean writable = false;
-    OSStatus err = AudioUnitGetPropertyInfo(unit, kAudioUnitProperty_ParameterList, kAudioUnitScope_Global, 0,
-                                            &size, &writable);
-    std::vector<AudioUnitParameterID> ids(size / sizeof(AudioUnitParameterID));
-    if (err == noErr && size)
-        err = AudioUnitGetProperty(unit, kAudioUnitProperty_ParameterList, kAudioUnitScope_Global, 0, ids.data(),
-                                   &size);
-    if (err != noErr) throw CliError::Effect("reading the parameter list", err);
-
-    for (AudioUnitParameterID id : ids) {
-        AudioUnitParameterInfo info{};
-        UInt32 infoSize = sizeof info;
-        err = AudioUnitGetProperty(unit, kAudioUnitProperty_ParameterInfo, kAudioUnitScope_Global, id, &info,
-                                   &infoSize);
-        if (err != noErr) throw CliError::Effect("reading parameter " + std::to_string(id), err);
-        EffectParameter p;
-        p.id = id;
-        p.name = (info.flags & kAudioUnitParameterFlag_HasCFNameString) ? CString(info.cfNameString) : info.name;
-        if ((info.flags & kAudioUnitParameterFlag_CFNameRelease) && info.cfNameString) CFRelease(info.cfNameString);
-        p.unit = info.unit;
-        p.minValue = info.minValue;
-        p.maxValue = info.maxValue;
-        p.defaultValue = info.defaultValue;
-        if (info.unit == kAudioUnitParameterUnit_Indexed) {
-            CFRef<CFArrayRef> strings;
-            UInt32 arraySize = sizeof(CFArrayRef);
-            if (AudioUnitGetProperty(unit, kAudioUnitProperty_ParameterValueStrings, kAudioUnitScope_Global, id,
-                                     strings.adopt(), &arraySize) == noErr &&
-                strings) {
-                for (CFIndex i = 0; i < CFArrayGetCount(strings); ++i)
-                    p.valueStrings.push_back(CString(static_cast<CFStringRef>(CFArrayGetValueAtIndex(strings, i))));
-            }
-        }
-        mParameters.push_back(std::move(p));
-    }
+    const OSStatus err = AUParameterDescription::ReadAll(unit, mParameters);
+    if (err != noErr) throw CliError::Effect("reading the parameters", err);
 }
 
 const EffectParameter& EffectParameters::Find(const std::string& nameOrId) const

@@ -5,16 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/audio/AudioUnitCalls.h"
-#include "platform/audio/AudioUnitTypes.h"
+#include "host/AUParameterDescription.h"
 
-struct EffectParameter {
-    AudioUnitParameterID id = 0;
-    std::string name;
-    AudioUnitParameterUnit unit = kAudioUnitParameterUnit_Generic;
-    float minValue = 0, maxValue = 0, defaultValue = 0;
-    std::vector<std::string> valueStrings;  // for indexed parameters that name their values
-};
+using EffectParameter = AUParameterDescription;
 
 class EffectParameters {
 public:

@@ -30,18 +30,12 @@ void Check(OSStatus err, const char* what)
     if (err != noErr) throw CliError::Effect(what, err);
 }
 
-std::string Text(CFStringRef s)
-{
-    char buffer[512];
-    return s && CFStringGetCString(s, buffer, sizeof buffer, kCFStringEncodingUTF8) ? buffer : "";
-}
-
 void RestorePreset(AudioUnit unit, const std::string& path)
 {
     CFStringRef error = nullptr;
     CFRef<CFPropertyListRef> state(CFPropertyListCreateFromFile(path.c_str(), &error));
     if (!state) {
-        const std::string why = Text(error);
+        const std::string why = CFStringToUTF8(error);
         if (error) CFRelease(error);
         throw CliError("cannot read preset " + path + ": " + why);
     }

@@ -246,6 +246,12 @@ Boolean CFStringGetCString(CFStringRef s, char* buffer, CFIndex bufferSize, CFSt
     return true;
 }
 
+std::string CFStringToUTF8(CFStringRef s)
+{
+    const StringObject* o = AsString(s);
+    return o ? o->text : std::string();
+}
+
 const char* CFStringGetCStringPtr(CFStringRef s, CFStringEncoding encoding)
 {
     const StringObject* o = AsString(s);

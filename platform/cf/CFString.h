@@ -1,6 +1,8 @@
 // Immutable Unicode strings, stored as UTF-8.
 #pragma once
 
+#include <string>
+
 #include "platform/cf/CFBase.h"
 
 typedef UInt32 CFStringEncoding;
@@ -29,6 +31,8 @@ CFIndex CFStringGetLength(CFStringRef s);  // in UTF-16 units
 Boolean CFStringGetCString(CFStringRef s, char* buffer, CFIndex bufferSize, CFStringEncoding encoding);
 // The stored UTF-8 text when the encoding is UTF-8 or the text is ASCII; else null.
 const char* CFStringGetCStringPtr(CFStringRef s, CFStringEncoding encoding);
+// Ours, for C++ callers: the string's UTF-8 text; empty for null or a non-string object.
+std::string CFStringToUTF8(CFStringRef s);
 CFIndex CFStringGetMaximumSizeForEncoding(CFIndex length, CFStringEncoding encoding);
 SInt32 CFStringGetIntValue(CFStringRef s);
 CFComparisonResult CFStringCompare(CFStringRef a, CFStringRef b, CFStringCompareFlags options);

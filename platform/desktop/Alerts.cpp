@@ -17,16 +17,6 @@ namespace {
 
 constexpr SInt16 kWidth = 420, kHeight = 150;
 
-std::string UTF8(CFStringRef s)
-{
-    if (!s) return std::string();
-    CFIndex size = CFStringGetMaximumSizeForEncoding(CFStringGetLength(s), kCFStringEncodingUTF8) + 1;
-    std::string out(size_t(size), '\0');
-    if (!CFStringGetCString(s, &out[0], size, kCFStringEncodingUTF8)) return std::string();
-    out.resize(std::char_traits<char>::length(out.c_str()));
-    return out;
-}
-
 const char* KindName(AlertType t)
 {
     switch (t) {
@@ -75,7 +65,7 @@ OSStatus CreateStandardAlert(AlertType alertType, CFStringRef error, CFStringRef
     *outAlert = nullptr;
     if (!error) return paramErr;
     auto* d = new OpaqueDialogPtr;
-    std::string kind = KindName(alertType), message = UTF8(error), more = UTF8(explanation);
+    std::string kind = KindName(alertType), message = CFStringToUTF8(error), more = CFStringToUTF8(explanation);
     d->text = (kind.empty() ? "" : kind + ": ") + message + (more.empty() ? "" : " (" + more + ")");
     Rect bounds{200, 300, SInt16(200 + kHeight), SInt16(300 + kWidth)};
     OSStatus r = CreateNewWindow(kMovableModalWindowClass, kWindowStandardHandlerAttribute | kWindowCloseBoxAttribute,

@@ -67,16 +67,6 @@ std::map<std::string, Domain>& Domains()
     return *m;
 }
 
-std::string UTF8(CFStringRef s)
-{
-    if (!s || CFGetTypeID(s) != CFStringGetTypeID()) return std::string();
-    CFIndex size = CFStringGetMaximumSizeForEncoding(CFStringGetLength(s), kCFStringEncodingUTF8) + 1;
-    std::string out(size_t(size), '\0');
-    if (!CFStringGetCString(s, &out[0], size, kCFStringEncodingUTF8)) return std::string();
-    out.resize(std::strlen(out.c_str()));
-    return out;
-}
-
 std::string ConfigDirectory()
 {
     const char* xdg = std::getenv("XDG_CONFIG_HOME");
@@ -91,7 +81,7 @@ std::string ConfigDirectory()
 // The domain's file, or empty when the name cannot be a file name.
 std::string PathFor(CFStringRef applicationID)
 {
-    std::string id = UTF8(applicationID);
+    std::string id = CFStringToUTF8(applicationID);
     if (id.empty() || id == "." || id == ".." || id.find('/') != std::string::npos) return std::string();
     return ConfigDirectory() + "/" + id + ".plist";
 }
@@ -112,7 +102,7 @@ void Load(Domain& d, const std::string& path)
     CFRef<CFPropertyListRef> plist(CFPropertyListCreateFromFile(path.c_str(), &error));
     CFRef<CFStringRef> message(error);
     if (!plist || CFGetTypeID(plist) != CFDictionaryGetTypeID()) {
-        std::string why = plist ? "its top level is not a dictionary" : UTF8(message);
+        std::string why = plist ? "its top level is not a dictionary" : CFStringToUTF8(message);
         std::fprintf(stderr, "preferences: ignoring %s: %s\n", path.c_str(), why.empty() ? "unreadable" : why.c_str());
         return;
     }

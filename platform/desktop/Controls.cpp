@@ -25,17 +25,6 @@ std::map<std::string, std::shared_ptr<ClassRecord>>& Classes()
     return m;
 }
 
-std::string ToUTF8(CFStringRef s)
-{
-    if (!s) return std::string();
-    if (const char* p = CFStringGetCStringPtr(s, kCFStringEncodingUTF8)) return p;
-    CFIndex size = CFStringGetMaximumSizeForEncoding(CFStringGetLength(s), kCFStringEncodingUTF8) + 1;
-    std::string out(size_t(size), '\0');
-    if (!CFStringGetCString(s, &out[0], size, kCFStringEncodingUTF8)) return std::string();
-    out.resize(std::strlen(out.c_str()));
-    return out;
-}
-
 // Parent-coordinate frame for a rectangle given as GetControlBounds would report it.
 void FrameFromBounds(ControlRef c, ControlRef parent, const Rect& r)
 {
@@ -167,7 +156,7 @@ OSStatus RegisterToolboxObjectClass(CFStringRef classID, ToolboxObjectClassRef, 
                                     ToolboxObjectClassRef* outClass)
 {
     if (!classID || !outClass || (numEvents && !eventList)) return paramErr;
-    std::string id = ToUTF8(classID);
+    std::string id = CFStringToUTF8(classID);
     if (id.empty()) return paramErr;
     auto& m = Classes();
     if (m.count(id)) return toolboxObjectClassExistsErr;
@@ -265,7 +254,7 @@ OSStatus CreateCheckBoxControl(WindowRef w, const Rect* bounds, CFStringRef titl
     c->maximum = 1;
     c->value = std::clamp(initialValue, SInt32(0), SInt32(1));
     c->autoToggle = autoToggle;
-    c->title = ToUTF8(title);
+    c->title = CFStringToUTF8(title);
     c->features = kControlSupportsFocus | kControlGetsFocusOnClick;
     return noErr;
 }
@@ -289,7 +278,7 @@ OSStatus CreatePushButtonControl(WindowRef w, const Rect* bounds, CFStringRef ti
     ControlRef c = nullptr;
     OSStatus r = NewControl(w, bounds, kControlKindPushButton, out, &c);
     if (r != noErr) return r;
-    c->title = ToUTF8(title);
+    c->title = CFStringToUTF8(title);
     return noErr;
 }
 
@@ -299,7 +288,7 @@ OSStatus CreateStaticTextControl(WindowRef w, const Rect* bounds, CFStringRef te
     ControlRef c = nullptr;
     OSStatus r = NewControl(w, bounds, kControlKindStaticText, out, &c);
     if (r != noErr) return r;
-    c->title = ToUTF8(text);
+    c->title = CFStringToUTF8(text);
     return noErr;
 }
 
@@ -682,7 +671,7 @@ OSStatus SetControlTitleWithCFString(ControlRef c, CFStringRef title)
 {
     if (!c) return errInvalidControlRef;
     if (!title) return paramErr;
-    c->title = ToUTF8(title);
+    c->title = CFStringToUTF8(title);
     InvalidateWindow(c->window);
     return noErr;
 }

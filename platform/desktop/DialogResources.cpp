@@ -16,16 +16,6 @@ struct OpaqueIBNibRef {
 
 namespace {
 
-std::string UTF8(CFStringRef s)
-{
-    if (!s) return std::string();
-    CFIndex size = CFStringGetMaximumSizeForEncoding(CFStringGetLength(s), kCFStringEncodingUTF8) + 1;
-    std::string out(size_t(size), '\0');
-    if (!CFStringGetCString(s, &out[0], size, kCFStringEncodingUTF8)) return std::string();
-    out.resize(std::strlen(out.c_str()));
-    return out;
-}
-
 CFRef<CFStringRef> CF(const std::string& s)
 {
     return CFRef<CFStringRef>(CFStringCreateWithCString(nullptr, s.c_str(), kCFStringEncodingUTF8));
@@ -94,7 +84,7 @@ OSStatus CreateWindowFromNib(IBNibRef nibRef, CFStringRef name, WindowRef* outWi
 {
     if (!nibRef || !name || !outWindow) return paramErr;
     *outWindow = nullptr;
-    const InterfaceDescription::Window* d = nibRef->description.Find(UTF8(name));
+    const InterfaceDescription::Window* d = nibRef->description.Find(CFStringToUTF8(name));
     if (!d) return kIBCarbonRuntimeCantFindObject;
     WindowAttributes attrs = kWindowStandardHandlerAttribute | kWindowCloseBoxAttribute;
     WindowRef w = nullptr;

@@ -8,27 +8,18 @@
 #include <utility>
 #include <vector>
 
-#include "platform/audio/AudioUnitTypes.h"
+#include "host/AUParameterDescription.h"
 
 class Lv2ParameterList {
 public:
-    struct Parameter {
-        AudioUnitParameterID id = 0;
-        std::string name;    // UTF-8
+    struct Parameter : AUParameterDescription {
         std::string symbol;  // the port symbol, unique in the list
-        AudioUnitParameterUnit unit = kAudioUnitParameterUnit_Generic;
-        float minValue = 0.f;
-        float maxValue = 0.f;
-        float defaultValue = 0.f;
-        // Labels of the values min, min + 1, ... (the parameter is an enumeration).
-        std::vector<std::string> valueStrings;
         // Names of single whole values of a continuous parameter.
         std::vector<std::pair<float, std::string>> namedValues;
         bool trigger = false;  // fires once on a rising edge; the effect clears it
 
         bool Toggle() const { return unit == kAudioUnitParameterUnit_Boolean; }
         bool Enumeration() const { return !valueStrings.empty(); }
-        float Clamp(float v) const { return v < minValue ? minValue : v > maxValue ? maxValue : v; }
     };
 
     // Reads every global parameter of the unit; fails with the first failing call's status,

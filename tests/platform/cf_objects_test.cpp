@@ -48,6 +48,8 @@ TEST_F(Objects, StringEncodings)
     char back[32];
     ASSERT_TRUE(CFStringGetCString(s, back, sizeof back, kCFStringEncodingMacRoman));
     EXPECT_STREQ(back, roman);
+    EXPECT_EQ(CFStringToUTF8(s), utf8);
+    EXPECT_EQ(CFStringToUTF8(nullptr), "");
     EXPECT_EQ(CFStringGetLength(s), 5);
     char ascii[32] = "junk";
     EXPECT_FALSE(CFStringGetCString(s, ascii, sizeof ascii, kCFStringEncodingASCII));
@@ -211,6 +213,7 @@ TEST_F(Objects, WrongTypesAreHarmless)
     CFStringRef notAString = reinterpret_cast<CFStringRef>(n);
     char buf[8] = "x";
     EXPECT_FALSE(CFStringGetCString(notAString, buf, sizeof buf, kCFStringEncodingUTF8));
+    EXPECT_EQ(CFStringToUTF8(notAString), "");
     EXPECT_EQ(CFDictionaryGetCount(reinterpret_cast<CFDictionaryRef>(n)), 0);
     EXPECT_EQ(CFDataGetBytePtr(reinterpret_cast<CFDataRef>(n)), nullptr);
     CFRelease(n);
