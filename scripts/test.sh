@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is needed, builds, and runs the whole test suite: a release build, the suite
-# under AddressSanitizer + UndefinedBehaviorSanitizer, and the threaded tests (names with
-# Stress, Thread or Concurrency) under ThreadSanitizer, and a bounded fuzz run of the saved-state
-# reader. Ends with ctest's summary.
+# Installs what is needed, builds, and runs the whole test suite: under AddressSanitizer +
+# UndefinedBehaviorSanitizer, the threaded tests (names with Stress, Thread or Concurrency) under
+# ThreadSanitizer, a bounded fuzz run of the saved-state reader, then the release build.
+# Ends with ctest's summary.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
