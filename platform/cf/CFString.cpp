@@ -185,7 +185,7 @@ CFStringRef CFStringCreateWithFormat(CFAllocatorRef, CFDictionaryRef, CFStringRe
         while (j < fmt.size() && std::strchr("hlzj", fmt[j])) length += fmt[j++];
         if (j >= fmt.size()) break;
         const char conv = fmt[j];
-        const std::string spec = fmt.substr(i, j - i + 1);
+        const std::string directive = fmt.substr(i, j - i + 1);
         char buf[128];
         buf[0] = 0;
         switch (conv) {
@@ -198,22 +198,22 @@ CFStringRef CFStringCreateWithFormat(CFAllocatorRef, CFDictionaryRef, CFStringRe
         }
         case 'd': case 'i': case 'u': case 'x': case 'X': case 'o': case 'c':
             if (length == "l" || length == "z" || length == "j")
-                std::snprintf(buf, sizeof buf, spec.c_str(), va_arg(args, long));
+                std::snprintf(buf, sizeof buf, directive.c_str(), va_arg(args, long));
             else if (length == "ll")
-                std::snprintf(buf, sizeof buf, spec.c_str(), va_arg(args, long long));
+                std::snprintf(buf, sizeof buf, directive.c_str(), va_arg(args, long long));
             else
-                std::snprintf(buf, sizeof buf, spec.c_str(), va_arg(args, int));
+                std::snprintf(buf, sizeof buf, directive.c_str(), va_arg(args, int));
             out += buf;
             break;
         case 'f': case 'g': case 'e': case 'G': case 'E':
-            std::snprintf(buf, sizeof buf, spec.c_str(), va_arg(args, double));
+            std::snprintf(buf, sizeof buf, directive.c_str(), va_arg(args, double));
             out += buf;
             break;
         case 'p':
             std::snprintf(buf, sizeof buf, "%p", va_arg(args, void*));
             out += buf;
             break;
-        default: out += spec; break;
+        default: out += directive; break;
         }
         i = j;
     }

@@ -125,14 +125,14 @@ TEST(ResourceFiles, ReadsPastTheEndAndStaleReferencesFail)
     CFRef<CFURLRef> url(CFURLCreateWithFileSystemPath(nullptr, p, kCFURLPOSIXPathStyle, false));
     FSRef ref;
     ASSERT_TRUE(CFURLGetFSRef(url, &ref));
-    FSSpec spec;
+    FSSpec file;
     FSRef parent;
     HFSUniStr255 name;
     FSCatalogInfo info{};
-    ASSERT_EQ(FSGetCatalogInfo(&ref, kFSCatInfoDataSizes | kFSCatInfoNodeFlags, &info, &name, &spec, &parent), noErr);
+    ASSERT_EQ(FSGetCatalogInfo(&ref, kFSCatInfoDataSizes | kFSCatInfoNodeFlags, &info, &name, &file, &parent), noErr);
     EXPECT_EQ(info.dataLogicalSize, 10u);
     EXPECT_EQ(info.nodeFlags & kFSNodeIsDirectoryMask, 0);
-    EXPECT_EQ(std::string(spec.path), dir / "ten");
+    EXPECT_EQ(std::string(file.path), dir / "ten");
     EXPECT_EQ(std::string(parent.path), dir.Path());
     ASSERT_EQ(name.length, 3);
     EXPECT_EQ(name.unicode[0], UniChar('t'));

@@ -58,10 +58,10 @@ OSErr OpenResource(const char* name, GraphicsImportComponent* gi)
     CFRef<CFURLRef> url(
         CFBundleCopyResourceURL(CFBundleGetBundleWithIdentifier(CFSTR("com.TrWk.test.Flml")), n, nullptr, nullptr));
     FSRef ref;
-    FSSpec spec;
+    FSSpec file;
     if (!url || !CFURLGetFSRef(url, &ref)) return fnfErr;
-    OSErr e = FSGetCatalogInfo(&ref, kFSCatInfoNone, nullptr, nullptr, &spec, nullptr);
-    return e != noErr ? e : GetGraphicsImporterForFile(&spec, gi);
+    OSErr e = FSGetCatalogInfo(&ref, kFSCatInfoNone, nullptr, nullptr, &file, nullptr);
+    return e != noErr ? e : GetGraphicsImporterForFile(&file, gi);
 }
 
 struct Picture {
