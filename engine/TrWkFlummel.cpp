@@ -126,8 +126,7 @@ OSStatus TrWkFlummel::GetProperty(AudioUnitPropertyID id, AudioUnitScope scope, 
     case kSampleOverviewProperty: {
         float* address = reinterpret_cast<float*>(mSampleOverview.get());
         std::memcpy(outData, &address, sizeof address);
-        mOverviewStale.store(true, std::memory_order_relaxed);
-        mOverviewShown.store(true, std::memory_order_relaxed);
+        mOverviewState.store(kOverviewStale, std::memory_order_relaxed);
         return noErr;
     }
     default:

@@ -69,9 +69,10 @@ private:
 
     std::unique_ptr<std::atomic<float>[]> mSampleOverview;
     // Nobody can see the overview before its address is handed out, so until then the audio
-    // thread spends nothing on it; the first render after that rebuilds it whole.
-    std::atomic<bool> mOverviewShown{false};
-    std::atomic<bool> mOverviewStale{false};
+    // thread spends nothing on it; the first render after that rebuilds it whole. One word, so
+    // the audio thread never sees "shown" without "stale" first.
+    enum OverviewState : int { kOverviewHidden, kOverviewStale, kOverviewShown };
+    std::atomic<int> mOverviewState{kOverviewHidden};
 };
 
 class TrWkFlummel::CFlummelKernel : public AUKernelBase {

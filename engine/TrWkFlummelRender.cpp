@@ -82,17 +82,18 @@ void TrWkFlummel::RenderTimeProcessing(UInt32 frames)
     if (n < 1) n = 1;
     if (n != mDelayLength) {
         mDelayLength = n;
-        if (mOverviewShown.load(std::memory_order_relaxed)) GenerateSampleOverview();
+        if (mOverviewState.load(std::memory_order_relaxed) != kOverviewHidden) GenerateSampleOverview();
     }
 }
 
 void TrWkFlummel::PostRender(UInt32 frames)
 {
-    if (!mOverviewShown.load(std::memory_order_relaxed)) return;
-    if (mOverviewStale.exchange(false, std::memory_order_relaxed)) {
-        GenerateSampleOverview();
+    int state = kOverviewStale;
+    if (mOverviewState.compare_exchange_strong(state, kOverviewShown, std::memory_order_relaxed)) {
+        GenerateSampleOverview();  // a request arriving from now on makes the next call rebuild again
         return;
     }
+    if (state == kOverviewHidden) return;
     const SInt32 n = mDelayLength;
     const SInt32 f = SInt32(frames);
     const SInt32 p0 = FoldHeadPosition(mSnapshotPosition, mSnapshotForward, n);

@@ -1,13 +1,12 @@
 #include "framework/CAAUParameter.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "platform/audio/AudioUnitCalls.h"
 
 namespace {
-
-// Where custom unit names are converted; at most 255 bytes of a name survive.
-char paramStr[256];
 
 const char* UnitLabel(AudioUnitParameterUnit unit)
 {
@@ -52,7 +51,13 @@ void CopyPrefix(CFStringRef s, char* out, size_t size)
     out[n] = '\0';
 }
 
-SInt16 RangeCount(const AudioUnitParameterInfo& info) { return SInt16(1.f + info.maxValue - info.minValue); }
+// 1 + maximum - minimum, truncated; a range no 16-bit count can hold (or not a number) gives
+// the nearest count that can.
+SInt16 RangeCount(const AudioUnitParameterInfo& info)
+{
+    const double n = 1.0 + double(info.maxValue) - double(info.minValue);
+    return std::isnan(n) ? 0 : SInt16(std::clamp(n, -32768.0, 32767.0));
+}
 
 }  // namespace
 
@@ -144,15 +149,16 @@ void CAAUParameter::Init(AudioUnit unit, AudioUnitParameterID id, AudioUnitScope
         mNumIndexedParams = RangeCount(mParamInfo);
         mParamTag = CFStringCreateWithCString(nullptr, "MIDI", kCFStringEncodingUTF8);
         break;
-    case kAudioUnitParameterUnit_CustomUnit:
-        paramStr[0] = '\0';
+    case kAudioUnitParameterUnit_CustomUnit: {
+        char label[256] = "";  // at most 255 bytes of the name survive
         if (mParamInfo.unitName) {
-            CopyPrefix(mParamInfo.unitName, paramStr, sizeof paramStr);
+            CopyPrefix(mParamInfo.unitName, label, sizeof label);
             if (owned) CFRelease(mParamInfo.unitName);
             mParamInfo.unitName = nullptr;  // the snapshot keeps no reference it does not own
         }
-        mParamTag = CFStringCreateWithCString(nullptr, paramStr, kCFStringEncodingUTF8);
+        mParamTag = CFStringCreateWithCString(nullptr, label, kCFStringEncodingUTF8);
         break;
+    }
     default:
         if (const char* label = UnitLabel(mParamInfo.unit))
             mParamTag = CFStringCreateWithCString(nullptr, label, kCFStringEncodingUTF8);

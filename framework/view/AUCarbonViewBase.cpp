@@ -1,6 +1,19 @@
 #include "framework/view/AUCarbonViewBase.h"
 
+#include <cmath>
+
 #include "platform/cf/CFRunLoop.h"
+
+namespace {
+
+// A host's coordinate, truncated to 16 bits; values no integer holds (NaN, huge) give 0.
+SInt16 Truncate16(Float32 v)
+{
+    if (!(std::fabs(v) < 2147483648.f)) return 0;
+    return SInt16(UInt16(UInt32(SInt32(v))));
+}
+
+}  // namespace
 
 AUCarbonViewBase::AUCarbonViewBase(ComponentInstance instance, Float32 notificationInterval)
     : ComponentBase(instance)
@@ -54,10 +67,10 @@ OSStatus AUCarbonViewBase::CreateCarbonView(AudioUnit unit, WindowRef window, Co
     mIsCompositing = (attributes & kWindowCompositingAttribute) != 0;
 
     Rect area;
-    area.left = SInt16(location.x);
-    area.top = SInt16(location.y);
-    area.right = SInt16(area.left + SInt16(size.x));
-    area.bottom = SInt16(area.top + SInt16(size.y));
+    area.left = Truncate16(location.x);
+    area.top = Truncate16(location.y);
+    area.right = SInt16(area.left + Truncate16(size.x));
+    area.bottom = SInt16(area.top + Truncate16(size.y));
     const OSStatus err = CreateUserPaneControl(window, &area, kControlSupportsEmbedding, &mCarbonPane);
     if (err != noErr) return err;
     outControl = mCarbonPane;
@@ -81,7 +94,7 @@ OSStatus AUCarbonViewBase::CreateCarbonView(AudioUnit unit, WindowRef window, Co
     Rect bounds;
     GetControlBounds(mCarbonPane, &bounds);
     if (bounds.right <= bounds.left && bounds.bottom <= bounds.top && mBottomRight.h != 0 && mBottomRight.v != 0)
-        SizeControl(mCarbonPane, SInt16(mBottomRight.h - mXOffset), SInt16(mBottomRight.v - mYOffset));
+        SizeControl(mCarbonPane, Truncate16(mBottomRight.h - mXOffset), Truncate16(mBottomRight.v - mYOffset));
 
     if (mIsCompositing) {
         const EventTypeSpec scroll[] = {{kEventClassScrollable, kEventScrollableGetInfo},

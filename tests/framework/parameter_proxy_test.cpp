@@ -10,7 +10,7 @@
 
 namespace {
 
-enum { kPlain = 0, kIndexed = 1, kCustom = 2, kNote = 3, kSwitch = 4, kNamed = 5, kCustomAscii = 6, kMissing = 99 };
+enum { kPlain = 0, kIndexed = 1, kCustom = 2, kNote = 3, kSwitch = 4, kNamed = 5, kCustomAscii = 6, kHuge = 7, kMissing = 99 };
 
 const std::string kLongUnit = std::string(254, 'u') + "\xC3\xA9tres and more";  // a letter across byte 255
 
@@ -19,7 +19,7 @@ public:
     static constexpr OSType kSubType = FourCC("Prxy");
     explicit ProxyUnit(ComponentInstance ci) : TestUnit(ci)
     {
-        for (AudioUnitParameterID id : {kIndexed, kCustom, kNote, kSwitch, kNamed, kCustomAscii}) Globals()->SetParameter(id, 0.f);
+        for (AudioUnitParameterID id : {kIndexed, kCustom, kNote, kSwitch, kNamed, kCustomAscii, kHuge}) Globals()->SetParameter(id, 0.f);
     }
     OSStatus GetParameterInfo(AudioUnitScope scope, AudioUnitParameterID id, AudioUnitParameterInfo& info) override
     {
@@ -29,6 +29,7 @@ public:
         switch (id) {
         case kPlain: Fill(info, "Gain", kAudioUnitParameterUnit_Generic, 0, 2); break;
         case kIndexed: Fill(info, "Mode", kAudioUnitParameterUnit_Indexed, 0, 3); break;
+        case kHuge: Fill(info, "Steps", kAudioUnitParameterUnit_Indexed, 0, 1e9f); break;
         case kCustom:
             Fill(info, "Odd", kAudioUnitParameterUnit_CustomUnit, -1, 1);
             info.unitName = CFStringCreateWithCString(nullptr, kLongUnit.c_str(), kCFStringEncodingUTF8);
@@ -99,6 +100,7 @@ TEST_F(ParameterProxy, NamesLabelsAndIndexedCounts)
     EXPECT_TRUE(mode.IsIndexed());
     EXPECT_EQ(mode.GetNumIndexedParams(), 4);
     EXPECT_EQ(mode.GetValueStrings(), nullptr);
+    EXPECT_EQ(Proxy(kHuge).GetNumIndexedParams(), 32767);  // a count too large for 16 bits saturates
 
     const CAAUParameter note = Proxy(kNote);
     EXPECT_EQ(Text(note.GetUnitLabel()), "MIDI");

@@ -1,6 +1,7 @@
 // The editor view base as a host drives it through the view component: the pane in
 // compositing and non-compositing windows, how far embedded controls reach, event routing,
 // scrolling and parameter notifications.
+#include <cmath>
 #include <memory>
 #include <vector>
 
@@ -262,6 +263,13 @@ TEST_F(ViewBase, TheViewComponentsCallsCheckTheirArguments)
     ComponentParameters params{};
     params.what = kAudioUnitCarbonViewSetEventListenerSelect;
     EXPECT_EQ(AUCarbonViewBase::ComponentEntryDispatch(&params, nullptr), paramErr);
+
+    // Coordinates no 16-bit rectangle holds are truncated, never trusted.
+    const Float32Point far{65536.f + 12.f, 1e12f}, odd{std::nanf(""), -1e30f};
+    EXPECT_EQ(AudioUnitCarbonViewCreate(view, host->Unit(), window, root, &far, &odd, &pane), noErr);
+    ASSERT_NE(pane, nullptr);
+    EXPECT_EQ(Bounds(pane).left, 12);
+    EXPECT_EQ(Bounds(pane).top, 0);
 
     // A failing CreateUI is handed back as it is.
     TestView::failUI = true;
