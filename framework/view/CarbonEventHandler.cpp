@@ -22,5 +22,6 @@ void CarbonEventHandler::WantEventTypes(EventTargetRef target, UInt32 count, con
 
 OSStatus CarbonEventHandler::TheEventHandler(EventHandlerCallRef, EventRef event, void* object)
 {
-    return static_cast<CarbonEventHandler*>(object)->HandleEvent(event) ? OSStatus(noErr) : OSStatus(eventNotHandledErr);
+    const bool handled = static_cast<CarbonEventHandler*>(object)->HandleEvent(event);
+    return handled ? OSStatus(noErr) : OSStatus(eventNotHandledErr);
 }
