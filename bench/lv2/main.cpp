@@ -55,7 +55,7 @@ bool Parse(int argc, char** argv, Options& o)
     if (o.blocks.empty()) o.blocks = {64, 512};
     for (uint32_t b : o.blocks)
         if (b == 0 || b > Lv2BenchPlugin::kMaxBlock) return false;
-    return o.seconds > 0 && o.rate > 0 && o.repeat > 0;
+    return o.seconds > 0 && o.rate > 0 && o.seconds * o.rate >= 1 && o.repeat > 0;  // at least one frame
 }
 
 // Tones that do not fit the loops, with noise bursts twice a second.

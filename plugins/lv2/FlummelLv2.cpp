@@ -11,10 +11,15 @@
 
 namespace {
 
+// The host's map when it offers a usable one.
 const LV2_URID_Map* FindMap(const LV2_Feature* const* features)
 {
-    for (; features && *features; ++features)
-        if (std::strcmp((*features)->URI, LV2_URID__map) == 0) return static_cast<const LV2_URID_Map*>((*features)->data);
+    for (; features && *features; ++features) {
+        const LV2_Feature& f = **features;
+        if (!f.URI || std::strcmp(f.URI, LV2_URID__map) != 0) continue;
+        const auto* map = static_cast<const LV2_URID_Map*>(f.data);
+        return map && map->map ? map : nullptr;
+    }
     return nullptr;
 }
 
@@ -23,7 +28,8 @@ const LV2_URID_Map* FindMap(const LV2_Feature* const* features)
 std::unique_ptr<FlummelLv2> FlummelLv2::Create(const Lv2Variant& variant, double sampleRate,
                                                const LV2_Feature* const* features)
 {
-    if (variant.channels == 0 || variant.channels > kMaxChannels || !(sampleRate > 0)) return nullptr;
+    if (variant.channels == 0 || variant.channels > kMaxChannels || !(sampleRate > 0 && sampleRate <= kMaxSampleRate))
+        return nullptr;
     std::unique_ptr<FlummelLv2> plugin(new FlummelLv2(variant, sampleRate, FindMap(features)));
     if (plugin->Start(sampleRate) != noErr) return nullptr;
     return plugin;
@@ -116,20 +122,23 @@ void FlummelLv2::ApplyControls()
 }
 
 // Renders up to each time-position event, then takes the event, so a tempo change applies
-// from its own frame on.
+// from its own frame on. Events that do not fit inside the sequence end it.
 void FlummelLv2::ReadTimePort(uint32_t frames)
 {
     uint32_t done = 0;
     if (mTime && mUris.Mapped() && mTime->atom.type == mUris.atomSequence) {
         const LV2_Atom_Sequence_Body* body = &mTime->body;
+        const auto* end = reinterpret_cast<const uint8_t*>(body) + mTime->atom.size;
         for (const LV2_Atom_Event* ev = lv2_atom_sequence_begin(body);
              !lv2_atom_sequence_is_end(body, mTime->atom.size, ev); ev = lv2_atom_sequence_next(ev)) {
+            const auto* event = reinterpret_cast<const uint8_t*>(ev);
+            if (size_t(end - event) < sizeof(LV2_Atom_Event) ||
+                ev->body.size > size_t(end - event) - sizeof(LV2_Atom_Event))
+                break;
             const int64_t at = std::clamp<int64_t>(ev->time.frames, done, frames);
             RenderSpan(done, uint32_t(at));
             done = uint32_t(at);
-            if ((ev->body.type == mUris.atomObject || ev->body.type == mUris.atomBlank) &&
-                ev->body.size >= sizeof(LV2_Atom_Object_Body))
-                mTransport.Read(*reinterpret_cast<const LV2_Atom_Object*>(&ev->body), mUris);
+            mTransport.Read(ev->body, mUris);
         }
     }
     RenderSpan(done, frames);

@@ -26,27 +26,21 @@ void Run(LV2_Handle instance, uint32_t frames) { Self(instance)->Run(frames); }
 void Deactivate(LV2_Handle) {}
 void Cleanup(LV2_Handle instance) { delete Self(instance); }
 
-LV2_State_Status Save(LV2_Handle instance, LV2_State_Store_Function store, LV2_State_Handle handle, uint32_t,
-                      const LV2_Feature* const*)
+// The state calls allocate and may throw; the host gets a status instead.
+template <auto Call, typename Function>
+LV2_State_Status State(LV2_Handle instance, Function function, LV2_State_Handle handle, uint32_t,
+                       const LV2_Feature* const*)
 {
+    if (!function) return LV2_STATE_ERR_UNKNOWN;
     try {
-        return Self(instance)->Save(store, handle);
+        return (Self(instance)->*Call)(function, handle);
     } catch (...) {
         return LV2_STATE_ERR_UNKNOWN;
     }
 }
 
-LV2_State_Status Restore(LV2_Handle instance, LV2_State_Retrieve_Function retrieve, LV2_State_Handle handle, uint32_t,
-                         const LV2_Feature* const*)
-{
-    try {
-        return Self(instance)->Restore(retrieve, handle);
-    } catch (...) {
-        return LV2_STATE_ERR_UNKNOWN;
-    }
-}
-
-const LV2_State_Interface kStateInterface = {Save, Restore};
+const LV2_State_Interface kStateInterface = {State<&FlummelLv2::Save, LV2_State_Store_Function>,
+                                             State<&FlummelLv2::Restore, LV2_State_Retrieve_Function>};
 
 const void* ExtensionData(const char* uri)
 {

@@ -14,12 +14,10 @@ void ReadNamedValues(AudioUnit unit, Lv2ParameterList::Parameter& p)
     for (float v = std::ceil(p.minValue); v <= p.maxValue; v += 1.f) {
         AudioUnitParameterStringFromValue record{p.id, &v, nullptr};
         UInt32 size = sizeof record;
-        if (AudioUnitGetProperty(unit, kAudioUnitProperty_ParameterStringFromValue, kAudioUnitScope_Global, 0,
-                                 &record, &size) != noErr ||
-            !record.outString)
-            continue;
-        p.namedValues.emplace_back(v, CFStringToUTF8(record.outString));
-        CFRelease(record.outString);
+        const OSStatus result = AudioUnitGetProperty(unit, kAudioUnitProperty_ParameterStringFromValue,
+                                                     kAudioUnitScope_Global, 0, &record, &size);
+        const CFRef<CFStringRef> name(record.outString);
+        if (result == noErr && name) p.namedValues.emplace_back(v, CFStringToUTF8(name));
     }
 }
 

@@ -34,11 +34,20 @@ bool Number(const LV2_Atom& atom, const Lv2Uris& uris, double& out)
 
 }  // namespace
 
-void Lv2Transport::Read(const LV2_Atom_Object& object, const Lv2Uris& uris)
+void Lv2Transport::Read(const LV2_Atom& atom, const Lv2Uris& uris)
 {
-    if (!uris.Mapped() || object.body.otype != uris.timePosition) return;
+    if (!uris.Mapped() || (atom.type != uris.atomObject && atom.type != uris.atomBlank) ||
+        atom.size < sizeof(LV2_Atom_Object_Body))
+        return;
+    const auto& object = reinterpret_cast<const LV2_Atom_Object&>(atom);
+    if (object.body.otype != uris.timePosition) return;
+    const auto* end = static_cast<const uint8_t*>(LV2_ATOM_BODY_CONST(&atom)) + atom.size;
     for (const LV2_Atom_Property_Body* p = lv2_atom_object_begin(&object.body);
-         !lv2_atom_object_is_end(&object.body, object.atom.size, p); p = lv2_atom_object_next(p)) {
+         !lv2_atom_object_is_end(&object.body, atom.size, p); p = lv2_atom_object_next(p)) {
+        const auto* property = reinterpret_cast<const uint8_t*>(p);
+        if (size_t(end - property) < sizeof(LV2_Atom_Property_Body) ||
+            p->value.size > size_t(end - property) - sizeof(LV2_Atom_Property_Body))
+            return;
         double v = 0;
         if (!Number(p->value, uris, v)) continue;
         if (p->key == uris.timeBeatsPerMinute)

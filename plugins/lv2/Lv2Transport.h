@@ -13,9 +13,10 @@ class Lv2Transport {
 public:
     explicit Lv2Transport(double sampleRate) : mSampleRate(sampleRate) {}
 
-    // Takes beatsPerMinute, beat and speed from a time:Position object; other objects and
-    // properties are ignored, and a tempo that is not above 0 withdraws the tempo.
-    void Read(const LV2_Atom_Object& object, const Lv2Uris& uris);
+    // Takes beatsPerMinute, beat and speed from a time:Position object; other atoms and
+    // properties are ignored, as is everything from a property that runs past the object's
+    // end; a tempo that is not above 0 withdraws the tempo. `atom.size` bytes follow `atom`.
+    void Read(const LV2_Atom& atom, const Lv2Uris& uris);
     // Moves the beat on by `frames` at the current tempo and speed.
     void Advance(uint32_t frames);
 

@@ -114,6 +114,12 @@ void Lv2Instance::DisconnectTime()
     ConnectAll();
 }
 
+void Lv2Instance::ConnectTimeTo(const void* buffer)
+{
+    mTimeBuffer = buffer;
+    ConnectAll();
+}
+
 void Lv2Instance::DisconnectAudioInput(uint32_t channel)
 {
     mInputConnected[channel] = false;
@@ -126,7 +132,8 @@ void Lv2Instance::ConnectAll()
         lilv_instance_connect_port(mInstance, mAudioIn[c], mInputConnected[c] ? mInBuffers[c].data() : nullptr);
     for (size_t c = 0; c < mAudioOut.size(); ++c)
         lilv_instance_connect_port(mInstance, mAudioOut[c], mInPlace ? mInBuffers[c].data() : mOutBuffers[c].data());
-    lilv_instance_connect_port(mInstance, mTimePort, mTimeConnected ? mSequence : nullptr);
+    void* time = mTimeBuffer ? const_cast<void*>(mTimeBuffer) : mTimeConnected ? mSequence : nullptr;
+    lilv_instance_connect_port(mInstance, mTimePort, time);
     for (const auto& [symbol, index] : mControlPorts) lilv_instance_connect_port(mInstance, index, &mControls[index]);
 }
 

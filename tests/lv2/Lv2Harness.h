@@ -68,6 +68,8 @@ public:
     float& Control(const std::string& symbol);
     // Leaves the time port unconnected (it is connection-optional).
     void DisconnectTime();
+    // Connects the time port to the caller's atom buffer instead of the forged sequence.
+    void ConnectTimeTo(const void* buffer);
     void DisconnectAudioInput(uint32_t channel);
     // Adds a time:Position with this tempo at `frame` of the next run.
     void QueueTempo(uint32_t frame, float bpm);
@@ -90,6 +92,7 @@ private:
     std::vector<uint32_t> mAudioIn, mAudioOut;
     uint32_t mTimePort = 0;
     bool mTimeConnected = true;
+    const void* mTimeBuffer = nullptr;  // the caller's, when set
     bool mInPlace = false;
     std::vector<bool> mInputConnected;
     std::map<std::string, uint32_t> mControlPorts;

@@ -83,7 +83,7 @@ protected:
     void SetUp() override { lv2_atom_forge_init(&forge, static_cast<LV2_URID_Map*>(map.MapFeature()->data)); }
 
     // A time:Position (or another object type) with the given properties.
-    const LV2_Atom_Object& Object(std::initializer_list<std::pair<const char*, double>> properties,
+    const LV2_Atom& Object(std::initializer_list<std::pair<const char*, double>> properties,
                                   const char* type = LV2_TIME__Position, bool asDouble = false)
     {
         lv2_atom_forge_set_buffer(&forge, buffer, sizeof buffer);
@@ -97,7 +97,7 @@ protected:
                 lv2_atom_forge_float(&forge, float(value));
         }
         lv2_atom_forge_pop(&forge, &frame);
-        return *reinterpret_cast<const LV2_Atom_Object*>(buffer);
+        return *reinterpret_cast<const LV2_Atom*>(buffer);
     }
 
     UridMap map;
