@@ -83,6 +83,7 @@ Lv2Instance::Lv2Instance(const char* uri, double rate, bool withMap)
     mInBuffers.assign(mAudioIn.size(), std::vector<float>(kMaxBlock));
     mOutBuffers.assign(mAudioOut.size(), std::vector<float>(kMaxBlock));
     mInputConnected.assign(mAudioIn.size(), true);
+    mOutputConnected.assign(mAudioOut.size(), true);
     lv2_atom_forge_init(&mForge, static_cast<LV2_URID_Map*>(w.Map().MapFeature()->data));
     ResetSequence();
     ConnectAll();
@@ -126,12 +127,21 @@ void Lv2Instance::DisconnectAudioInput(uint32_t channel)
     ConnectAll();
 }
 
+void Lv2Instance::DisconnectAudioOutput(uint32_t channel)
+{
+    mOutputConnected[channel] = false;
+    ConnectAll();
+}
+
 void Lv2Instance::ConnectAll()
 {
     for (size_t c = 0; c < mAudioIn.size(); ++c)
         lilv_instance_connect_port(mInstance, mAudioIn[c], mInputConnected[c] ? mInBuffers[c].data() : nullptr);
     for (size_t c = 0; c < mAudioOut.size(); ++c)
-        lilv_instance_connect_port(mInstance, mAudioOut[c], mInPlace ? mInBuffers[c].data() : mOutBuffers[c].data());
+        lilv_instance_connect_port(mInstance, mAudioOut[c],
+                                   !mOutputConnected[c] ? nullptr
+                                   : mInPlace           ? mInBuffers[c].data()
+                                                        : mOutBuffers[c].data());
     void* time = mTimeBuffer ? const_cast<void*>(mTimeBuffer) : mTimeConnected ? mSequence : nullptr;
     lilv_instance_connect_port(mInstance, mTimePort, time);
     for (const auto& [symbol, index] : mControlPorts) lilv_instance_connect_port(mInstance, index, &mControls[index]);

@@ -71,6 +71,7 @@ public:
     // Connects the time port to the caller's atom buffer instead of the forged sequence.
     void ConnectTimeTo(const void* buffer);
     void DisconnectAudioInput(uint32_t channel);
+    void DisconnectAudioOutput(uint32_t channel);
     // Adds a time:Position with this tempo at `frame` of the next run.
     void QueueTempo(uint32_t frame, float bpm);
     // Output ports share the input buffers.
@@ -94,7 +95,7 @@ private:
     bool mTimeConnected = true;
     const void* mTimeBuffer = nullptr;  // the caller's, when set
     bool mInPlace = false;
-    std::vector<bool> mInputConnected;
+    std::vector<bool> mInputConnected, mOutputConnected;
     std::map<std::string, uint32_t> mControlPorts;
     std::vector<float> mControls;  // by port index
     std::vector<std::vector<float>> mInBuffers, mOutBuffers;

@@ -133,6 +133,17 @@ TEST_F(Lv2RunTest, AMissingAudioBufferGivesSilence)
     EXPECT_EQ(Peak(tail), 0.f);
 }
 
+TEST_F(Lv2RunTest, AMissingOutputBufferSilencesTheOthers)
+{
+    Signal out(2, std::vector<float>(in[0].size()));
+    plugin.Run(in, out, 0, 4096);
+    ASSERT_GT(Peak(out), 0.1f);
+    plugin.DisconnectAudioOutput(1);
+    plugin.Run(in, out, 4096, 4096);
+    const Signal left = {std::vector<float>(out[0].begin() + 4096, out[0].begin() + 8192)};
+    EXPECT_EQ(Peak(left), 0.f);
+}
+
 TEST_F(Lv2RunTest, RunAllocatesNothing)
 {
     long instantiation = 0;
