@@ -65,8 +65,9 @@ OSStatus CreateStandardAlert(AlertType alertType, CFStringRef error, CFStringRef
     *outAlert = nullptr;
     if (!error) return paramErr;
     auto* d = new OpaqueDialogPtr;
-    std::string kind = KindName(alertType), message = CFStringToUTF8(error), more = CFStringToUTF8(explanation);
-    d->text = (kind.empty() ? "" : kind + ": ") + message + (more.empty() ? "" : " (" + more + ")");
+    const std::string kind = KindName(alertType), more = CFStringToUTF8(explanation);
+    const std::string headline = (kind.empty() ? "" : kind + ": ") + CFStringToUTF8(error);
+    d->text = headline + (more.empty() ? "" : " (" + more + ")");
     Rect bounds{200, 300, SInt16(200 + kHeight), SInt16(300 + kWidth)};
     OSStatus r = CreateNewWindow(kMovableModalWindowClass, kWindowStandardHandlerAttribute | kWindowCloseBoxAttribute,
                                  &bounds, &d->window);
@@ -82,7 +83,7 @@ OSStatus CreateStandardAlert(AlertType alertType, CFStringRef error, CFStringRef
     ControlRef ok = nullptr;
     Rect okBounds{SInt16(kHeight - 46), SInt16(kWidth - 110), SInt16(kHeight - 16), SInt16(kWidth - 20)};
     const ControlID okID{kHICommandOK, 0};
-    if ((r = AddText(d->window, 20, kind.empty() ? message : kind + ": " + message)) != noErr ||
+    if ((r = AddText(d->window, 20, headline)) != noErr ||
         (r = AddText(d->window, 50, more)) != noErr ||
         (r = CreatePushButtonControl(d->window, &okBounds, CFSTR("OK"), &ok)) != noErr) {
         DisposeWindow(d->window);

@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
 #include "platform/cf/CFObject.h"
@@ -34,17 +33,6 @@ BundleObject& TheBundle()
     return *b;
 }
 
-bool UTF8(CFStringRef s, std::string& out)
-{
-    out.clear();
-    if (!s) return true;
-    CFIndex size = CFStringGetMaximumSizeForEncoding(CFStringGetLength(s), kCFStringEncodingUTF8) + 1;
-    out.assign(size_t(size), '\0');
-    if (!CFStringGetCString(s, &out[0], size, kCFStringEncodingUTF8)) return false;
-    out.resize(std::strlen(out.c_str()));
-    return true;
-}
-
 // True when a relative path stays inside its directory.
 bool StaysInside(const std::string& rel)
 {
@@ -70,11 +58,8 @@ std::string ResourcesDirectory()
 
 CFURLRef FileURL(const std::string& path, bool isDirectory)
 {
-    CFStringRef s = CFStringCreateWithCString(nullptr, path.c_str(), kCFStringEncodingUTF8);
-    if (!s) return nullptr;
-    CFURLRef url = CFURLCreateWithFileSystemPath(nullptr, s, kCFURLPOSIXPathStyle, isDirectory);
-    CFRelease(s);
-    return url;
+    CFRef<CFStringRef> s(CFStringCreateWithCString(nullptr, path.c_str(), kCFStringEncodingUTF8));
+    return s ? CFURLCreateWithFileSystemPath(nullptr, s, kCFURLPOSIXPathStyle, isDirectory) : nullptr;
 }
 
 }  // namespace
@@ -101,13 +86,12 @@ CFURLRef CFBundleCopyResourcesDirectoryURL(CFBundleRef bundle)
 CFURLRef CFBundleCopyResourceURL(CFBundleRef bundle, CFStringRef resourceName, CFStringRef resourceType,
                                  CFStringRef subDirName)
 {
-    std::string name, type, sub;
-    if (!AsBundle(bundle) || !resourceName || !UTF8(resourceName, name) || !UTF8(resourceType, type) ||
-        !UTF8(subDirName, sub))
-        return nullptr;
+    if (!AsBundle(bundle) || !resourceName) return nullptr;
+    const std::string name = CFStringToUTF8(resourceName), type = CFStringToUTF8(resourceType),
+                      sub = CFStringToUTF8(subDirName);
     std::string rel = sub.empty() ? name : sub + "/" + name;
     if (!type.empty()) rel += "." + type;
-    if (name.empty() || !StaysInside(rel)) return nullptr;
+    if (name.empty() || rel.find('\0') != std::string::npos || !StaysInside(rel)) return nullptr;
     std::string path = ResourcesDirectory() + "/" + rel;
     struct stat st;
     if (stat(path.c_str(), &st) != 0) return nullptr;

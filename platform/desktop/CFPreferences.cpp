@@ -57,13 +57,13 @@ struct Domain {
 
 std::mutex& Lock()
 {
-    static std::mutex m;
-    return m;
+    static auto* m = new std::mutex;  // like the domains, outlives callers in static destructors
+    return *m;
 }
 
 std::map<std::string, Domain>& Domains()
 {
-    static auto* m = new std::map<std::string, Domain>;  // outlives callers in static destructors
+    static auto* m = new std::map<std::string, Domain>;
     return *m;
 }
 
@@ -98,9 +98,8 @@ void Load(Domain& d, const std::string& path)
     d.loaded = true;
     d.values.reset(EmptyValues());
     if (!d.stamp.exists) return;
-    CFStringRef error = nullptr;
-    CFRef<CFPropertyListRef> plist(CFPropertyListCreateFromFile(path.c_str(), &error));
-    CFRef<CFStringRef> message(error);
+    CFRef<CFStringRef> message;
+    CFRef<CFPropertyListRef> plist(CFPropertyListCreateFromFile(path.c_str(), message.adopt()));
     if (!plist || CFGetTypeID(plist) != CFDictionaryGetTypeID()) {
         std::string why = plist ? "its top level is not a dictionary" : CFStringToUTF8(message);
         std::fprintf(stderr, "preferences: ignoring %s: %s\n", path.c_str(), why.empty() ? "unreadable" : why.c_str());

@@ -16,13 +16,9 @@ constexpr CFTypeID kCFTypeIDURL = 29;
 
 struct URLObject : CFObject {
     URLObject(std::string t, std::string s, std::string p)
-        : CFObject(kCFTypeIDURL), text(std::move(t)), scheme(std::move(s)), path(std::move(p))
+        : CFObject(kCFTypeIDURL), text(std::move(t)), scheme(std::move(s)), path(std::move(p)),
+          string(CFStringCreateWithCString(nullptr, text.c_str(), kCFStringEncodingUTF8))
     {
-        string = CFStringCreateWithCString(nullptr, text.c_str(), kCFStringEncodingUTF8);
-    }
-    ~URLObject() override
-    {
-        if (string) CFRelease(string);
     }
     bool Equals(const CFObject& o) const override { return text == static_cast<const URLObject&>(o).text; }
     CFHashCode Hash() const override { return std::hash<std::string>()(text); }
@@ -31,19 +27,16 @@ struct URLObject : CFObject {
     std::string text;
     std::string scheme;
     std::string path;  // file URLs only
-    CFStringRef string = nullptr;
+    CFRef<CFStringRef> string;
 };
 
 URLObject* AsURL(CFURLRef u) { return CFCast<URLObject>(u, kCFTypeIDURL); }
 
+// The text of a string that can be a URL or a path: false for none, an empty one or one holding NUL.
 bool UTF8(CFStringRef s, std::string& out)
 {
-    if (!s) return false;
-    CFIndex size = CFStringGetMaximumSizeForEncoding(CFStringGetLength(s), kCFStringEncodingUTF8) + 1;
-    out.assign(size_t(size), '\0');
-    if (!CFStringGetCString(s, &out[0], size, kCFStringEncodingUTF8)) return false;
-    out.resize(std::strlen(out.c_str()));
-    return true;
+    out = CFStringToUTF8(s);
+    return !out.empty() && out.find('\0') == std::string::npos;
 }
 
 int HexDigit(char c)
@@ -131,7 +124,7 @@ CFURLRef CFURLCreateWithFileSystemPath(CFAllocatorRef, CFStringRef filePath, CFU
                                        Boolean isDirectory)
 {
     std::string path;
-    if (pathStyle != kCFURLPOSIXPathStyle || !UTF8(filePath, path) || path.empty()) return nullptr;
+    if (pathStyle != kCFURLPOSIXPathStyle || !UTF8(filePath, path)) return nullptr;
     if (path[0] != '/') {
         char cwd[4096];
         if (!getcwd(cwd, sizeof cwd)) return nullptr;
@@ -144,7 +137,7 @@ CFURLRef CFURLCreateWithFileSystemPath(CFAllocatorRef, CFStringRef filePath, CFU
 CFStringRef CFURLGetString(CFURLRef url)
 {
     URLObject* u = AsURL(url);
-    return u ? u->string : nullptr;
+    return u ? u->string.get() : nullptr;
 }
 
 CFStringRef CFURLCopyFileSystemPath(CFURLRef url, CFURLPathStyle pathStyle)

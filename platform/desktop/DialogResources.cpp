@@ -1,9 +1,10 @@
 // Interface references hold the parsed description; windows are made from it on request.
 #include "platform/desktop/DialogResources.h"
 
+#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <string>
+#include <vector>
 
 #include "platform/cf/CFString.h"
 #include "platform/desktop/Controls.h"
@@ -21,18 +22,7 @@ CFRef<CFStringRef> CF(const std::string& s)
     return CFRef<CFStringRef>(CFStringCreateWithCString(nullptr, s.c_str(), kCFStringEncodingUTF8));
 }
 
-bool ReadFile(const char* path, std::string& out)
-{
-    FILE* f = std::fopen(path, "rb");
-    if (!f) return false;
-    char buf[8192];
-    size_t n;
-    out.clear();
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0 && out.size() < (1u << 20)) out.append(buf, n);
-    bool ok = !std::ferror(f);
-    std::fclose(f);
-    return ok;
-}
+constexpr size_t kLargestDescription = size_t(1) << 20;
 
 OSStatus MakeControl(WindowRef w, const InterfaceDescription::Control& d)
 {
@@ -65,11 +55,15 @@ OSStatus CreateNibReferenceWithCFBundle(CFBundleRef bundle, CFStringRef nibName,
     CFRef<CFURLRef> url(CFBundleCopyResourceURL(bundle, nibName, CFSTR("interface"), nullptr));
     FSRef ref;
     if (!url || !CFURLGetFSRef(url, &ref)) return kIBCarbonRuntimeCantFindNibFile;
-    std::string text;
-    if (!ReadFile(ref.path, text)) return kIBCarbonRuntimeCantFindNibFile;
+    std::vector<UInt8> bytes;
+    if (int err = ReadWholeFile(ref.path, kLargestDescription, bytes)) {
+        if (err != EFBIG) return kIBCarbonRuntimeCantFindNibFile;
+        std::fprintf(stderr, "%s: larger than %zu bytes\n", ref.path, kLargestDescription);
+        return kDesktopInterfaceSyntaxErr;
+    }
     auto* nib = new OpaqueIBNibRef;
     std::string error;
-    if (!nib->description.Parse(text, error)) {
+    if (!nib->description.Parse(std::string(bytes.begin(), bytes.end()), error)) {
         std::fprintf(stderr, "%s: %s\n", ref.path, error.c_str());
         delete nib;
         return kDesktopInterfaceSyntaxErr;

@@ -12,7 +12,8 @@ typedef struct OpaqueIBNibRef* IBNibRef;
 enum : OSStatus {
     kIBCarbonRuntimeCantFindNibFile = -10960,
     kIBCarbonRuntimeCantFindObject = -10962,
-    // The description could not be read; the file and line go to standard error.
+    // The description is malformed or larger than 1 MiB; the file and the problem (with its
+    // line) go to standard error.
     kDesktopInterfaceSyntaxErr = -5691,
 };
 

@@ -186,5 +186,27 @@ OSErr FSCloseFork(FSIORefNum forkRefNum)
     return ::close(fd) == 0 ? OSErr(noErr) : OSErr(ioErr);
 }
 
+int ReadWholeFile(const char* path, size_t limit, std::vector<UInt8>& out)
+{
+    out.clear();
+    int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);  // a FIFO must not block the open
+    if (fd < 0) return errno;
+    struct stat st;
+    int err = fstat(fd, &st) != 0 ? errno : !S_ISREG(st.st_mode) ? EISDIR : 0;
+    if (!err && UInt64(st.st_size) > limit) err = EFBIG;
+    UInt8 buf[65536];
+    while (!err) {
+        ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) err = errno;
+        if (n <= 0) break;
+        if (out.size() + size_t(n) > limit) err = EFBIG;  // grew while being read
+        else out.insert(out.end(), buf, buf + n);
+    }
+    ::close(fd);
+    if (err) out.clear();
+    return err;
+}
+
 ResFileRefNum CurResFile() { return sCurrentResFile.load(std::memory_order_relaxed); }
 void UseResFile(ResFileRefNum refNum) { sCurrentResFile.store(refNum, std::memory_order_relaxed); }

@@ -2,6 +2,9 @@
 // reading their data forks (the plain file contents); the current resource file marker. Any thread.
 #pragma once
 
+#include <cstddef>
+#include <vector>
+
 #include "platform/desktop/CFURL.h"
 #include "platform/desktop/DesktopTypes.h"
 
@@ -73,6 +76,11 @@ OSErr FSOpenFork(const FSRef* ref, UniCharCount forkNameLength, const UniChar* f
 OSErr FSReadFork(FSIORefNum forkRefNum, UInt16 positionMode, SInt64 positionOffset, ByteCount requestCount,
                  void* buffer, ByteCount* actualCount);
 OSErr FSCloseFork(FSIORefNum forkRefNum);
+
+// Ours, for the readers of resource files: the whole contents of the regular file at `path`.
+// 0, or an errno value: EFBIG when it holds more than `limit` bytes, EISDIR for a directory or
+// anything else that is not a regular file.
+int ReadWholeFile(const char* path, size_t limit, std::vector<UInt8>& out);
 
 // The current resource file: a number the caller remembers and restores; nothing is read from it.
 typedef SInt16 ResFileRefNum;

@@ -107,6 +107,7 @@ GLXFBConfig PickConfig(Display* d, const OpaqueAGLPixelFormat& f)
     return pick;
 }
 
+// Where the GL window goes in the port, at least 1 x 1.
 void Geometry(AGLContext ctx, int& x, int& y, int& w, int& h)
 {
     Rect port;
@@ -123,6 +124,8 @@ void Geometry(AGLContext ctx, int& x, int& y, int& w, int& h)
         w = pw;
         h = ph;
     }
+    w = std::max(1, w);
+    h = std::max(1, h);
 }
 
 // A mapped GL window in the parent at the context's geometry; 0 on failure.
@@ -141,7 +144,7 @@ void Geometry(AGLContext ctx, int& x, int& y, int& w, int& h)
     Geometry(ctx, x, y, w, h);
     unsigned long before = desktop::XErrorCount();
     const unsigned long mask = CWColormap | CWBorderPixel | CWBackPixmap | CWEventMask;
-    ::Window child = XCreateWindow(d, parent, x, y, unsigned(std::max(1, w)), unsigned(std::max(1, h)), 0, vi->depth,
+    ::Window child = XCreateWindow(d, parent, x, y, unsigned(w), unsigned(h), 0, vi->depth,
                                    InputOutput, vi->visual, mask, &a);
     XFree(vi);
     XMapWindow(d, child);
@@ -151,8 +154,8 @@ void Geometry(AGLContext ctx, int& x, int& y, int& w, int& h)
         XSync(d, False);
         return 0;
     }
-    ctx->childWidth = std::max(1, w);
-    ctx->childHeight = std::max(1, h);
+    ctx->childWidth = w;
+    ctx->childHeight = h;
     return child;
 }
 
@@ -165,7 +168,7 @@ void PlaceChild(AGLContext ctx)
     int x, y, w, h;
     Geometry(ctx, x, y, w, h);
     Display* d = GLDisplay();
-    if (std::max(1, w) == ctx->childWidth && std::max(1, h) == ctx->childHeight) {
+    if (w == ctx->childWidth && h == ctx->childHeight) {
         XMoveWindow(d, ctx->child, x, y);
         XSync(d, False);
         return;
@@ -173,7 +176,7 @@ void PlaceChild(AGLContext ctx)
     ::Window parent = GetWindowXID(GetWindowFromPort(ctx->port));
     ::Window fresh = NewChild(ctx, parent);
     if (!fresh) {  // keep drawing at the old size rather than not at all
-        XMoveResizeWindow(d, ctx->child, x, y, unsigned(std::max(1, w)), unsigned(std::max(1, h)));
+        XMoveResizeWindow(d, ctx->child, x, y, unsigned(w), unsigned(h));
         XSync(d, False);
         return;
     }
@@ -467,23 +470,22 @@ GLboolean aglGetInteger(AGLContext ctx, GLenum pname, GLint* params)
     return GL_TRUE;
 }
 
-GLboolean aglEnable(AGLContext ctx, GLenum pname)
+namespace {
+
+// The one option that can be switched: the buffer rectangle.
+GLboolean SetEnabled(AGLContext ctx, GLenum pname, bool on)
 {
     if (!Live(ctx)) return Fail(AGL_BAD_CONTEXT);
     if (pname != AGL_BUFFER_RECT) return Fail(AGL_BAD_ENUM);
-    ctx->bufferRectEnabled = true;
+    ctx->bufferRectEnabled = on;
     PlaceChild(ctx);
     return GL_TRUE;
 }
 
-GLboolean aglDisable(AGLContext ctx, GLenum pname)
-{
-    if (!Live(ctx)) return Fail(AGL_BAD_CONTEXT);
-    if (pname != AGL_BUFFER_RECT) return Fail(AGL_BAD_ENUM);
-    ctx->bufferRectEnabled = false;
-    PlaceChild(ctx);
-    return GL_TRUE;
-}
+}  // namespace
+
+GLboolean aglEnable(AGLContext ctx, GLenum pname) { return SetEnabled(ctx, pname, true); }
+GLboolean aglDisable(AGLContext ctx, GLenum pname) { return SetEnabled(ctx, pname, false); }
 
 GLboolean aglIsEnabled(AGLContext ctx, GLenum pname)
 {

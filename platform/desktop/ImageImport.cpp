@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -20,22 +19,8 @@ struct OpaqueGraphicsImporter {
 
 namespace {
 
-bool ReadWholeFile(const char* path, std::vector<UInt8>& out, int& error)
-{
-    FILE* f = std::fopen(path, "rb");
-    if (!f) {
-        error = errno;
-        return false;
-    }
-    UInt8 buf[65536];
-    size_t n;
-    out.clear();
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out.insert(out.end(), buf, buf + n);
-    bool ok = !std::ferror(f);
-    error = ok ? 0 : EIO;
-    std::fclose(f);
-    return ok;
-}
+// No PNG an editor loads comes near this; it keeps a wrong path from filling memory.
+constexpr size_t kLargestFile = size_t(1) << 30;
 
 png_uint_32 FormatFor(OSType pixelFormat)
 {
@@ -61,8 +46,7 @@ OSErr GetGraphicsImporterForFile(const FSSpec* file, GraphicsImportComponent* ou
     *outImporter = nullptr;
     if (!file) return paramErr;
     auto* gi = new OpaqueGraphicsImporter;
-    int error = 0;
-    if (!ReadWholeFile(file->path, gi->file, error)) {
+    if (int error = ReadWholeFile(file->path, kLargestFile, gi->file)) {
         delete gi;
         return error == ENOENT || error == ENOTDIR ? OSErr(fnfErr) : OSErr(cantFindHandler);
     }

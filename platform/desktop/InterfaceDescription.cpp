@@ -9,6 +9,8 @@
 #include <cstring>
 #include <map>
 
+#include "platform/cf/CFString.h"
+
 namespace {
 
 struct Token {
@@ -40,6 +42,12 @@ bool Tokenize(const std::string& line, std::vector<Token>& out, std::string& err
                 s += line[i];
             }
             ++i;
+            CFRef<CFStringRef> valid(CFStringCreateWithBytes(nullptr, reinterpret_cast<const UInt8*>(s.data()),
+                                                             CFIndex(s.size()), kCFStringEncodingUTF8, false));
+            if (!valid) {
+                error = "a quoted text is not UTF-8";
+                return false;
+            }
             out.push_back(Token{Token::String, s});
         } else if (c == '\'') {
             size_t end = line.find('\'', i + 1);

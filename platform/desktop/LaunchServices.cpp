@@ -5,7 +5,6 @@
 #include <sys/wait.h>
 
 #include <cerrno>
-#include <cstring>
 #include <string>
 #include <thread>
 
@@ -18,10 +17,7 @@ OSStatus LSOpenCFURLRef(CFURLRef inURL, CFURLRef* outLaunchedURL)
     if (outLaunchedURL) *outLaunchedURL = nullptr;
     CFStringRef s = CFURLGetString(inURL);
     if (!s) return paramErr;
-    CFIndex size = CFStringGetMaximumSizeForEncoding(CFStringGetLength(s), kCFStringEncodingUTF8) + 1;
-    std::string url(size_t(size), '\0');
-    if (!CFStringGetCString(s, &url[0], size, kCFStringEncodingUTF8)) return paramErr;
-    url.resize(std::strlen(url.c_str()));
+    std::string url = CFStringToUTF8(s);
     char opener[] = "xdg-open";
     char* argv[] = {opener, url.data(), nullptr};
     pid_t pid = 0;

@@ -51,9 +51,11 @@ std::set<MPTaskID>& Tasks()
     static auto* t = new std::set<MPTaskID>;
     return *t;
 }
-std::set<void*>& Objects()
+// One registry per kind, so that an event passed as a semaphore (or the reverse) is refused.
+template <class T>
+std::set<T*>& Objects()
 {
-    static auto* o = new std::set<void*>;
+    static auto* o = new std::set<T*>;
     return *o;
 }
 
@@ -101,16 +103,18 @@ OSStatus Wait(std::unique_lock<std::mutex>& lk, Waitable& w, Duration timeout, R
     return r;
 }
 
+// Checks and unregisters under one lock, so that of two deletions of one object only one goes on.
 template <class T>
-void Delete(T* obj)
+OSStatus Delete(T* obj)
 {
     std::unique_lock<std::mutex> lk(Lock());
-    Objects().erase(obj);
+    if (!Objects<T>().erase(obj)) return kMPInvalidIDErr;
     obj->deleted = true;
     obj->cv.notify_all();
     while (obj->waiters > 0) obj->cv.wait(lk);
     lk.unlock();
     delete obj;
+    return noErr;
 }
 
 }  // namespace
@@ -164,24 +168,16 @@ OSStatus MPCreateEvent(MPEventID* event)
     if (!event) return paramErr;
     *event = new OpaqueMPEventID;
     std::lock_guard<std::mutex> g(Lock());
-    Objects().insert(*event);
+    Objects<OpaqueMPEventID>().insert(*event);
     return noErr;
 }
 
-OSStatus MPDeleteEvent(MPEventID event)
-{
-    {
-        std::lock_guard<std::mutex> g(Lock());
-        if (!Objects().count(event)) return kMPInvalidIDErr;
-    }
-    Delete(event);
-    return noErr;
-}
+OSStatus MPDeleteEvent(MPEventID event) { return Delete(event); }
 
 OSStatus MPSetEvent(MPEventID event, MPEventFlags flags)
 {
     std::lock_guard<std::mutex> g(Lock());
-    if (!Objects().count(event)) return kMPInvalidIDErr;
+    if (!Objects<OpaqueMPEventID>().count(event)) return kMPInvalidIDErr;
     event->flags |= flags;
     event->cv.notify_all();
     return noErr;
@@ -190,7 +186,7 @@ OSStatus MPSetEvent(MPEventID event, MPEventFlags flags)
 OSStatus MPWaitForEvent(MPEventID event, MPEventFlags* flags, Duration timeout)
 {
     std::unique_lock<std::mutex> lk(Lock());
-    if (!Objects().count(event)) return kMPInvalidIDErr;
+    if (!Objects<OpaqueMPEventID>().count(event)) return kMPInvalidIDErr;
     OSStatus r = Wait(lk, *event, timeout, [event] { return event->flags != 0; });
     if (r == noErr) {
         if (flags) *flags = event->flags;
@@ -209,24 +205,16 @@ OSStatus MPCreateSemaphore(MPSemaphoreCount maximum, MPSemaphoreCount initial, M
     s->count = initial;
     *semaphore = s;
     std::lock_guard<std::mutex> g(Lock());
-    Objects().insert(s);
+    Objects<OpaqueMPSemaphoreID>().insert(s);
     return noErr;
 }
 
-OSStatus MPDeleteSemaphore(MPSemaphoreID semaphore)
-{
-    {
-        std::lock_guard<std::mutex> g(Lock());
-        if (!Objects().count(semaphore)) return kMPInvalidIDErr;
-    }
-    Delete(semaphore);
-    return noErr;
-}
+OSStatus MPDeleteSemaphore(MPSemaphoreID semaphore) { return Delete(semaphore); }
 
 OSStatus MPSignalSemaphore(MPSemaphoreID s)
 {
     std::lock_guard<std::mutex> g(Lock());
-    if (!Objects().count(s)) return kMPInvalidIDErr;
+    if (!Objects<OpaqueMPSemaphoreID>().count(s)) return kMPInvalidIDErr;
     if (s->count >= s->maximum) return kMPInsufficientResourcesErr;
     ++s->count;
     s->cv.notify_one();
@@ -236,7 +224,7 @@ OSStatus MPSignalSemaphore(MPSemaphoreID s)
 OSStatus MPWaitOnSemaphore(MPSemaphoreID s, Duration timeout)
 {
     std::unique_lock<std::mutex> lk(Lock());
-    if (!Objects().count(s)) return kMPInvalidIDErr;
+    if (!Objects<OpaqueMPSemaphoreID>().count(s)) return kMPInvalidIDErr;
     OSStatus r = Wait(lk, *s, timeout, [s] { return s->count > 0; });
     if (r == noErr) --s->count;
     return r;

@@ -260,10 +260,7 @@ OSStatus SetWindowTitleWithCFString(WindowRef w, CFStringRef title)
 {
     if (!w) return errInvalidWindowRef;
     if (!title) return paramErr;
-    CFIndex size = CFStringGetMaximumSizeForEncoding(CFStringGetLength(title), kCFStringEncodingUTF8) + 1;
-    std::string s(size_t(size), '\0');
-    if (!CFStringGetCString(title, &s[0], size, kCFStringEncodingUTF8)) return paramErr;
-    s.resize(std::strlen(s.c_str()));
+    std::string s = CFStringToUTF8(title);
     w->title = s;
     Display* d = MainDisplay();
     XStoreName(d, w->xid, s.c_str());

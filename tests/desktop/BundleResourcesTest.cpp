@@ -185,6 +185,18 @@ TEST(URLs, FileURLsCarryEscapedPathsAndOtherSchemesNone)
             CFRef<CFURLRef> u(CFURLCreateWithString(nullptr, bad, nullptr));
             EXPECT_FALSE(u) << CFStringGetCStringPtr(bad, kCFStringEncodingUTF8);
         }
+        // A NUL inside the text cannot be part of a URL or a path.
+        const UInt8 withNul[] = {'/', 't', 'm', 'p', 0, 'x'};
+        CFRef<CFStringRef> nul(CFStringCreateWithBytes(nullptr, withNul, sizeof withNul, kCFStringEncodingUTF8, false));
+        ASSERT_TRUE(nul);
+        CFRef<CFURLRef> fromPath(CFURLCreateWithFileSystemPath(nullptr, nul, kCFURLPOSIXPathStyle, false));
+        EXPECT_FALSE(fromPath);
+        const UInt8 urlWithNul[] = {'f', 'i', 'l', 'e', ':', '/', '/', '/', 't', 'm', 'p', 0, 'x'};
+        CFRef<CFStringRef> nulURL(
+            CFStringCreateWithBytes(nullptr, urlWithNul, sizeof urlWithNul, kCFStringEncodingUTF8, false));
+        ASSERT_TRUE(nulURL);
+        CFRef<CFURLRef> fromText(CFURLCreateWithString(nullptr, nulURL, nullptr));
+        EXPECT_FALSE(fromText);
     }
     EXPECT_EQ(CFLiveObjectCount(), before);
 }

@@ -82,7 +82,7 @@ TEST_F(DesktopDemo, DrawsAMovingSquareInItsPaneAndClosesCleanly)
     char* argv[] = {program.data(), seconds, limit, nullptr};
     // Under ThreadSanitizer the demo leaves out the GL driver's races as this program does.
     TempDirectory dir;
-    ASSERT_TRUE(dir.Write("tsan.supp", GLDriverRaceSuppressions()));
+    ASSERT_TRUE(dir.Write("tsan.supp", kGLDriverRaceSuppressions));
     const char* tsan = std::getenv("TSAN_OPTIONS");
     std::string options = (tsan ? std::string(tsan) + ":" : std::string()) + "suppressions=" + (dir / "tsan.supp");
     pid_t pid = 0;

@@ -127,6 +127,7 @@ TEST(InterfaceDescriptions, MistakesAreReportedWithTheirLine)
         {"42 window", "line 1: a line starts with window"},
         {head + "  text at 1 1 size 5 5 colour 3\nend", "line 2: unknown control field colour"},
         {std::string("window \"W\" size 5 5\n\0\nend", 24), "line 2: NUL byte"},
+        {head + "  text title \"caf\xe9\" at 1 1 size 5 5\nend", "line 2: a quoted text is not UTF-8"},
     };
     for (const Case& c : cases) {
         std::string got = Parsed(c.text);
@@ -191,17 +192,43 @@ TEST_F(DialogResources, TheEditorsDialogHasItsControlsWithTheirIDsAndCommands)
     EXPECT_EQ(nib, nullptr);
 }
 
-TEST_F(DialogResources, AMalformedDescriptionIsRefusedWithItsLine)
+namespace {
+
+// Opens a bundle whose "windows.interface" holds `text`; what went to standard error in `message`.
+OSStatus OpenDescription(const std::string& text, IBNibRef& nib, std::string& message)
 {
     TempDirectory dir;
-    ASSERT_TRUE(dir.Write("windows.interface", "window \"Dialog\" size 100 100\n  slider at 0 0\nend\n"));
+    if (!dir.Write("windows.interface", text)) return paramErr;
     ScopedEnvironment env("FLUMMEL_RESOURCES", dir.Path().c_str());
-    IBNibRef nib = reinterpret_cast<IBNibRef>(1);
+    nib = reinterpret_cast<IBNibRef>(1);
     testing::internal::CaptureStderr();
-    EXPECT_EQ(CreateNibReferenceWithCFBundle(TheBundle(), CFSTR("windows"), &nib), kDesktopInterfaceSyntaxErr);
-    std::string message = testing::internal::GetCapturedStderr();
+    OSStatus r = CreateNibReferenceWithCFBundle(TheBundle(), CFSTR("windows"), &nib);
+    message = testing::internal::GetCapturedStderr();
+    return r;
+}
+
+}  // namespace
+
+TEST_F(DialogResources, AMalformedDescriptionIsRefusedWithItsLine)
+{
+    IBNibRef nib;
+    std::string message;
+    EXPECT_EQ(OpenDescription("window \"Dialog\" size 100 100\n  slider at 0 0\nend\n", nib, message),
+              kDesktopInterfaceSyntaxErr);
     EXPECT_EQ(nib, nullptr);
     EXPECT_NE(message.find("windows.interface: line 2: control needs at and size"), std::string::npos) << message;
+}
+
+TEST_F(DialogResources, AnOversizedDescriptionIsRefusedNotCutShort)
+{
+    // Valid up to its end, which lies past the 1 MiB a description may take.
+    std::string text = "window \"Dialog\" size 100 100\n";
+    text += std::string(1 << 20, '#') + "\nend\n";
+    IBNibRef nib;
+    std::string message;
+    EXPECT_EQ(OpenDescription(text, nib, message), kDesktopInterfaceSyntaxErr);
+    EXPECT_EQ(nib, nullptr);
+    EXPECT_NE(message.find("windows.interface: larger than"), std::string::npos) << message;
 }
 
 namespace {

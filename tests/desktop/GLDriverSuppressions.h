@@ -2,9 +2,8 @@
 // threads run uninstrumented code (their locks are invisible to the sanitizer).
 #pragma once
 
-inline const char* GLDriverRaceSuppressions()
-{
-    return "race:swrast_dri.so\n"
-           "race:libgallium\n"
-           "race:libLLVM\n";
-}
+// A constant, not a function: the sanitizer reads it before it can run instrumented code.
+inline constexpr char kGLDriverRaceSuppressions[] =
+    "race:swrast_dri.so\n"
+    "race:libgallium\n"
+    "race:libLLVM\n";

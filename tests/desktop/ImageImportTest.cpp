@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <png.h>
+#include <sys/stat.h>
 
 #include <string>
 #include <vector>
@@ -158,6 +159,9 @@ TEST_F(ImageImport, MissingDamagedAndForeignFilesFailCleanly)
     EXPECT_EQ(OpenResource("knobshader.txt", &gi), OSErr(cantFindHandler));
     ASSERT_TRUE(mDir.Write("empty.png", ""));
     EXPECT_EQ(OpenResource("empty.png", &gi), OSErr(cantFindHandler));
+    ASSERT_EQ(mkdir((mDir / "folder.png").c_str(), 0700), 0);
+    EXPECT_EQ(OpenResource("folder.png", &gi), OSErr(cantFindHandler));
+    EXPECT_EQ(gi, nullptr);
 
     // A PNG cut short after its header opens, but drawing it fails and leaves the picture alone.
     ASSERT_TRUE(WritePNG(mDir / "whole.png", 64, 64, Pattern(64, 64)));

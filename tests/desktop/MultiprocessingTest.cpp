@@ -62,18 +62,62 @@ TEST(MPThreadEvents, AWaitWithoutLimitWakesOnAnotherThreadsSet)
 
 TEST(MPThreadEvents, DeletingAnEventReleasesItsWaiter)
 {
+    // A wait that starts only after the deletion finds no event; the longer the pause before
+    // deleting, the surer the waiter is blocked by then. Some attempt must see the deletion.
+    bool sawDeletion = false;
+    for (int pauseMs = 10; pauseMs <= 640 && !sawDeletion; pauseMs *= 2) {
+        MPEventID e = nullptr;
+        ASSERT_EQ(MPCreateEvent(&e), noErr);
+        std::atomic<OSStatus> result{1};
+        std::thread waiter([e, &result] {
+            MPEventFlags flags = 99;
+            result.store(MPWaitForEvent(e, &flags, kDurationForever));
+        });
+        std::this_thread::sleep_for(std::chrono::milliseconds(pauseMs));
+        EXPECT_EQ(MPDeleteEvent(e), noErr);
+        waiter.join();
+        EXPECT_TRUE(result.load() == kMPDeletedErr || result.load() == kMPInvalidIDErr) << result.load();
+        sawDeletion = result.load() == kMPDeletedErr;
+    }
+    EXPECT_TRUE(sawDeletion);
+}
+
+TEST(MPThreadEvents, OfTwoDeletionsAtOnceOneSucceeds)
+{
+    for (int round = 0; round < 50; ++round) {
+        MPEventID e = nullptr;
+        ASSERT_EQ(MPCreateEvent(&e), noErr);
+        std::atomic<OSStatus> other{1};
+        std::thread second([e, &other] { other.store(MPDeleteEvent(e)); });
+        OSStatus mine = MPDeleteEvent(e);
+        second.join();
+        EXPECT_EQ((mine == noErr) + (other.load() == noErr), 1) << mine << " " << other.load();
+        EXPECT_EQ(mine == noErr ? other.load() : mine, kMPInvalidIDErr);
+    }
+}
+
+TEST(MPThreadEvents, AnEventIsNotASemaphoreNorTheReverse)
+{
     MPEventID e = nullptr;
-    MPCreateEvent(&e);
-    std::atomic<OSStatus> result{1};
-    std::thread waiter([e, &result] {
-        MPEventFlags flags = 99;
-        result.store(MPWaitForEvent(e, &flags, kDurationForever));
-    });
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));  // most likely waiting by now
+    MPSemaphoreID s = nullptr;
+    ASSERT_EQ(MPCreateEvent(&e), noErr);
+    ASSERT_EQ(MPCreateSemaphore(1, 1, &s), noErr);
+    auto asSemaphore = reinterpret_cast<MPSemaphoreID>(e);
+    auto asEvent = reinterpret_cast<MPEventID>(s);
+    EXPECT_EQ(MPSignalSemaphore(asSemaphore), kMPInvalidIDErr);
+    EXPECT_EQ(MPWaitOnSemaphore(asSemaphore, kDurationImmediate), kMPInvalidIDErr);
+    EXPECT_EQ(MPDeleteSemaphore(asSemaphore), kMPInvalidIDErr);
+    MPEventFlags flags = 0;
+    EXPECT_EQ(MPSetEvent(asEvent, 1), kMPInvalidIDErr);
+    EXPECT_EQ(MPWaitForEvent(asEvent, &flags, kDurationImmediate), kMPInvalidIDErr);
+    EXPECT_EQ(MPDeleteEvent(asEvent), kMPInvalidIDErr);
+    // Both still work as what they are.
+    EXPECT_EQ(MPWaitOnSemaphore(s, kDurationImmediate), noErr);
+    EXPECT_EQ(MPSetEvent(e, 4), noErr);
+    EXPECT_EQ(MPWaitForEvent(e, &flags, kDurationImmediate), noErr);
+    EXPECT_EQ(flags, 4u);
     EXPECT_EQ(MPDeleteEvent(e), noErr);
-    waiter.join();
-    // Either the wait saw the deletion, or it started after it and found no event.
-    EXPECT_TRUE(result.load() == kMPDeletedErr || result.load() == kMPInvalidIDErr) << result.load();
+    EXPECT_EQ(MPDeleteSemaphore(s), noErr);
 }
 
 TEST(MPThreadSemaphores, CountsUpToTheMaximumAndWaitsWithALimit)
