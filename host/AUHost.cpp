@@ -100,9 +100,21 @@ OSStatus AUHost::InputProc(void* refCon, AudioUnitRenderActionFlags* ioActionFla
 OSStatus AUHost::SetTempo(std::optional<double> bpm)
 {
     mTempo.store(bpm.value_or(0), std::memory_order_relaxed);
+    if (!bpm) return SetTempoSource({});
+    return SetTempoSource([this](Float64* outBeat, Float64* outTempo) {
+        const double tempo = mTempo.load(std::memory_order_relaxed);
+        if (outTempo) *outTempo = tempo;
+        if (outBeat) *outBeat = mSampleTime / mSampleRate * tempo / 60.0;
+        return OSStatus(noErr);
+    });
+}
+
+OSStatus AUHost::SetTempoSource(TempoSource source)
+{
+    mTempoSource = std::move(source);
     HostCallbackInfo info{};
     info.hostUserData = this;
-    info.beatAndTempoProc = bpm ? &BeatAndTempoProc : nullptr;
+    info.beatAndTempoProc = mTempoSource ? &BeatAndTempoProc : nullptr;
     return AudioUnitSetProperty(mUnit, kAudioUnitProperty_HostCallbacks, kAudioUnitScope_Global, 0, &info,
                                 sizeof info);
 }
@@ -111,10 +123,7 @@ OSStatus AUHost::BeatAndTempoProc(void* userData, Float64* outBeat, Float64* out
 {
     auto* self = static_cast<AUHost*>(userData);
     self->mTempoCalls.fetch_add(1, std::memory_order_relaxed);
-    const double tempo = self->mTempo.load(std::memory_order_relaxed);
-    if (outTempo) *outTempo = tempo;
-    if (outBeat) *outBeat = self->mSampleTime / self->mSampleRate * tempo / 60.0;
-    return noErr;
+    return self->mTempoSource(outBeat, outTempo);
 }
 
 OSStatus AUHost::Initialize() { return AudioUnitInitialize(mUnit); }

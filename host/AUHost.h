@@ -40,9 +40,15 @@ public:
     // Feeds the planar signal from its start, then zeros past its end.
     OSStatus SetInputSignal(std::vector<std::vector<float>> planar);
 
+    // Answers the unit's beat-and-tempo callback, on the render thread; a status other than
+    // noErr tells the unit there is no tempo now.
+    using TempoSource = std::function<OSStatus(Float64* outBeat, Float64* outTempo)>;
+
     // Installs the host callbacks: the beat-and-tempo procedure reports `bpm`; without a
     // tempo the record has no beat-and-tempo procedure.
     OSStatus SetTempo(std::optional<double> bpm);
+    // The same with the answers coming from `source`; an empty source installs none.
+    OSStatus SetTempoSource(TempoSource source);
 
     OSStatus Initialize();
     OSStatus Uninitialize();
@@ -91,6 +97,7 @@ private:
     std::vector<std::vector<float>> mSignal;
     size_t mSignalPosition = 0;
 
+    TempoSource mTempoSource;
     std::atomic<double> mTempo{0};
     std::atomic<UInt32> mInputCalls{0};
     std::atomic<UInt32> mTempoCalls{0};

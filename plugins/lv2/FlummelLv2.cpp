@@ -51,11 +51,8 @@ OSStatus FlummelLv2::Start(double sampleRate)
         return FillInput(channels, count, frames);
     });
     if (result != noErr) return result;
-    HostCallbackInfo callbacks{};
-    callbacks.hostUserData = this;
-    callbacks.beatAndTempoProc = &BeatAndTempoProc;
-    result = AudioUnitSetProperty(unit, kAudioUnitProperty_HostCallbacks, kAudioUnitScope_Global, 0, &callbacks,
-                                  sizeof callbacks);
+    result = mHost->SetTempoSource(
+        [this](Float64* outBeat, Float64* outTempo) { return mTransport.BeatAndTempo(outBeat, outTempo); });
     if (result != noErr) return result;
     if ((result = mHost->Initialize()) != noErr) return result;
 
@@ -168,11 +165,6 @@ bool FlummelLv2::FillInput(float* const* channels, UInt32 count, UInt32 frames)
             std::copy_n(in + mInputOffset, frames, channels[c]);
     }
     return false;
-}
-
-OSStatus FlummelLv2::BeatAndTempoProc(void* userData, Float64* outBeat, Float64* outTempo)
-{
-    return static_cast<const FlummelLv2*>(userData)->mTransport.BeatAndTempo(outBeat, outTempo);
 }
 
 LV2_State_Status FlummelLv2::Save(LV2_State_Store_Function store, LV2_State_Handle handle) const

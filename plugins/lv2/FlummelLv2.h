@@ -47,7 +47,6 @@ private:
     void ReadTimePort(uint32_t frames);
     void RenderSpan(uint32_t from, uint32_t to);
     bool FillInput(float* const* channels, UInt32 count, UInt32 frames);
-    static OSStatus BeatAndTempoProc(void* userData, Float64* outBeat, Float64* outTempo);
 
     const Lv2Variant& mVariant;
     const Lv2Uris mUris;
