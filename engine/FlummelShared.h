@@ -8,6 +8,8 @@
 
 namespace TW {
 constexpr float kMaxDelayTime = 30.0f;  // seconds
+// The highest sample rate the effect runs at: each channel's loop holds kMaxDelayTime of it.
+constexpr double kMaxSampleRate = 768000.0;
 }
 
 enum : UInt32 {

@@ -31,6 +31,8 @@ void TrWkFlummel::Constructor()
 
 OSStatus TrWkFlummel::Initialize()
 {
+    const Float64 rate = GetSampleRate();
+    if (!(rate > 0 && rate <= TW::kMaxSampleRate)) return kAudioUnitErr_FormatNotSupported;
     return AUEffectBase::Initialize();
 }
 

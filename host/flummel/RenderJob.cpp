@@ -23,7 +23,6 @@ namespace {
 
 constexpr double kMaxAutoTail = 60.0;                 // seconds
 constexpr float kSilence = 3.1622776e-5f;              // -90 dBFS
-constexpr double kMaxSampleRate = 768000.0;            // the loop alone takes 30 s of it per channel
 
 void Check(OSStatus err, const char* what)
 {
@@ -83,9 +82,9 @@ void RunRender(const RenderOptions& o)
     if (!o.savePreset.empty()) presetFile.emplace(o.savePreset);
     const AudioSignal input = o.input.empty() ? DemoSignal() : ReadAudioFile(o.input);
     const std::optional<double> tempo = o.tempo;
-    if (input.sampleRate > kMaxSampleRate)
+    if (input.sampleRate > TW::kMaxSampleRate)  // the effect would refuse it; say why
         throw CliError(o.input + ": sample rate " + std::to_string(long(input.sampleRate)) + " Hz is above " +
-                       std::to_string(long(kMaxSampleRate)) + " Hz");
+                       std::to_string(long(TW::kMaxSampleRate)) + " Hz");
     if (input.channels.size() > AUHost::kMaxChannels)
         throw CliError(o.input + ": more than " + std::to_string(AUHost::kMaxChannels) + " channels");
     const UInt32 channels = UInt32(input.channels.size());

@@ -28,8 +28,7 @@ const LV2_URID_Map* FindMap(const LV2_Feature* const* features)
 std::unique_ptr<FlummelLv2> FlummelLv2::Create(const Lv2Variant& variant, double sampleRate,
                                                const LV2_Feature* const* features)
 {
-    if (variant.channels == 0 || variant.channels > kMaxChannels || !(sampleRate > 0 && sampleRate <= kMaxSampleRate))
-        return nullptr;
+    if (variant.channels == 0 || variant.channels > kMaxChannels || !(sampleRate > 0)) return nullptr;
     std::unique_ptr<FlummelLv2> plugin(new FlummelLv2(variant, sampleRate, FindMap(features)));
     if (plugin->Start(sampleRate) != noErr) return nullptr;
     return plugin;

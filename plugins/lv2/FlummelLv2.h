@@ -21,11 +21,8 @@
 class FlummelLv2 {
 public:
     static constexpr uint32_t kMaxChannels = 2;
-    // The effect's loop takes 30 s of audio per channel at the rate.
-    static constexpr double kMaxSampleRate = 768000.0;
-
-    // Null when the rate is not in (0, kMaxSampleRate] or the effect fails to open or
-    // initialise at it. Without a usable URID map the effect runs but has no state.
+    // Null for a rate not above 0, or when the effect fails to open or initialise at the rate
+    // (it runs up to TW::kMaxSampleRate). Without a usable URID map the effect runs but has no state.
     static std::unique_ptr<FlummelLv2> Create(const Lv2Variant& variant, double sampleRate,
                                               const LV2_Feature* const* features);
     FlummelLv2(const FlummelLv2&) = delete;

@@ -163,3 +163,12 @@ TEST_F(FlummelTest, InitializeRequiresEqualChannelCounts)
     EXPECT_TRUE(Effect()->Kernels()[1]->IsLastChannel());
     EXPECT_EQ(Effect()->Kernels()[1]->GetChannelIndex(), 1u);
 }
+
+TEST_F(FlummelTest, InitializeRefusesRatesTheLoopCannotHold)
+{
+    ASSERT_EQ(host->SetFormat(1000000.0, 2), noErr);  // 30 s a channel would be 120 MB each
+    EXPECT_EQ(host->Initialize(), kAudioUnitErr_FormatNotSupported);
+    EXPECT_EQ(Effect()->Kernels().size(), 0u);
+    ASSERT_EQ(host->SetFormat(kRate, 2), noErr);
+    EXPECT_EQ(host->Initialize(), noErr);
+}
