@@ -19,6 +19,7 @@
 #include "framework/CAAUParameter.h"
 #include "framework/view/AUCarbonViewBase.h"
 #include "gui/Bounds.h"
+#include "gui/GLReport.h"
 #include "gui/Vec.h"
 #include "platform/audio/AudioUnitUtilities.h"
 #include "platform/desktop/Controls.h"
@@ -34,10 +35,6 @@ class Group;
 class StaticText;
 class Texture;
 class UIElement;
-
-// Print the pending AGL / GL error ("AGL: %s\n", "GL (%s): %s\n") and return its code, else 0.
-GLenum aglReportError();
-GLenum glReportError(const char* where);
 
 class Manager : public CarbonEventHandler {
 public:
@@ -200,6 +197,7 @@ private:
         char unit[64] = {};
         char tip[256] = {};
         float nameWidth = 0;
+        const char* tipShown = nullptr;  // this frame's tooltip text, null when there is none
     };
     StatusCache status;
 };
