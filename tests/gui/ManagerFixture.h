@@ -1,0 +1,159 @@
+// A toolkit manager in a real window: the effect opened through the test host, a view component
+// that hosts the editor's pane at the window's top-left, the editor's two fonts, and helpers to
+// start the render thread, count its frames and read its picture back from the X server.
+#pragma once
+
+#include "tests/desktop/DisplayFixture.h"
+#include "tests/desktop/Screenshot.h"
+
+#include <atomic>
+#include <memory>
+#include <string>
+
+#include "engine/FlummelParameters.h"
+#include "engine/TrWkFlummelEntry.h"
+#include "framework/ComponentEntryPoint.h"
+#include "framework/view/AUCarbonViewBase.h"
+#include "gui/Effect.h"
+#include "gui/Font.h"
+#include "gui/Group.h"
+#include "gui/Manager.h"
+#include "host/AUHost.h"
+#include "platform/desktop/FontLocator.h"
+
+namespace guitest {
+
+// The view component: its pane is all the fixture needs.
+class FixtureView : public AUCarbonViewBase {
+public:
+    explicit FixtureView(ComponentInstance ci) : AUCarbonViewBase(ci) { last = this; }
+    ~FixtureView() override { last = nullptr; }
+    static inline FixtureView* last = nullptr;
+};
+
+// Counts the frames the render thread starts (Update runs once before each Draw).
+class FrameCounter : public TW::Effect {
+public:
+    explicit FrameCounter(TW::Manager* m) : Effect(m) {}
+    void Update() override { frames.fetch_add(1, std::memory_order_relaxed); }
+    void ShutdownRendering() override { shutdowns.fetch_add(1, std::memory_order_relaxed); }
+    std::atomic<int> frames{0};
+    std::atomic<int> shutdowns{0};
+};
+
+constexpr int kWidth = 770;
+constexpr int kHeight = 315;
+constexpr int kWinX = 120;
+constexpr int kWinY = 140;
+
+}  // namespace guitest
+
+class ManagerTest : public DisplayTest {
+protected:
+    void SetUp() override
+    {
+        DisplayTest::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
+        TW::Manager::ms_enableTooltip = false;
+        TW::Manager::ms_enableConstantRedraw = true;
+        TW::Manager::ms_enableEyeCandy = true;
+        static Component viewComponent = RegisterComponent(
+            ComponentDescription{kAudioUnitCarbonViewComponentType, FourCC("Flml"), FourCC("TrWk"), 0, 0},
+            &ComponentEntryPoint<guitest::FixtureView>::Dispatch, "Flummel test view");
+        RegisterTrWkFlummel();
+        ASSERT_EQ(AUHost::Open(TrWkFlummelDescription(), host), noErr);
+        ASSERT_EQ(host->SetFormat(44100.0, 2), noErr);
+        ASSERT_EQ(host->Initialize(), noErr);
+        ASSERT_EQ(OpenAComponent(viewComponent, &viewInstance), noErr);
+
+        Rect r{SInt16(guitest::kWinY), SInt16(guitest::kWinX), SInt16(guitest::kWinY + guitest::kHeight),
+               SInt16(guitest::kWinX + guitest::kWidth)};
+        ASSERT_EQ(CreateNewWindow(kDocumentWindowClass, kWindowStandardHandlerAttribute, &r, &window), noErr);
+        ControlRef rootControl = nullptr;
+        GetRootControl(window, &rootControl);
+        const Float32Point location{0, 0}, size{float(guitest::kWidth), float(guitest::kHeight)};
+        ControlRef pane = nullptr;
+        ASSERT_EQ(AudioUnitCarbonViewCreate(viewInstance, host->Unit(), window, rootControl, &location, &size, &pane),
+                  noErr);
+        view = guitest::FixtureView::last;
+        ASSERT_NE(view, nullptr);
+
+        static const std::string sans = FontLocator::FileFor("/Library/Fonts/GillSans.dfont");
+        static const std::string mono = FontLocator::FileFor("/System/Library/Fonts/Monaco.dfont");
+        ASSERT_FALSE(sans.empty());
+        font = std::make_unique<TW::Font>(sans.c_str(), 14);
+        labelFont = std::make_unique<TW::Font>(mono.c_str(), 9);
+    }
+
+    void TearDown() override
+    {
+        manager.reset();
+        if (viewInstance) CloseComponent(viewInstance);
+        if (window) DisposeWindow(window);
+        font.reset();
+        labelFont.reset();
+        host.reset();
+        DisplayTest::TearDown();
+    }
+
+    // The manager over the whole window, with a frame counter as its last effect.
+    TW::Manager& MakeManager()
+    {
+        manager = std::make_unique<TW::Manager>(view, Rect{0, 0, SInt16(guitest::kHeight), SInt16(guitest::kWidth)},
+                                                int(kNumParams), font.get(), labelFont.get());
+        counter = new guitest::FrameCounter(manager.get());
+        manager->effects.push_back(counter);
+        return *manager;
+    }
+
+    // Starts the render thread, shows the window and waits for a few frames.
+    void Start()
+    {
+        manager->CreateRenderTask();
+        ShowWindow(window);
+        ASSERT_TRUE(PumpUntil([&] { return Viewable(GetWindowXID(window)); }));
+        SelectWindow(window);
+        WaitFrames(3);
+    }
+
+    // Waits until `n` more frames have been completed (the one after the n-th Update is drawn).
+    bool WaitFrames(int n, double seconds = 5.0)
+    {
+        int target = counter->frames.load() + n + 1;
+        return PumpUntil([&] { return counter->frames.load() >= target; }, seconds);
+    }
+
+    // Sets a parameter as a control does, so that the manager's listener hears of it.
+    void SetParam(int id, float value)
+    {
+        CAAUParameter p(host->Unit(), AudioUnitParameterID(id), kAudioUnitScope_Global, 0);
+        p.SetValue(nullptr, nullptr, value);
+    }
+    float Param(int id)
+    {
+        float v = -1;
+        host->GetParameter(AudioUnitParameterID(id), v);
+        return v;
+    }
+
+    // Global screen position of a point in GUI units.
+    static int GlobalX(float x) { return guitest::kWinX + int(x); }
+    static int GlobalY(float y) { return guitest::kWinY + guitest::kHeight - int(y); }
+    // Window row of a GUI y.
+    static int Row(float y) { return guitest::kHeight - int(y); }
+
+    std::unique_ptr<Screenshot> Shot()
+    {
+        SyncWindowServer();
+        return std::make_unique<Screenshot>(mX, GetWindowXID(window));
+    }
+
+    std::unique_ptr<AUHost> host;
+    ComponentInstance viewInstance = nullptr;
+    WindowRef window = nullptr;
+    guitest::FixtureView* view = nullptr;
+    std::unique_ptr<TW::Font> font;
+    std::unique_ptr<TW::Font> labelFont;
+    std::unique_ptr<TW::Manager> manager;
+    guitest::FrameCounter* counter = nullptr;
+};
