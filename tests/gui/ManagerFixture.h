@@ -7,6 +7,7 @@
 #include "tests/desktop/Screenshot.h"
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -23,12 +24,18 @@
 
 namespace guitest {
 
-// The view component: its pane is all the fixture needs.
+// The view component: builds the editor in CreateUI, as the plug-in's own view does.
 class FixtureView : public AUCarbonViewBase {
 public:
     explicit FixtureView(ComponentInstance ci) : AUCarbonViewBase(ci) { last = this; }
     ~FixtureView() override { last = nullptr; }
+    OSStatus CreateUI(Float32, Float32) override
+    {
+        if (build) build(this);
+        return noErr;
+    }
     static inline FixtureView* last = nullptr;
+    static inline std::function<void(FixtureView*)> build;
 };
 
 // Counts the frames the render thread starts (Update runs once before each Draw).
@@ -69,14 +76,6 @@ protected:
         Rect r{SInt16(guitest::kWinY), SInt16(guitest::kWinX), SInt16(guitest::kWinY + guitest::kHeight),
                SInt16(guitest::kWinX + guitest::kWidth)};
         ASSERT_EQ(CreateNewWindow(kDocumentWindowClass, kWindowStandardHandlerAttribute, &r, &window), noErr);
-        ControlRef rootControl = nullptr;
-        GetRootControl(window, &rootControl);
-        const Float32Point location{0, 0}, size{float(guitest::kWidth), float(guitest::kHeight)};
-        ControlRef pane = nullptr;
-        ASSERT_EQ(AudioUnitCarbonViewCreate(viewInstance, host->Unit(), window, rootControl, &location, &size, &pane),
-                  noErr);
-        view = guitest::FixtureView::last;
-        ASSERT_NE(view, nullptr);
 
         static const std::string sans = FontLocator::FileFor("/Library/Fonts/GillSans.dfont");
         static const std::string mono = FontLocator::FileFor("/System/Library/Fonts/Monaco.dfont");
@@ -96,11 +95,22 @@ protected:
         DisplayTest::TearDown();
     }
 
-    // The manager over the whole window, with a frame counter as its last effect.
+    // The view's pane at the window's top-left with the manager in it, made by the view's
+    // CreateUI; a frame counter is the manager's last effect.
     TW::Manager& MakeManager()
     {
-        manager = std::make_unique<TW::Manager>(view, Rect{0, 0, SInt16(guitest::kHeight), SInt16(guitest::kWidth)},
-                                                int(kNumParams), font.get(), labelFont.get());
+        guitest::FixtureView::build = [this](guitest::FixtureView* v) {
+            view = v;
+            manager = std::make_unique<TW::Manager>(v, Rect{0, 0, SInt16(guitest::kHeight), SInt16(guitest::kWidth)},
+                                                    int(kNumParams), font.get(), labelFont.get());
+        };
+        ControlRef rootControl = nullptr;
+        GetRootControl(window, &rootControl);
+        const Float32Point location{0, 0}, size{float(guitest::kWidth), float(guitest::kHeight)};
+        ControlRef pane = nullptr;
+        EXPECT_EQ(AudioUnitCarbonViewCreate(viewInstance, host->Unit(), window, rootControl, &location, &size, &pane),
+                  noErr);
+        guitest::FixtureView::build = nullptr;
         counter = new guitest::FrameCounter(manager.get());
         manager->effects.push_back(counter);
         return *manager;
