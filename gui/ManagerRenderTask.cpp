@@ -70,6 +70,14 @@ Wake WaitForBits(MPEventID event, Duration timeout, MPEventFlags& bits)
     return err == noErr || err == kMPTimeoutErr ? Wake::Bits : Wake::Gone;
 }
 
+// A terminated task (its shutdown timed out) may outlive its manager: it touches nothing of it
+// any more, and lets go of its context so that another thread can still shut GL down.
+OSStatus Abandon()
+{
+    aglSetCurrentContext(nullptr);
+    return kMPTaskAbortedErr;
+}
+
 }  // namespace
 
 OSStatus Manager::RenderTaskMain()
@@ -96,12 +104,11 @@ OSStatus Manager::RenderTaskMain()
 
         MPEventFlags bits = 0;
         Duration timeout = ms_enableConstantRedraw.load(std::memory_order_relaxed) ? 33 : kDurationForever;
-        // A terminated task (its shutdown timed out) may outlive the manager: it touches nothing more.
-        if (WaitForBits(event, timeout, bits) == Wake::Gone) return kMPTaskAbortedErr;
+        if (WaitForBits(event, timeout, bits) == Wake::Gone) return Abandon();
         if (bits & kRenderQuit) break;
         if (bits & kRenderResize) RenderTaskHandleResize();
         if (bits & kRenderHide) {
-            if (WaitForBits(event, kDurationForever, bits) == Wake::Gone) return kMPTaskAbortedErr;
+            if (WaitForBits(event, kDurationForever, bits) == Wake::Gone) return Abandon();
             if (bits & kRenderQuit) break;
             if (bits & kRenderResize) RenderTaskHandleResize();
         }

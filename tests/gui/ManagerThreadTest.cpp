@@ -1,0 +1,194 @@
+// The render thread: what wakes it, hiding and quitting, the shutdown limit, and two editors
+// side by side.
+#include <chrono>
+#include <functional>
+#include <regex>
+#include <thread>
+
+#include "gui/Knob.h"
+#include "tests/gui/ManagerFixture.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double SecondsSince(Clock::time_point t) { return std::chrono::duration<double>(Clock::now() - t).count(); }
+
+// Holds the render thread inside its frame while `hold` is set.
+class Staller : public TW::Effect {
+public:
+    using Effect::Effect;
+    void Update() override
+    {
+        if (!hold.load()) return;
+        holding.store(true);
+        while (hold.load()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        holding.store(false);
+    }
+    std::atomic<bool> hold{false};
+    std::atomic<bool> holding{false};
+};
+
+void SendWindowEvent(WindowRef w, UInt32 kind, UInt32 attributes = 0)
+{
+    EventRef e = nullptr;
+    CreateEvent(nullptr, kEventClassWindow, kind, 0, 0, &e);
+    if (kind == kEventWindowBoundsChanged) SetEventParameter(e, kEventParamAttributes, typeUInt32, sizeof attributes, &attributes);
+    SendEventToEventTarget(e, GetWindowEventTarget(w));
+    ReleaseEvent(e);
+}
+
+}  // namespace
+
+class ManagerThread : public ManagerTest {};
+
+TEST_F(ManagerThread, ThreadWakesOnceForEachEventThatAsksForAFrame)
+{
+    TW::Manager::ms_enableConstantRedraw = false;
+    TW::Manager& m = MakeManager();
+    auto* knob = new TW::Knob(&m, kParam_Feedback, 100, 100, 40);
+    m.root->AddChild(knob);
+    Start();
+
+    struct Case {
+        const char* name;
+        std::function<void()> act;
+        int frames;
+    } const cases[] = {
+        {"nothing", [] {}, 0},
+        {"nudge (bit 8)", [&] { m.NudgeGUI(); }, 1},
+        {"mouse-over (bit 8)", [&] { m.SetMouseOverParam(kParam_DryLevel, nullptr); }, 1},
+        {"automation (bit 8)", [&] { SetParam(kParam_Feedback, 33); }, 1},
+        {"showing (bit 2)", [&] { SendWindowEvent(window, kEventWindowShowing); }, 1},
+        {"resized (bit 16)", [&] { SendWindowEvent(window, kEventWindowBoundsChanged, kWindowBoundsChangeSizeChanged); }, 1},
+        {"scale (bit 16)", [&] { m.SetGuiScale(1.0f); }, 1},
+        {"moved only", [&] { SendWindowEvent(window, kEventWindowBoundsChanged, kWindowBoundsChangeOriginChanged); }, 0},
+        {"draw content", [&] { SendWindowEvent(window, kEventWindowDrawContent); }, 0},
+    };
+    Pump(0.2);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const int before = counter->frames.load();
+        c.act();
+        PumpUntil([&] { return counter->frames.load() > before; }, 0.5);
+        Pump(0.15);
+        EXPECT_EQ(counter->frames.load() - before, c.frames);
+    }
+    EXPECT_EQ(knob->normalised.load(), 0.33f);
+}
+
+TEST_F(ManagerThread, ThreadDrawsNothingWhileHiddenAndQuitsFromThere)
+{
+    MakeManager();
+    Start();
+    ASSERT_TRUE(WaitFrames(3));  // constant redraw: frames keep coming
+
+    HideWindow(window);
+    Pump(0.1);
+    int hidden = counter->frames.load();
+    Pump(0.3);
+    EXPECT_EQ(counter->frames.load(), hidden);
+    manager->NudgeGUI();  // any event resumes drawing
+    EXPECT_TRUE(WaitFrames(3));
+
+    HideWindow(window);
+    Pump(0.1);
+    hidden = counter->frames.load();
+    auto start = Clock::now();
+    manager->DestroyRenderTask();
+    EXPECT_LT(SecondsSince(start), 2.0);
+    EXPECT_FALSE(manager->renderTaskRunning);
+    EXPECT_EQ(counter->frames.load(), hidden);
+    EXPECT_EQ(counter->shutdowns.load(), 1);  // GL was shut down on the render thread
+}
+
+TEST_F(ManagerThread, ThreadThatDoesNotFinishInTimeIsReportedAndLeftBehind)
+{
+    TW::Manager& m = MakeManager();
+    auto* staller = new Staller(&m);
+    m.effects.push_back(staller);
+    m.shutdownLimit = 300;
+    Start();
+    staller->hold = true;
+    ASSERT_TRUE(PumpUntil([&] { return staller->holding.load(); }));
+
+    testing::internal::CaptureStdout();
+    auto start = Clock::now();
+    m.DestroyRenderTask();
+    const double waited = SecondsSince(start);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "DestroyRenderTask timeout on shutdown\n");
+    EXPECT_GE(waited, 0.3);
+    EXPECT_LT(waited, 3.0);
+    EXPECT_FALSE(m.renderTaskRunning);
+    EXPECT_EQ(m.renderEvent, nullptr);
+
+    // Let the abandoned thread finish its frame; it then ends without shutting GL down.
+    const int frames = counter->frames.load();
+    staller->hold = false;
+    ASSERT_TRUE(PumpUntil([&] { return !staller->holding.load(); }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    MPEventID sync = nullptr;  // the MP lock orders the ended task's last steps before what follows
+    MPCreateEvent(&sync);
+    MPDeleteEvent(sync);
+    EXPECT_EQ(counter->frames.load(), frames);
+    EXPECT_EQ(counter->shutdowns.load(), 0);
+    m.ShutdownGL();  // it let go of its context, so this thread can
+    EXPECT_EQ(counter->shutdowns.load(), 1);
+    EXPECT_EQ(m.context, nullptr);
+}
+
+TEST_F(ManagerThread, ThreadPerEditorWithItsOwnControlClassAndInstanceNumber)
+{
+    MakeManager();
+    Start();
+
+    // A second editor in a second window, built at an address whose class id is already taken.
+    Rect r{400, 200, SInt16(400 + guitest::kHeight), SInt16(200 + guitest::kWidth)};
+    WindowRef window2 = nullptr;
+    ASSERT_EQ(CreateNewWindow(kDocumentWindowClass, kWindowStandardHandlerAttribute, &r, &window2), noErr);
+    ComponentInstance view2 = nullptr;
+    const ComponentDescription viewDesc{kAudioUnitCarbonViewComponentType, FourCC("Flml"), FourCC("TrWk"), 0, 0};
+    Component viewComponent = FindNextComponent(nullptr, &viewDesc);
+    ASSERT_NE(viewComponent, nullptr);
+    ASSERT_EQ(OpenAComponent(viewComponent, &view2), noErr);
+
+    alignas(TW::Manager) static unsigned char storage[sizeof(TW::Manager)];
+    char taken[64];
+    std::snprintf(taken, sizeof taken, "com.TrWk.TWgui%lu.cntrl", reinterpret_cast<unsigned long>(storage));
+    CFStringRef takenID = CFStringCreateWithCString(nullptr, taken, kCFStringEncodingASCII);
+    ToolboxObjectClassRef blocker = nullptr;
+    ASSERT_EQ(RegisterToolboxObjectClass(takenID, nullptr, 0, nullptr, nullptr, nullptr, &blocker), noErr);
+    CFRelease(takenID);
+
+    TW::Manager* second = nullptr;
+    guitest::FixtureView::build = [&](guitest::FixtureView* v) {
+        second = new (storage) TW::Manager(v, Rect{0, 0, SInt16(guitest::kHeight), SInt16(guitest::kWidth)},
+                                           int(kNumParams), font.get(), labelFont.get());
+    };
+    ControlRef root2 = nullptr, pane2 = nullptr;
+    GetRootControl(window2, &root2);
+    const Float32Point location{0, 0}, size{float(guitest::kWidth), float(guitest::kHeight)};
+    ASSERT_EQ(AudioUnitCarbonViewCreate(view2, host->Unit(), window2, root2, &location, &size, &pane2), noErr);
+    guitest::FixtureView::build = nullptr;
+    ASSERT_NE(second, nullptr);
+    auto* counter2 = new guitest::FrameCounter(second);
+    second->effects.push_back(counter2);
+    second->CreateRenderTask();
+    ShowWindow(window2);
+
+    char expected[64];
+    std::snprintf(expected, sizeof expected, "com.TrWk.TWgui%lu.cntrl", reinterpret_cast<unsigned long>(storage) + 1);
+    EXPECT_STREQ(second->controlClassID, expected);
+    EXPECT_STRNE(second->controlClassID, manager->controlClassID);
+    EXPECT_TRUE(std::regex_match(manager->controlClassID, std::regex(R"(com\.TrWk\.TWgui\d+\.cntrl)")));
+    EXPECT_EQ(second->instanceNumber, manager->instanceNumber + 1);
+    EXPECT_EQ(TW::Manager::ms_instanceCount, second->instanceNumber + 1);
+    // Both threads draw.
+    const int first = counter->frames.load(), other = counter2->frames.load();
+    EXPECT_TRUE(PumpUntil([&] { return counter->frames.load() > first + 3 && counter2->frames.load() > other + 3; }));
+
+    second->~Manager();
+    UnregisterToolboxObjectClass(blocker);
+    CloseComponent(view2);
+    DisposeWindow(window2);
+}
