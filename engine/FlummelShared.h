@@ -8,7 +8,10 @@
 
 namespace TW {
 constexpr float kMaxDelayTime = 30.0f;  // seconds
-// The highest sample rate the effect runs at: each channel's loop holds kMaxDelayTime of it.
+// The sample rates the effect runs at. Each channel's loop holds kMaxDelayTime of the highest.
+// At the lowest the DC blocker's coefficient 1 - 126/rate is still well inside (0, 1) (0.874)
+// and the lowest cutoff, 50 Hz, lies below the filter's frequency limit of a quarter of the rate.
+constexpr double kMinSampleRate = 1000.0;
 constexpr double kMaxSampleRate = 768000.0;
 }
 

@@ -32,7 +32,7 @@ void TrWkFlummel::Constructor()
 OSStatus TrWkFlummel::Initialize()
 {
     const Float64 rate = GetSampleRate();
-    if (!(rate > 0 && rate <= TW::kMaxSampleRate)) return kAudioUnitErr_FormatNotSupported;
+    if (!(rate >= TW::kMinSampleRate && rate <= TW::kMaxSampleRate)) return kAudioUnitErr_FormatNotSupported;
     return AUEffectBase::Initialize();
 }
 

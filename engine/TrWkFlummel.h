@@ -41,11 +41,21 @@ public:
     void UpdateSampleOverview(SInt32 first, SInt32 last);
 
     // For the kernels and for tests.
+    // A parameter as the render path uses it: clamped to its range; not a number reads as the
+    // parameter's initial value. Hosts and saved states can hand in anything.
+    Float32 UsableParameter(AudioUnitParameterID id);
     SInt32 DelayLength() const { return mDelayLength; }
     Float32 LfoPhase() const { return mLfoPhase; }
     DataToGui CopyDataToGui() const;
     const std::atomic<float>* SampleOverview() const { return mSampleOverview.get(); }
     CFlummelKernel* Kernel(size_t channel) const;
+
+    // For input within +-1, no output sample exceeds kFixedSettingsBound while the settings and
+    // the filter frequency stay put (the dry signal plus the filter's worst gain, below 200, on its
+    // saturated input, within +-1.5), nor kOutputBound at any legal setting, the LFO sweeping
+    // included. The kernel says how.
+    static constexpr Float32 kFixedSettingsBound = 1.f + 1.5f * 200.f;            // +49.6 dBFS
+    static constexpr Float32 kOutputBound = 1.f + 5.f * 400.f + 1.5f * 200.f;  // +67.2 dBFS
 
     static constexpr OSType kSubType = FourCC("Flml");
     static constexpr OSType kManufacturer = FourCC("TrWk");

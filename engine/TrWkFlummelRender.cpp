@@ -1,9 +1,38 @@
 // Render-time control around the kernels: triggers, host tempo, the LFO, the loop length and
 // the sample overview.
+#include <algorithm>
 #include <cmath>
 
+#include "engine/TempoSync.h"
 #include "engine/TrWkFlummel.h"
 #include "platform/audio/AudioUnitUtilities.h"
+
+namespace {
+
+constexpr Float32 kTwoPi = 6.2831855f;
+
+// Brings a phase into [0, 2 pi). Phases within a few turns take the plain subtraction; anything
+// else (a huge rate, a negative one) is reduced in one step, so the wrap always ends.
+Float32 WrapPhase(Float32 phase)
+{
+    if (!(phase >= 0.f && phase < 8.f * kTwoPi)) {
+        double r = std::isfinite(phase) ? std::fmod(double(phase), double(kTwoPi)) : 0.0;
+        if (r < 0.0) r += double(kTwoPi);
+        phase = Float32(r);
+    }
+    while (phase >= kTwoPi) phase -= kTwoPi;
+    return phase;
+}
+
+}  // namespace
+
+Float32 TrWkFlummel::UsableParameter(AudioUnitParameterID id)
+{
+    const Float32 v = GetParameter(id);
+    if (std::isnan(v)) return InitialParameterValue(id);
+    const FlummelParamInfo& info = astParamInfos()[id];
+    return std::clamp(v, info.minValue, info.maxValue);
+}
 
 OSStatus TrWkFlummel::RenderBus(AudioUnitRenderActionFlags& ioActionFlags, const AudioTimeStamp& timeStamp, UInt32 bus,
                                 UInt32 frames)
@@ -50,33 +79,29 @@ void TrWkFlummel::RenderTimeProcessing(UInt32 frames)
     const bool delaySync = GetParameter(kParam_HostTempo) != 0.f;
     const bool lfoSync = GetParameter(kParam_LfoHostTempo) != 0.f;
     Float64 tempo = 0;
-    if ((delaySync || lfoSync) && HostTempo(tempo)) {
-        if (delaySync) {
-            const double whole = GetParameter(kParam_Triplet) != 0.f ? 160.0 : 240.0;
-            syncedDelay = Float32(std::exp2(-double(GetParameter(kParam_BeatDivisor))) *
-                                  double(GetParameter(kParam_Beats)) * whole / tempo);
-        }
-        if (lfoSync) {
-            const double whole = GetParameter(kParam_LfoTriplet) != 0.f ? 160.0 : 240.0;
-            syncedLfoRate = Float32(tempo / (std::exp2(-double(GetParameter(kParam_LfoBeatDivisor))) *
-                                             double(GetParameter(kParam_LfoBeats)) * whole));
-        }
+    if ((delaySync || lfoSync) && HostTempo(tempo) && (tempo = TempoSync::UsableTempo(tempo)) > 0) {
+        if (delaySync)
+            syncedDelay = Float32(TempoSync::NoteSeconds(UsableParameter(kParam_Beats), UsableParameter(kParam_BeatDivisor),
+                                                         GetParameter(kParam_Triplet) != 0.f, tempo));
+        if (lfoSync)
+            syncedLfoRate =
+                Float32(1.0 / TempoSync::NoteSeconds(UsableParameter(kParam_LfoBeats),
+                                                     UsableParameter(kParam_LfoBeatDivisor),
+                                                     GetParameter(kParam_LfoTriplet) != 0.f, tempo));
     }
 
     const Float32 sr = Float32(GetSampleRate());
 
-    constexpr Float32 kTwoPi = 6.2831855f;
     if (GetParameter(kParam_LfoReSync) != 0.f) {
         ResetTrigger(kParam_LfoReSync);
         mLfoPhase = 0.f;
     } else {
-        const Float32 rate = syncedLfoRate != 0.f ? syncedLfoRate : GetParameter(kParam_FilterLfoSpeed);
-        mLfoPhase = mLfoPhase + Float32(frames) * (rate * kTwoPi) / sr;
-        while (mLfoPhase >= kTwoPi) mLfoPhase -= kTwoPi;
+        const Float32 rate = syncedLfoRate != 0.f ? syncedLfoRate : UsableParameter(kParam_FilterLfoSpeed);
+        mLfoPhase = WrapPhase(mLfoPhase + Float32(frames) * (rate * kTwoPi) / sr);
     }
     mGuiLfoPhase.store(mLfoPhase * 0.15915494f, std::memory_order_relaxed);
 
-    Float32 d = syncedDelay != 0.f ? syncedDelay : GetParameter(kParam_DelayTime);
+    Float32 d = syncedDelay != 0.f ? syncedDelay : UsableParameter(kParam_DelayTime);
     if (d > TW::kMaxDelayTime) d = TW::kMaxDelayTime;
     SInt32 n = SInt32(d * sr + 0.5f);
     if (n < 1) n = 1;

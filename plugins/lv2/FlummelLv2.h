@@ -22,7 +22,7 @@ class FlummelLv2 {
 public:
     static constexpr uint32_t kMaxChannels = 2;
     // Null for a rate not above 0, or when the effect fails to open or initialise at the rate
-    // (it runs up to TW::kMaxSampleRate). Without a usable URID map the effect runs but has no state.
+    // (it runs from TW::kMinSampleRate to TW::kMaxSampleRate). Without a usable URID map the effect runs but has no state.
     static std::unique_ptr<FlummelLv2> Create(const Lv2Variant& variant, double sampleRate,
                                               const LV2_Feature* const* features);
     FlummelLv2(const FlummelLv2&) = delete;
