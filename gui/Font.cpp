@@ -41,8 +41,9 @@ Font::~Font()
     delete ftFont;
 }
 
-// Renders every printable glyph as FreeType renders it for the texture font (outlines, default
-// hinting, 8-bit coverage) and packs the bitmaps in rows into one alpha atlas.
+// Renders every printable glyph as FreeType renders it for the texture font (unhinted outlines,
+// 8-bit coverage), so advances agree with its measurements, and packs the bitmaps in rows into
+// one alpha atlas.
 void Font::Rasterise(const char* path, int pixelSize)
 {
     if (FT_Init_FreeType(&mLibrary) || FT_New_Face(mLibrary, path, 0, &mFace)) {
@@ -55,7 +56,7 @@ void Font::Rasterise(const char* path, int pixelSize)
     for (int i = 0; i < kGlyphCount; ++i) {
         Glyph& g = mGlyphs[i];
         g.index = FT_Get_Char_Index(mFace, kFirstChar + i);
-        if (FT_Load_Glyph(mFace, g.index, FT_LOAD_DEFAULT | FT_LOAD_NO_BITMAP) ||
+        if (FT_Load_Glyph(mFace, g.index, FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP) ||
             FT_Render_Glyph(mFace->glyph, FT_RENDER_MODE_NORMAL))
             continue;
         const FT_GlyphSlot slot = mFace->glyph;
