@@ -90,14 +90,14 @@ int OutputFormatFor(const std::string& path)
     throw CliError("cannot write " + path + ": no sample format for '." + ext + "'");
 }
 
-void WriteAudioFile(const std::string& path, int format, const AudioSignal& signal)
+void WriteAudioFile(const std::string& path, int format, const AudioSignal& signal, const std::string& shownPath)
 {
     SF_INFO info{};
     info.samplerate = int(signal.sampleRate + 0.5);
     info.channels = int(signal.channels.size());
     info.format = format;
     Sndfile f(sf_open(path.c_str(), SFM_WRITE, &info));
-    if (!f) throw CliError("cannot write " + path + ": " + sf_strerror(nullptr));
+    if (!f) throw CliError("cannot write " + shownPath + ": " + sf_strerror(nullptr));
     if ((format & SF_FORMAT_SUBMASK) != SF_FORMAT_FLOAT) sf_command(f.get(), SFC_SET_CLIPPING, nullptr, SF_TRUE);
 
     const size_t channels = signal.channels.size(), frames = signal.Frames();
@@ -107,8 +107,8 @@ void WriteAudioFile(const std::string& path, int format, const AudioSignal& sign
         for (size_t i = 0; i < n; ++i)
             for (size_t c = 0; c < channels; ++c) chunk[i * channels + c] = signal.channels[c][done + i];
         if (sf_writef_float(f.get(), chunk.data(), sf_count_t(n)) != sf_count_t(n))
-            throw CliError("cannot write " + path + ": " + sf_strerror(f.get()));
+            throw CliError("cannot write " + shownPath + ": " + sf_strerror(f.get()));
         done += n;
     }
-    if (sf_close(f.release()) != 0) throw CliError("cannot write " + path + ": the file could not be finished");
+    if (sf_close(f.release()) != 0) throw CliError("cannot write " + shownPath + ": the file could not be finished");
 }

@@ -19,5 +19,6 @@ AudioSignal ReadAudioFile(const std::string& path);
 // CliError for an extension no format claims.
 int OutputFormatFor(const std::string& path);
 
-// Writes the whole signal in `format`; throws CliError.
-void WriteAudioFile(const std::string& path, int format, const AudioSignal& signal);
+// Writes the whole signal in `format` to `path`; throws CliError naming `shownPath`, the file the
+// user knows `path` by (the same, or the destination of a temporary file).
+void WriteAudioFile(const std::string& path, int format, const AudioSignal& signal, const std::string& shownPath);

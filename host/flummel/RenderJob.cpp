@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 #include "engine/FlummelParameters.h"
@@ -13,6 +14,7 @@
 #include "host/flummel/CliError.h"
 #include "host/flummel/DemoSignal.h"
 #include "host/flummel/EffectParameters.h"
+#include "host/flummel/Interruption.h"
 #include "host/flummel/ProgressBar.h"
 #include "host/flummel/TemporaryFile.h"
 #include "host/flummel/WaveformPlot.h"
@@ -119,6 +121,7 @@ void RunRender(const RenderOptions& o)
     size_t done = 0, quiet = 0;
     float* out[AUHost::kMaxChannels];
     while (done < maxFrames) {
+        Interruption::ThrowIfPending();
         const UInt32 frames = UInt32(std::min<size_t>(o.block, maxFrames - done));
         for (UInt32 c = 0; c < channels; ++c) {
             output.channels[c].resize(done + frames);
@@ -144,10 +147,14 @@ void RunRender(const RenderOptions& o)
     }
     for (auto& c : output.channels) c.resize(done);
 
-    WriteAudioFile(outputFile.Path(), outputFormat, output);
-    if (plotFile) WriteWaveformPlot(plotFile->Path(), input, output);
-    if (presetFile && CFPropertyListWriteToFile(state, presetFile->Path().c_str()) != 0)
-        throw CliError("cannot write preset " + o.savePreset);
+    // Messages name the files the user asked for, never their temporary stand-ins.
+    WriteAudioFile(outputFile.Path(), outputFormat, output, o.output);
+    if (plotFile) WriteWaveformPlot(plotFile->Path(), input, output, o.plot);
+    if (presetFile) {
+        if (const int err = CFPropertyListWriteToFile(state, presetFile->Path().c_str()))
+            throw CliError("cannot write preset " + o.savePreset + ": " + std::strerror(err));
+    }
+    Interruption::ThrowIfPending();  // a signal during the writes still leaves nothing behind
     outputFile.Commit();
     if (plotFile) plotFile->Commit();
     if (presetFile) presetFile->Commit();

@@ -3,8 +3,10 @@
 #include <png.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 #include "host/flummel/CliError.h"
 
@@ -73,10 +75,14 @@ void DrawWave(Picture& pic, const std::vector<float>& samples, size_t frames, in
     }
 }
 
+// libpng's own handlers would print to standard error; the caller reports the failure instead.
+extern "C" void OnPngError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+extern "C" void OnPngWarning(png_structp, png_const_charp) {}
+
 // libpng reports errors by longjmp back here; nothing set after the setjmp is read after it.
 bool Encode(const Picture& pic, FILE* f)
 {
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, OnPngError, OnPngWarning);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     if (!info) {
         png_destroy_write_struct(&png, nullptr);
@@ -98,7 +104,8 @@ bool Encode(const Picture& pic, FILE* f)
 
 }  // namespace
 
-void WriteWaveformPlot(const std::string& path, const AudioSignal& input, const AudioSignal& output)
+void WriteWaveformPlot(const std::string& path, const AudioSignal& input, const AudioSignal& output,
+                       const std::string& shownPath)
 {
     const int lanes = int(std::max<size_t>(1, output.channels.size()));
     Picture pic(kPlotWidth, kGap + lanes * (kPlotLaneHeight + kGap));
@@ -118,7 +125,13 @@ void WriteWaveformPlot(const std::string& path, const AudioSignal& input, const 
     }
 
     FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) throw CliError("cannot write " + path);
+    if (!f) throw CliError("cannot write " + shownPath + ": " + std::strerror(errno));
+    errno = 0;
     const bool encoded = Encode(pic, f);
-    if (std::fclose(f) != 0 || !encoded) throw CliError("cannot write " + path + ": the picture could not be encoded");
+    const int encodeError = encoded ? 0 : errno;  // a failed write leaves its reason; libpng's own leave 0
+    const bool closed = std::fclose(f) == 0;
+    if (!encoded || !closed) {
+        const int err = encoded ? errno : encodeError;
+        throw CliError("cannot write " + shownPath + ": " + (err ? std::strerror(err) : "the picture could not be encoded"));
+    }
 }

@@ -9,5 +9,6 @@
 constexpr int kPlotWidth = 1200;
 constexpr int kPlotLaneHeight = 180;
 
-// Throws CliError.
-void WriteWaveformPlot(const std::string& path, const AudioSignal& input, const AudioSignal& output);
+// Writes to `path`; throws CliError naming `shownPath`, the file the user knows `path` by.
+void WriteWaveformPlot(const std::string& path, const AudioSignal& input, const AudioSignal& output,
+                       const std::string& shownPath);

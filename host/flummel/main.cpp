@@ -9,6 +9,7 @@
 #include "host/AUHost.h"
 #include "host/flummel/CliError.h"
 #include "host/flummel/EffectParameters.h"
+#include "host/flummel/Interruption.h"
 #include "host/flummel/RenderJob.h"
 
 namespace {
@@ -53,11 +54,8 @@ int PrintParameters()
     return 0;
 }
 
-}  // namespace
-
-int main(int argc, char** argv)
+int Run(const std::vector<std::string>& args)
 {
-    const std::vector<std::string> args(argv + 1, argv + argc);
     try {
         if (args.empty()) throw CliError(std::string("no command\n") + kUsage);
         const std::string& command = args[0];
@@ -74,10 +72,13 @@ int main(int argc, char** argv)
             return PrintParameters();
         }
         if (command == "render") {
+            Interruption::Install();
             RunRender(ParseRenderOptions(std::vector<std::string>(args.begin() + 1, args.end())));
             return 0;
         }
         throw CliError("unknown command '" + command + "' (flummel --help)");
+    } catch (const Interruption::Signalled& s) {
+        return 128 + s.signal;  // main ends the process by the signal
     } catch (const CliError& e) {
         std::fprintf(stderr, "flummel: %s\n", e.what());
         return e.ExitStatus();
@@ -85,4 +86,14 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "flummel: %s\n", e.what());
         return 1;
     }
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    const int status = Run(std::vector<std::string>(argv + 1, argv + argc));
+    // A render stopped by a signal, or one that finished just as it came, ends by that signal.
+    if (const int signal = Interruption::Pending()) Interruption::Reraise(signal);
+    return status;
 }

@@ -1,10 +1,16 @@
 // Runs the `flummel` binary in a scratch directory and reads what it wrote.
 #pragma once
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sndfile.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -17,7 +23,8 @@ using Planar = std::vector<std::vector<float>>;
 class RendererTest : public ::testing::Test {
 protected:
     struct Result {
-        int status = -1;
+        int status = -1;  // the exit status, or -1 when a signal ended the process
+        int signal = 0;   // the signal that ended it
         std::string err, out;
     };
 
@@ -31,12 +38,6 @@ protected:
 
     std::string Path(const std::string& name) const { return (dir / name).string(); }
 
-    static std::string Quote(const std::string& s)
-    {
-        std::string q = "'";
-        for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-        return q + "'";
-    }
     static std::string Slurp(const std::string& path)
     {
         std::ifstream f(path);
@@ -45,20 +46,66 @@ protected:
         return s.str();
     }
 
-    Result Run(const std::vector<std::string>& args) const
+    // Starts the binary with its output going to files in the scratch directory. SIGINT and SIGTERM
+    // take their default action whatever the test runner ignores; a file size limit (bytes) makes
+    // writes past it fail with EFBIG.
+    pid_t Start(const std::vector<std::string>& args, rlim_t fileSizeLimit = RLIM_INFINITY) const
     {
-        std::string cmd = Quote(FLUMMEL_CLI);
-        for (const auto& a : args) cmd += " " + Quote(a);
+        std::vector<std::string> all = {FLUMMEL_CLI};
+        all.insert(all.end(), args.begin(), args.end());
+        std::vector<char*> argv;
+        for (std::string& a : all) argv.push_back(a.data());
+        argv.push_back(nullptr);
         const std::string out = Path(".stdout"), err = Path(".stderr");
-        cmd += " >" + Quote(out) + " 2>" + Quote(err) + " </dev/null";
-        const int raw = std::system(cmd.c_str());
+        const pid_t pid = fork();
+        if (pid != 0) return pid;
+        // The child: async-signal-safe calls only until exec.
+        const int in = open("/dev/null", O_RDONLY), o = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644),
+                  e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (in < 0 || o < 0 || e < 0 || dup2(in, 0) < 0 || dup2(o, 1) < 0 || dup2(e, 2) < 0) _exit(127);
+        struct sigaction action {};
+        action.sa_handler = SIG_DFL;
+        sigaction(SIGINT, &action, nullptr);
+        sigaction(SIGTERM, &action, nullptr);
+        if (fileSizeLimit != RLIM_INFINITY) {
+            action.sa_handler = SIG_IGN;
+            sigaction(SIGXFSZ, &action, nullptr);
+            const rlimit limit{fileSizeLimit, fileSizeLimit};
+            setrlimit(RLIMIT_FSIZE, &limit);
+        }
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+
+    // Waits for a started process; one still running after `patience` is killed and fails the test.
+    Result Finish(pid_t pid, std::chrono::seconds patience = std::chrono::seconds(120)) const
+    {
         Result r;
+        EXPECT_GT(pid, 0) << "fork failed";
+        if (pid <= 0) return r;
+        const auto deadline = std::chrono::steady_clock::now() + patience;
+        int raw = 0;
+        while (waitpid(pid, &raw, WNOHANG) == 0) {
+            if (std::chrono::steady_clock::now() > deadline) {
+                ADD_FAILURE() << "the renderer did not end; killed";
+                kill(pid, SIGKILL);
+                waitpid(pid, &raw, 0);
+                break;
+            }
+            usleep(2000);
+        }
         r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        r.out = Slurp(out);
-        r.err = Slurp(err);
-        std::filesystem::remove(out);
-        std::filesystem::remove(err);
+        r.signal = WIFSIGNALED(raw) ? WTERMSIG(raw) : 0;
+        r.out = Slurp(Path(".stdout"));
+        r.err = Slurp(Path(".stderr"));
+        std::filesystem::remove(Path(".stdout"));
+        std::filesystem::remove(Path(".stderr"));
         return r;
+    }
+
+    Result Run(const std::vector<std::string>& args, rlim_t fileSizeLimit = RLIM_INFINITY) const
+    {
+        return Finish(Start(args, fileSizeLimit));
     }
 
     void WriteWav(const std::string& name, const Planar& planar, int rate = 48000) const

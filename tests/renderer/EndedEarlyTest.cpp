@@ -1,0 +1,66 @@
+// Runs that end before their files are done: a signal mid-render or a write the file system
+// refuses. Either way nothing is left beside the output, not even a temporary file.
+#include <csignal>
+#include <thread>
+
+#include "RendererFixture.h"
+
+namespace {
+
+bool HasTemporaryFile(const std::vector<std::string>& names)
+{
+    return std::any_of(names.begin(), names.end(),
+                       [](const std::string& n) { return n.find(".tmp-") != std::string::npos; });
+}
+
+}  // namespace
+
+TEST_F(RendererTest, ASignalMidRenderRemovesEveryTemporaryFileAndEndsTheProcessByIt)
+{
+    // A tail of an hour in blocks of one frame: far longer than the test waits.
+    WriteWav("in.wav", Impulses(1, 100, {{10, 1.f}}), 8000);
+    for (int sig : {SIGINT, SIGTERM}) {
+        const pid_t pid = Start({"render", Path("in.wav"), Path("out.wav"), "--tail", "3600", "--block", "1",
+                                 "--plot", Path("plot.png"), "--save-preset", Path("p.plist")});
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (!HasTemporaryFile(Files()) && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        EXPECT_TRUE(HasTemporaryFile(Files())) << "the render never started";
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));  // well into the render loop
+        kill(pid, sig);
+        const Result r = Finish(pid, std::chrono::seconds(30));
+        EXPECT_EQ(r.signal, sig) << strsignal(sig) << ": exit status " << r.status << ", " << r.err;
+        EXPECT_EQ(r.err, "") << strsignal(sig);
+        EXPECT_EQ(Files(), std::vector<std::string>{"in.wav"}) << strsignal(sig);
+    }
+}
+
+TEST_F(RendererTest, AFailedWriteNamesTheFileAskedForAndLeavesNothing)
+{
+    // Writes past 300 bytes fail: a 10-frame output fits, a 1000-frame one, the plot and the preset
+    // do not.
+    WriteWav("short.wav", Impulses(1, 10, {{1, 1.f}}));
+    WriteWav("long.wav", Impulses(1, 1000, {{1, 1.f}}));
+    const std::vector<std::string> before = Files();
+    struct Case {
+        std::vector<std::string> args;  // "@name" is a file in the scratch directory
+        std::string kind, named;         // the message names "<kind><file in the scratch directory>"
+    };
+    const Case cases[] = {
+        {{"@long.wav", "@out.wav"}, "", "out.wav"},
+        {{"@short.wav", "@out.wav", "--plot", "@plot.png"}, "", "plot.png"},
+        {{"@short.wav", "@out.wav", "--save-preset", "@p.plist"}, "preset ", "p.plist"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = {"render"};
+        for (const std::string& a : c.args) args.push_back(a[0] == '@' ? Path(a.substr(1)) : a);
+        args.insert(args.end(), {"--tail", "0", "--quiet"});
+        const Result r = Run(args, 300);
+        const std::string expected = "flummel: cannot write " + c.kind + Path(c.named) + ": ";
+        EXPECT_EQ(r.status, 2) << c.named << ": " << r.err;
+        EXPECT_TRUE(r.err.starts_with(expected)) << r.err;
+        EXPECT_TRUE(r.err.find("too large") != std::string::npos) << r.err;  // the reason, EFBIG
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+        EXPECT_EQ(Files(), before) << c.named;
+    }
+}
