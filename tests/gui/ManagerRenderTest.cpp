@@ -7,6 +7,7 @@
 #include "gui/Button.h"
 #include "gui/Knob.h"
 #include "gui/NamedGroup.h"
+#include "tests/support/AllocCounter.h"
 #include "tests/gui/ManagerFixture.h"
 
 namespace {
@@ -178,4 +179,39 @@ TEST_F(ManagerRender, TooltipFadesInOverTheControlAndOut)
     manager->SetMouseOverParam(-1, nullptr);
     ASSERT_TRUE(WaitFrames(50));  // 0.89^48 < 1/255
     EXPECT_EQ(tipArea(*Shot()), 0);
+}
+
+TEST_F(ManagerRender, SteadyFramesAllocateNothing)
+{
+    TW::Manager::ms_enableTooltip = true;
+    TW::Manager& m = MakeManager();
+    auto* g = new TW::NamedGroup(&m, "Feedback", 10);
+    m.root->AddChild(g);
+    auto* k = new TW::Knob(&m, kParam_Feedback, 20, 20, 40);
+    g->AddChild(k);
+    g->AddChild(new TW::Button(&m, "Sync", nullptr, nullptr, 80, 30, 60, 20, -2));
+    new LabelPatch(&m);
+    ShowWindow(window);
+    ASSERT_TRUE(PumpUntil([&] { return Viewable(GetWindowXID(window)); }));
+
+    // Frames drawn on this thread: hovered knob, status line, tooltip.
+    ASSERT_EQ(m.InitGL(), 0);
+    m.SetMouseOverParam(kParam_Feedback, k);
+    m.hoverElement = k;
+    m.Update();
+    m.Draw();
+    // The first frame formats the status text. The software rasteriser (not this code) keeps
+    // compiling each combination of GL state it first meets for a few frames more.
+    for (int i = 0; i < 20; ++i) {
+        m.Update();
+        m.Draw();
+    }
+    testsupport::AllocationScope scope;
+    for (int i = 0; i < 10; ++i) {
+        m.Update();
+        m.Draw();
+    }
+    EXPECT_EQ(scope.Count(), 0);
+    EXPECT_GT(m.tooltip.alpha, 0.8f);
+    m.ShutdownGL();
 }
