@@ -1,6 +1,5 @@
-// Controls bound to the effect's real parameters: snapping, knob and slider gestures, toggles
-// and resets, multi-slider columns, buttons, and the status ids they leave with the manager.
-#include <cmath>
+// Controls on the effect's real parameters: snapping, knob and slider gestures, toggles and
+// resets, multi-slider columns, buttons, and the status ids they leave with the manager.
 #include <vector>
 
 #include "gui/Button.h"
@@ -14,6 +13,7 @@ namespace {
 
 enum : int { kDelayTime = 0, kFeedback = 1, kHostTempo = 5, kBeats = 6, kDivisor = 7, kFilterType = 11, kShape = 13 };
 
+// Every control sits in a group at (100, 50): mouse points are world units.
 class ControlGesture : public ManagerTest {
 protected:
     void SetUp() override
@@ -38,6 +38,14 @@ protected:
         SetParam(id, value);
         Pump(0.1);
     }
+    // One press, drag and release.
+    template <class T>
+    void Gesture(T* e, CGPoint down, CGPoint drag, unsigned long modifiers)
+    {
+        e->MouseDown(down, modifiers);
+        e->MouseDrag(drag, modifiers);
+        e->MouseUp(drag, modifiers);
+    }
 
     TW::Group* group = nullptr;
 };
@@ -48,33 +56,24 @@ TEST_F(ControlGesture, DiscreteControlsWriteWholeStepsAndReportTheSnappedPositio
 {
     struct Case {
         int id;
-        bool discrete;  // as the control decides from the parameter's unit
+        bool discrete;  // as decided from the parameter's unit
+        bool forced;    // made discrete by hand
         float n, value, snapped;
     } cases[] = {
-        {kDivisor, true, 0.4f, 2, 0.4f},           // indexed 0..5
-        {kDivisor, true, 0.29f, 1, 0.2f},          // floor(1.45 + 0.5)
-        {kDivisor, true, 1.0f, 5, 1.0f},
-        {kBeats, true, 0.5f, 65, 64.0f / 127},    // beats 1..128: floor(63.5 + 1 + 0.5)
-        {kHostTempo, true, 0.49f, 0, 0.0f},        // Boolean
-        {kFeedback, false, 0.4f, 40, 0.4f},        // percent: continuous
-        {kFilterType, false, 0.4f, 1.6f, 0.4f},    // generic: continuous
+        {kDivisor, true, false, 0.4f, 2, 0.4f},  {kDivisor, true, false, 0.29f, 1, 0.2f},  // indexed 0..5
+        {kBeats, true, false, 0.5f, 65, 64.0f / 127},                                     // beats 1..128
+        {kHostTempo, true, false, 0.49f, 0, 0},  {kFeedback, false, false, 0.4f, 40, 0.4f},
+        {kFilterType, false, false, 0.4f, 1.6f, 0.4f}, {kFilterType, false, true, 0.4f, 2, 0.5f},  // 0..4
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "parameter " << c.id << " at " << c.n);
         auto* knob = Add<TW::Knob>(c.id, 0.f, 0.f, 30.f);
-        EXPECT_EQ(knob->discrete, c.discrete);
+        EXPECT_EQ(knob->discrete, c.discrete) << c.id;
+        knob->discrete = knob->discrete || c.forced;
         float n = c.n;
         knob->SetParamFromNormalised(knob->param, n);
-        EXPECT_FLOAT_EQ(Param(c.id), c.value);
-        EXPECT_FLOAT_EQ(n, c.snapped);
+        EXPECT_FLOAT_EQ(Param(c.id), c.value) << c.id << " at " << c.n;
+        EXPECT_FLOAT_EQ(n, c.snapped) << c.id << " at " << c.n;
     }
-    // A generic parameter made discrete rounds too: 0..4 at 0.4 becomes 2, half way.
-    auto* type = Add<TW::Knob>(kFilterType, 0.f, 0.f, 30.f);
-    type->discrete = true;
-    float n = 0.4f;
-    type->SetParamFromNormalised(type->param, n);
-    EXPECT_FLOAT_EQ(Param(kFilterType), 2);
-    EXPECT_FLOAT_EQ(n, 0.5f);
 }
 
 TEST_F(ControlGesture, KnobsFollowVerticalTravelOnlyWithShiftTenTimesFiner)
@@ -83,23 +82,16 @@ TEST_F(ControlGesture, KnobsFollowVerticalTravelOnlyWithShiftTenTimesFiner)
     struct Case {
         unsigned long modifiers;
         float dx, dy, value;
-    } cases[] = {
-        {0, 0, 300, 100},         // 200 units sweep the range: stops at the top
-        {shiftKey, 0, 300, 65},   // 2000 units with shift: +0.15
-        {0, 500, 0, 50},          // sideways travel counts for nothing
-        {0, 0, -40, 30},
-        {shiftKey, 7, -1200, 0},  // clamped at the bottom
-    };
+    } cases[] = {{0, 0, 300, 100}, {shiftKey, 0, 300, 65}, {0, 500, 0, 50}, {0, 0, -40, 30}, {shiftKey, 7, -1200, 0}};
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.dx << "," << c.dy << " modifiers " << c.modifiers);
         SetAndDeliver(kFeedback, 50);
         ASSERT_FLOAT_EQ(knob->normalised.load(), 0.5f);
-        const CGPoint down{110, 60};
-        knob->MouseDown(down, c.modifiers);
-        EXPECT_EQ(manager->draggedParam, kFeedback);
-        knob->MouseDrag({down.x + c.dx, down.y + c.dy}, c.modifiers);
-        knob->MouseUp({down.x + c.dx, down.y + c.dy}, c.modifiers);
-        EXPECT_EQ(manager->draggedParam, -1);
+        knob->MouseDown({110, 60}, c.modifiers);
+        EXPECT_EQ(manager->draggedParam.load(), kFeedback);
+        knob->MouseDrag({110 + c.dx, 60 + c.dy}, c.modifiers);
+        knob->MouseUp({110 + c.dx, 60 + c.dy}, c.modifiers);
+        EXPECT_EQ(manager->draggedParam.load(), -1);
         EXPECT_NEAR(Param(kFeedback), c.value, 1e-3);
         EXPECT_NEAR(knob->normalised.load(), c.value / 100, 1e-5);
     }
@@ -113,41 +105,33 @@ TEST_F(ControlGesture, AKnobClickTogglesOnlyOnOffParametersAndCommandRestoresThe
         unsigned long modifiers;
         float after;
     } cases[] = {
-        {kHostTempo, 0, 0, 1},      // Boolean: a click toggles
-        {kHostTempo, 1, 0, 0},
-        {kHostTempo, 1, cmdKey, 0},  // command: the default instead
-        {kFeedback, 50, 0, 50},     // not on/off: nothing until the pointer moves
-        {kFeedback, 50, cmdKey, 70},
-        {kDivisor, 3, 0, 3},        // discrete, but not 0..1
-        {kShape, 0, 0, 0},          // 0..1, but continuous
+        {kHostTempo, 0, 0, 1}, {kHostTempo, 1, 0, 0}, {kHostTempo, 1, cmdKey, 0},  // Boolean
+        {kFeedback, 50, 0, 50}, {kFeedback, 50, cmdKey, 70},                      // default 70
+        {kDivisor, 3, 0, 3},    {kShape, 0, 0, 0},  // discrete but not 0..1; 0..1 but continuous
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "parameter " << c.id << " from " << c.before);
         auto* knob = Add<TW::Knob>(c.id, 0.f, 0.f, 30.f);
         SetAndDeliver(c.id, c.before);
         knob->MouseDown({110, 60}, c.modifiers);
         knob->MouseUp({110, 60}, c.modifiers);
-        EXPECT_FLOAT_EQ(Param(c.id), c.after);
+        EXPECT_FLOAT_EQ(Param(c.id), c.after) << c.id << " from " << c.before;
         EXPECT_FLOAT_EQ(knob->normalised.load(), TW::ControlBase::NormalisedFromParam(knob->param));
     }
 }
 
-TEST_F(ControlGesture, SlidersJumpToTheClickInWorldUnitsUnlessShiftMovesThemFinely)
+TEST_F(ControlGesture, SlidersJumpToTheClickUnlessShiftMovesThemFinelyOrCommandResetsThem)
 {
-    // Local (0, 0)-(20, 100) and (0, 0)-(200, 10): world x from 100, y from 50.
-    auto* vertical = Add<TW::Slider>(kFeedback, 0.f, 0.f, 20.f, 100.f, false);
-    auto* horizontal = Add<TW::Slider>(kFeedback, 0.f, 0.f, 200.f, 10.f, true);
+    auto* vertical = Add<TW::Slider>(kFeedback, 0.f, 0.f, 20.f, 100.f, false);    // world y 50..150
+    auto* horizontal = Add<TW::Slider>(kFeedback, 0.f, 0.f, 200.f, 10.f, true);  // world x 100..300
     struct Case {
         TW::Slider* slider;
         unsigned long modifiers;
         CGPoint down, drag;
         float afterDown, afterDrag;
     } cases[] = {
-        {vertical, 0, {110, 75}, {110, 125}, 25, 75},
-        {vertical, 0, {110, 20}, {300, 500}, 0, 100},           // clamped both ways
-        {horizontal, 0, {150, 55}, {250, 0}, 25, 75},           // only x counts
-        {vertical, cmdKey, {110, 75}, {110, 140}, 70, 70},      // command: default, no jump, no drag
-        {horizontal, shiftKey, {150, 55}, {350, 55}, 50, 60},   // no jump; 0.0005 a unit from the click
+        {vertical, 0, {110, 75}, {110, 125}, 25, 75},       {vertical, 0, {110, 20}, {300, 500}, 0, 100},
+        {horizontal, 0, {150, 55}, {250, 0}, 25, 75},       {vertical, cmdKey, {110, 75}, {110, 140}, 70, 70},
+        {horizontal, shiftKey, {150, 55}, {350, 55}, 50, 60},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.down.x << "," << c.down.y << " modifiers " << c.modifiers);
@@ -155,95 +139,49 @@ TEST_F(ControlGesture, SlidersJumpToTheClickInWorldUnitsUnlessShiftMovesThemFine
         c.slider->MouseDown(c.down, c.modifiers);
         EXPECT_NEAR(Param(kFeedback), c.afterDown, 1e-3);
         c.slider->MouseDrag(c.drag, c.modifiers);
-        c.slider->MouseUp(c.drag, c.modifiers);
         EXPECT_NEAR(Param(kFeedback), c.afterDrag, 1e-3);
     }
 }
 
-TEST_F(ControlGesture, MultiSlidersPickTheColumnUnderThePointerAndStayOnItWithOption)
+TEST_F(ControlGesture, MultiSlidersEditTheColumnUnderThePointerOrWithOptionTheFirstOne)
 {
-    // Eight columns over parameters 0..7, local (0, 0)-(160, 100), world x 100..260, y 50..150.
+    // Parameters 0..7 in eight columns: world x 100..260, y 50..150.
     auto* multi = Add<TW::MultiSlider>(0, 8, 0.f, 0.f, 160.f, 100.f);
-    ASSERT_EQ(multi->count, 8);
     ASSERT_EQ(multi->receivers.size(), 8u);
-    EXPECT_EQ(multi->receivers[7]->column, 7);
-
-    struct Index {
-        float x, y;
-        int column;
-        float fy;
-    } indices[] = {{100, 50, 0, 0}, {119.9f, 100, 0, 0.5f}, {120, 150, 1, 1}, {260, 110, 7, 0.6f},
-                   {400, 300, 7, 1}, {0, 0, 0, 0}};
-    for (const Index& c : indices) {
-        float fx, fy;
-        EXPECT_EQ(multi->MouseIndex({c.x, c.y}, fx, fy), c.column) << c.x;
-        EXPECT_FLOAT_EQ(fy, c.fy) << c.y;
-    }
-
-    // A click exactly on the right edge edits column 7 (Beat Divisor, 0..5).
-    multi->MouseDown({260, 110}, 0);
+    multi->MouseDown({260, 110}, 0);  // exactly on the right edge: column 7, not 8
     EXPECT_FLOAT_EQ(Param(kDivisor), 3);
-    EXPECT_EQ(manager->draggedParam, kDivisor);
-    // Dragging sweeps across columns; with option it keeps to the column first clicked.
+    EXPECT_EQ(manager->draggedParam.load(), kDivisor);
     multi->MouseDrag({130, 100}, 0);
     EXPECT_FLOAT_EQ(Param(kFeedback), 50);
-    EXPECT_EQ(manager->draggedParam, kFeedback);
     multi->MouseDrag({105, 70}, optionKey);
     EXPECT_FLOAT_EQ(Param(kDivisor), 1);
-    EXPECT_FLOAT_EQ(Param(kDelayTime), 1.0f);
-    // Shift: 0.0005 a unit from the value the column had at the press.
+    EXPECT_FLOAT_EQ(Param(kDelayTime), 1);
     SetAndDeliver(kDelayTime, 6);
-    multi->MouseDown({110, 60}, 0);
-    EXPECT_FLOAT_EQ(Param(kDelayTime), 3);
-    multi->MouseDrag({110, 260}, shiftKey);
-    EXPECT_NEAR(Param(kDelayTime), 30 * (0.2 + 0.1), 1e-3);
-    // Command resets the column to its default and drags nothing.
-    multi->MouseDown({110, 140}, cmdKey);
-    multi->MouseDrag({110, 60}, cmdKey);
-    EXPECT_FLOAT_EQ(Param(kDelayTime), 1.0f);
-    // Changes from elsewhere reach the column's value.
+    Gesture(multi, {110, 60}, {110, 260}, shiftKey);  // 0.0005 a unit from the value at the press
+    EXPECT_NEAR(Param(kDelayTime), 9, 1e-3);
+    Gesture(multi, {110, 140}, {110, 60}, cmdKey);
+    EXPECT_FLOAT_EQ(Param(kDelayTime), 1);
     SetAndDeliver(kBeats, 128);
     EXPECT_FLOAT_EQ(multi->values[6].load(), 1);
 }
 
 TEST_F(ControlGesture, ButtonsCallBackOnEveryReleaseWhereverThePointerIs)
 {
-    struct Calls {
-        std::vector<TW::Button*> from;
-    } calls;
-    auto* button = Add<TW::Button>("Zero", +[](TW::Button* b, void* data) { static_cast<Calls*>(data)->from.push_back(b); },
-                                   static_cast<void*>(&calls), 0.f, 0.f, 50.f, 30.f, -3);
-    EXPECT_EQ(button->label, "Zero");
+    std::vector<TW::Button*> calls;
+    auto* button = Add<TW::Button>(
+        "Zero", +[](TW::Button* b, void* data) { static_cast<std::vector<TW::Button*>*>(data)->push_back(b); },
+        static_cast<void*>(&calls), 0.f, 0.f, 50.f, 30.f, -3);
     button->MouseDown({110, 60}, 0);
     button->MouseDrag({900, -40}, 0);
-    EXPECT_TRUE(calls.from.empty());
-    EXPECT_EQ(manager->draggedParam, -1);
+    EXPECT_TRUE(calls.empty());
     button->MouseUp({900, -40}, 0);
     button->MouseUp({110, 60}, cmdKey);
-    EXPECT_EQ(calls.from, (std::vector<TW::Button*>{button, button}));
-}
-
-TEST_F(ControlGesture, LeavingAnElementClearsTheStatusIdOnlyWhenItIsStillItsOwn)
-{
-    auto* knob = Add<TW::Knob>(kFeedback, 0.f, 0.f, 30.f);
-    auto* button = Add<TW::Button>("Prefs", nullptr, nullptr, 40.f, 0.f, 80.f, 30.f, -2);
-    auto* multi = Add<TW::MultiSlider>(0, 8, 0.f, 40.f, 160.f, 100.f);
-    struct Case {
-        TW::UIElement* enter;
-        TW::UIElement* owner;  // the element that reports the status
-        int id;
-    } cases[] = {{knob, knob, kFeedback}, {button, button, -2}, {multi->receivers[2], multi, 2}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.id);
-        c.enter->MouseEntered();
-        EXPECT_EQ(manager->mouseOverParam, c.id);
-        EXPECT_EQ(manager->tooltipElement, c.owner);
-        // Another element took the status first: leaving does not clear it.
-        manager->SetMouseOverParam(12, nullptr);
-        c.enter->MouseExited();
-        EXPECT_EQ(manager->mouseOverParam, 12);
-        c.enter->MouseEntered();
-        c.enter->MouseExited();
-        EXPECT_EQ(manager->mouseOverParam, -1);
-    }
+    EXPECT_EQ(calls, (std::vector<TW::Button*>{button, button}));
+    EXPECT_EQ(manager->draggedParam.load(), -1);
+    // Leaving clears the status id only while it is still the button's own.
+    button->MouseEntered();
+    EXPECT_EQ(manager->mouseOverParam.load(), -3);
+    manager->SetMouseOverParam(12, nullptr);
+    button->MouseExited();
+    EXPECT_EQ(manager->mouseOverParam.load(), 12);
 }

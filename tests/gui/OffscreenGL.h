@@ -10,7 +10,7 @@
 
 class OffscreenGL {
 public:
-    OffscreenGL(int width, int height) : mWidth(width), mHeight(height), mPixels(size_t(width) * height * 4)
+    OffscreenGL(int width, int height) : mPixels(size_t(width) * height * 4)
     {
         const GLint attrs[] = {AGL_RGBA, AGL_DEPTH_SIZE, 0, AGL_OFFSCREEN, AGL_OFFSCREEN_BYTE_ORDER, AGL_BYTES_RGBA,
                                AGL_NONE};
@@ -44,11 +44,8 @@ public:
         aglSwapBuffers(mContext);
         return mPixels;
     }
-    int Width() const { return mWidth; }
-    int Height() const { return mHeight; }
 
 private:
-    int mWidth, mHeight;
     std::vector<unsigned char> mPixels;
     AGLPixelFormat mFormat = nullptr;
     AGLContext mContext = nullptr;
