@@ -63,18 +63,23 @@ void Texture::Load()
         } else {
             auto pixels = std::make_unique<UInt8[]>(size_t(width) * height * 4);
             GWorldPtr picture = nullptr;
-            QTNewGWorldFromPtr(&picture, k32ARGBPixelFormat, &r, nullptr, nullptr, 0, pixels.get(), width * 4);
-            GraphicsImportSetGWorld(importer, picture, nullptr);
-            GraphicsImportDraw(importer);
+            const bool drawn =
+                QTNewGWorldFromPtr(&picture, k32ARGBPixelFormat, &r, nullptr, nullptr, 0, pixels.get(), width * 4) ==
+                    noErr &&
+                GraphicsImportSetGWorld(importer, picture, nullptr) == noErr && GraphicsImportDraw(importer) == noErr;
             CloseComponent(importer);
-            glGenTextures(1, &id);
-            glBindTexture(GL_TEXTURE_2D, id);
-            glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_BGRA, kArgbBytes, pixels.get());
-            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-            glBindTexture(GL_TEXTURE_2D, 0);
+            if (drawn) {
+                glGenTextures(1, &id);
+                glBindTexture(GL_TEXTURE_2D, id);
+                glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_BGRA, kArgbBytes, pixels.get());
+                glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+                glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+                glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+                glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+                glBindTexture(GL_TEXTURE_2D, 0);
+            } else {
+                std::printf("ERROR: can't decode %s\n", name.c_str());
+            }
             if (picture) DisposeGWorld(picture);
         }
     }
