@@ -17,8 +17,18 @@ const bool sThreadsReady = (XInitThreads() != 0);
 
 std::atomic<unsigned long> sErrors{0};
 
+// The handler is process-wide: errors on connections that are not ours go on to the handler a
+// host's toolkit installed before; without one, they are reported here as well.
+using XErrorHandlerProc = int (*)(Display*, XErrorEvent*);
+std::atomic<XErrorHandlerProc> sPreviousHandler{nullptr};
+std::atomic<Display*> sOurs[2] = {nullptr, nullptr};
+
 int ReportXError(Display* dpy, XErrorEvent* e)
 {
+    if (dpy != sOurs[0].load() && dpy != sOurs[1].load()) {
+        XErrorHandlerProc previous = sPreviousHandler.load();
+        return previous ? previous(dpy, e) : 0;
+    }
     char text[256];
     XGetErrorText(dpy, e->error_code, text, sizeof text);
     std::fprintf(stderr, "X error: %s (request %d.%d, resource 0x%lx)\n", text, e->request_code, e->minor_code,
@@ -27,7 +37,7 @@ int ReportXError(Display* dpy, XErrorEvent* e)
     return 0;
 }
 
-Display* Open(const char* what)
+Display* Open(const char* what, int slot)
 {
     EnsureXThreads();
     // A busy server can refuse a connection now and then: try a few times before giving up.
@@ -44,7 +54,10 @@ Display* Open(const char* what)
         });
         return nullptr;
     }
-    XSetErrorHandler(ReportXError);
+    sOurs[slot].store(d);
+    XErrorHandlerProc previous = XSetErrorHandler(nullptr);  // Xlib's default is installed ...
+    XErrorHandlerProc standard = XSetErrorHandler(ReportXError);  // ... and handed back here
+    if (previous != ReportXError && previous != standard) sPreviousHandler.store(previous);
     return d;
 }
 
@@ -60,13 +73,13 @@ void EnsureXThreads()
 
 Display* MainDisplay()
 {
-    static Display* d = Open("windows");
+    static Display* d = Open("windows", 0);
     return d;
 }
 
 Display* GLDisplay()
 {
-    static Display* d = Open("GL contexts");
+    static Display* d = Open("GL contexts", 1);
     return d;
 }
 
