@@ -30,6 +30,8 @@ public:
     }
 };
 
+const char* const kHelp[] = {"first help line", "second help line"};
+
 using RGB = Screenshot::RGB;
 
 bool IsBackground(const RGB& p) { return p.Near(51, 51, 0, 3); }
@@ -52,6 +54,7 @@ protected:
         group->AddChild(knob);
         group->AddChild(new TW::Button(&m, "Sync", nullptr, nullptr, 80, 30, 60, 20, -2));
         new LabelPatch(&m);
+        m.helpStrings = kHelp;
         MovePointer(5, 5);  // away from the window, so nothing is hovered
         SetParam(kParam_Feedback, 25);
         ASSERT_TRUE(PumpUntil([&] { return knob->normalised.load() == 0.25f; }));
@@ -153,12 +156,10 @@ TEST_F(ManagerRender, StatusLineShowsTheHoveredParameter)
     EXPECT_EQ(CountGui(*shot, 400, 285, nameX - 2, 310, notBox), 0);
 
     // A help entry (status id -3 shows entry 1) is drawn from x = 500.
-    static const char* const help[] = {"first help line", "second help line"};
-    manager->helpStrings = help;
     manager->SetMouseOverParam(-3, nullptr);
     ASSERT_TRUE(WaitFrames(2));
     shot = Shot();
-    const float helpEnd = 500 + font->GetStringWidth(help[1]);
+    const float helpEnd = 500 + font->GetStringWidth(kHelp[1]);
     EXPECT_GT(CountGui(*shot, 500, 285, helpEnd, 310, notBox), 30);
     EXPECT_EQ(CountGui(*shot, helpEnd + 2, 285, 740, 310, notBox), 0);
     EXPECT_EQ(CountGui(*shot, 400, 285, 498, 310, notBox), 0);
