@@ -118,7 +118,8 @@ TEST(AlertsWithoutADisplay, TheAlertIsToldOnStandardErrorAndReturnsAtOnce)
     ASSERT_GT(n, 0);
     exe[n] = 0;
     ScopedEnvironment helper("FLUMMEL_ALERT_HELPER", "1"), display("DISPLAY", nullptr);
-    FILE* p = popen(("'" + std::string(exe) + "' 2>&1").c_str(), "r");
+    const std::string command = std::string("'") + exe + "' 2>&1";
+    FILE* p = popen(command.c_str(), "r");
     ASSERT_NE(p, nullptr);
     std::string out;
     char buf[256];
