@@ -48,13 +48,6 @@ protected:
         MovePointer(GlobalX(120), GlobalY(120));
         ASSERT_TRUE(PumpUntil([&] { return manager->hoverElement.load() == knob; }));
     }
-    // Presses at the knob's centre, moves by `dy` units upward in `steps`, releases.
-    void Drag(int dy, int steps = 4)
-    {
-        Button(1, true);
-        for (int i = 1; i <= steps; ++i) MovePointer(GlobalX(120), GlobalY(120 + dy * i / steps));
-        Button(1, false);
-    }
     bool WaitParam(float expected)
     {
         return PumpUntil([&] { return std::abs(Param(kParam_Feedback) - expected) < 0.01f; });
@@ -78,18 +71,20 @@ TEST_F(ManagerInput, EnteringAControlShowsItsParameterAndLeavingClearsIt)
     EXPECT_EQ(manager->hoverElement.load(), nullptr);
 }
 
-TEST_F(ManagerInput, DragsMoveTheParameterBySensitivity)
+TEST_F(ManagerInput, DragsMoveTheParameterBySensitivityAndReanchorOnAModifierChange)
 {
     struct Case {
         const char* name;
-        int dy;
-        const char* key;  // held through the drag, or null
+        int dy1;          // units upward before `key` goes down
+        const char* key;  // or null
+        int dy2;          // units upward after it
         float expected;
     } const cases[] = {
-        {"40 up", 40, nullptr, 70},       // 0.5 + 40 x 0.005
-        {"30 down", -30, nullptr, 35},
-        {"past the top", 150, nullptr, 100},
-        {"fine with shift", 40, "Shift_L", 52},  // 0.5 + 40 x 0.0005
+        {"40 up", 40, nullptr, 0, 70},  // 0.5 + 40 x 0.005
+        {"30 down", -30, nullptr, 0, 35},
+        {"past the top", 150, nullptr, 0, 100},
+        {"fine with shift", 0, "Shift_L", 40, 52},              // 0.5 + 40 x 0.0005
+        {"shift in mid-drag re-anchors", 20, "Shift_L", 100, 65},  // 60 %, then 100 fine
     };
     Build(50);
     for (const Case& c : cases) {
@@ -97,26 +92,16 @@ TEST_F(ManagerInput, DragsMoveTheParameterBySensitivity)
         SetParam(kParam_Feedback, 50);
         ASSERT_TRUE(PumpUntil([&] { return knob->normalised.load() == 0.5f; }));
         MovePointer(GlobalX(120), GlobalY(120));
-        if (c.key) Key(c.key, true);
         Pump(0.05);
-        Drag(c.dy);
+        Button(1, true);
+        for (int i = 1; i <= 4; ++i) MovePointer(GlobalX(120), GlobalY(120 + c.dy1 * i / 4));
+        if (c.key) Key(c.key, true);
+        for (int i = 1; i <= 4; ++i) MovePointer(GlobalX(120), GlobalY(120 + c.dy1 + c.dy2 * i / 4));
+        Button(1, false);
         if (c.key) Key(c.key, false);
         EXPECT_TRUE(WaitParam(c.expected)) << Param(kParam_Feedback);
         EXPECT_TRUE(PumpUntil([&] { return manager->draggedParam.load() == -1; }));
     }
-}
-
-TEST_F(ManagerInput, ModifierChangeMidDragRestartsTheGesture)
-{
-    Build(50);
-    Button(1, true);
-    MovePointer(GlobalX(120), GlobalY(140));  // +20: 60 %
-    Key("Shift_L", true);                     // re-anchored at 60 % in fine mode
-    MovePointer(GlobalX(120), GlobalY(190));
-    MovePointer(GlobalX(120), GlobalY(240));  // +100 fine: 65 %
-    Button(1, false);
-    Key("Shift_L", false);
-    EXPECT_TRUE(WaitParam(65)) << Param(kParam_Feedback);
 }
 
 TEST_F(ManagerInput, ModifierChangeGivesUpDownThenDragAtTheCurrentPoint)
