@@ -47,8 +47,8 @@ protected:
     }
 
     // Starts the binary with its output going to files in the scratch directory. SIGINT and SIGTERM
-    // take their default action whatever the test runner ignores; a file size limit (bytes) makes
-    // writes past it fail with EFBIG.
+    // reach it whatever the test runner ignores or blocks; a file size limit (bytes) makes writes
+    // past it fail with EFBIG.
     pid_t Start(const std::vector<std::string>& args, rlim_t fileSizeLimit = RLIM_INFINITY) const
     {
         std::vector<std::string> all = {FLUMMEL_CLI};
@@ -67,6 +67,11 @@ protected:
         action.sa_handler = SIG_DFL;
         sigaction(SIGINT, &action, nullptr);
         sigaction(SIGTERM, &action, nullptr);
+        sigset_t stopping;
+        sigemptyset(&stopping);
+        sigaddset(&stopping, SIGINT);
+        sigaddset(&stopping, SIGTERM);
+        sigprocmask(SIG_UNBLOCK, &stopping, nullptr);
         if (fileSizeLimit != RLIM_INFINITY) {
             action.sa_handler = SIG_IGN;
             sigaction(SIGXFSZ, &action, nullptr);
