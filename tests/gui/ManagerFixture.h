@@ -116,14 +116,18 @@ protected:
         return *manager;
     }
 
-    // Starts the render thread, shows the window and waits for a few frames.
+    // Starts the render thread, shows the window and waits for its first frames (only the one
+    // that showing asks for without constant redraw).
     void Start()
     {
         manager->CreateRenderTask();
         ShowWindow(window);
         ASSERT_TRUE(PumpUntil([&] { return Viewable(GetWindowXID(window)); }));
         SelectWindow(window);
-        WaitFrames(3);
+        ASSERT_TRUE(PumpUntil([&] { return counter->frames.load() >= 1; }));
+        if (TW::Manager::ms_enableConstantRedraw) {
+            ASSERT_TRUE(WaitFrames(2));
+        }
     }
 
     // Waits until `n` more frames have been completed (the one after the n-th Update is drawn).
