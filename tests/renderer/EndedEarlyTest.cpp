@@ -44,7 +44,7 @@ TEST_F(RendererTest, AFailedWriteNamesTheFileAskedForAndLeavesNothing)
     const std::vector<std::string> before = Files();
     struct Case {
         std::vector<std::string> args;  // "@name" is a file in the scratch directory
-        std::string kind, named;         // the message names "<kind><file in the scratch directory>"
+        std::string kind, named;        // the message names "<kind><file in the scratch directory>"
     };
     const Case cases[] = {
         {{"@long.wav", "@out.wav"}, "", "out.wav"},
