@@ -8,6 +8,7 @@
 
 #include "engine/FlummelParameters.h"
 #include "engine/FlummelShared.h"
+#include "engine/TempoSync.h"
 #include "engine/TrWkFlummelEntry.h"
 #include "host/AUHost.h"
 #include "host/flummel/AudioFile.h"
@@ -66,10 +67,10 @@ double LoopSeconds(AUHost& host, std::optional<double> tempo)
         return double(v);
     };
     double seconds = get(kParam_DelayTime);
-    if (get(kParam_HostTempo) != 0 && tempo)
-        seconds = std::exp2(-get(kParam_BeatDivisor)) * get(kParam_Beats) * (get(kParam_Triplet) != 0 ? 160.0 : 240.0) /
-                  *tempo;
-    return std::min(seconds, double(TW::kMaxDelayTime));
+    const double usable = tempo ? TempoSync::UsableTempo(*tempo) : 0.0;
+    if (get(kParam_HostTempo) != 0 && usable > 0)
+        seconds = TempoSync::NoteSeconds(get(kParam_Beats), get(kParam_BeatDivisor), get(kParam_Triplet) != 0, usable);
+    return std::clamp(seconds, 0.0, double(TW::kMaxDelayTime));
 }
 
 }  // namespace
@@ -84,9 +85,13 @@ void RunRender(const RenderOptions& o)
     if (!o.savePreset.empty()) presetFile.emplace(o.savePreset);
     const AudioSignal input = o.input.empty() ? DemoSignal() : ReadAudioFile(o.input);
     const std::optional<double> tempo = o.tempo;
-    if (input.sampleRate > TW::kMaxSampleRate)  // the effect would refuse it; say why
+    // Rates the effect would refuse; say why.
+    if (input.sampleRate > TW::kMaxSampleRate)
         throw CliError(o.input + ": sample rate " + std::to_string(long(input.sampleRate)) + " Hz is above " +
                        std::to_string(long(TW::kMaxSampleRate)) + " Hz");
+    if (input.sampleRate < TW::kMinSampleRate)
+        throw CliError(o.input + ": sample rate " + std::to_string(long(input.sampleRate)) + " Hz is below " +
+                       std::to_string(long(TW::kMinSampleRate)) + " Hz");
     if (input.channels.size() > AUHost::kMaxChannels)
         throw CliError(o.input + ": more than " + std::to_string(AUHost::kMaxChannels) + " channels");
     const UInt32 channels = UInt32(input.channels.size());

@@ -24,11 +24,11 @@ LV2_Handle Instantiate(double rate, const LV2_Feature* const* features)
 TEST(Lv2HostInput, SampleRatesTheEffectCannotTakeAreRefused)
 {
     const LV2_Feature* none[] = {nullptr};
-    for (double rate : {0.0, -44100.0, std::nan(""), std::numeric_limits<double>::infinity(), 1e9}) {
+    for (double rate : {0.0, -44100.0, 62.0, 999.0, std::nan(""), std::numeric_limits<double>::infinity(), 1e9}) {
         SCOPED_TRACE(rate);
         EXPECT_EQ(Instantiate(rate, none), nullptr);
     }
-    for (double rate : {22050.0, 192000.0}) {
+    for (double rate : {1000.0, 22050.0, 192000.0}) {
         SCOPED_TRACE(rate);
         LV2_Handle h = Instantiate(rate, none);
         EXPECT_NE(h, nullptr);

@@ -16,6 +16,7 @@ TEST_F(RendererTest, EveryBadInputIsRefusedWithOneLineAndNoFiles)
 {
     WriteWav("in.wav", Impulses(2, 1000, {{10, 1.f}}));
     WriteWav("fast.wav", Impulses(1, 100, {{10, 1.f}}), 1000000);
+    WriteWav("slow.wav", Impulses(1, 100, {{10, 1.f}}), 500);
     { std::ofstream(Path("text.wav")) << "this is not audio\n"; }
     { std::ofstream(Path("garbage.plist")) << "<plist><dict><key>x</key>"; }
     { std::ofstream(Path("array.plist")) << "<plist version=\"1.0\"><array><integer>1</integer></array></plist>"; }
@@ -37,6 +38,7 @@ TEST_F(RendererTest, EveryBadInputIsRefusedWithOneLineAndNoFiles)
         {{"@missing.wav", "@out.wav"}, "cannot read"},
         {{"@text.wav", "@out.wav"}, "cannot read"},
         {{"@fast.wav", "@out.wav"}, "sample rate 1000000 Hz is above 768000 Hz"},
+        {{"@slow.wav", "@out.wav"}, "sample rate 500 Hz is below 1000 Hz"},
         {{"@in.wav", "@out.xyz"}, "unknown file extension"},
         {{"@in.wav", "@out"}, "unknown file extension"},
         {{"@in.wav", "@no-such-dir/out.wav"}, "cannot write"},

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <limits>
 #include <regex>
 #include <set>
 
@@ -77,6 +78,41 @@ TEST_F(RendererTest, TempoGivesTheSyncedLoopLengthAndItsAbsenceThePlainDelayTime
     out = ReadAudio("out.wav");
     EXPECT_FLOAT_EQ(out[0][860], 1.f);
     EXPECT_LT(std::fabs(out[0][5900]), 0.02f);
+}
+
+// Non-finite samples in a file are rendered as silence; absurd tempos neither hang nor differ from
+// the nearest usable one.
+TEST_F(RendererTest, NonFiniteInputAndAbsurdTemposRenderSafely)
+{
+    const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
+    Planar clean = Impulses(2, 6000, {{10, 0.5f}, {3000, -0.25f}}), poisoned = clean;
+    poisoned[0][20] = nan, poisoned[1][21] = inf, poisoned[0][4000] = -inf;
+    WriteWav("clean.wav", clean);
+    WriteWav("poisoned.wav", poisoned);
+    const std::vector<std::string> common = {"--set", "Feedback=100", "--set", "Delay Time=0.02", "--set",
+                                             "Filter Type=1.5", "--tail", "0.5", "--quiet"};
+    auto render = [&](const std::string& in, const std::string& out, std::vector<std::string> extra) {
+        std::vector<std::string> args = {"render", Path(in), Path(out)};
+        args.insert(args.end(), common.begin(), common.end());
+        args.insert(args.end(), extra.begin(), extra.end());
+        return Run(args).status;
+    };
+    ASSERT_EQ(render("clean.wav", "clean-out.wav", {}), 0);
+    ASSERT_EQ(render("poisoned.wav", "poisoned-out.wav", {}), 0);
+    EXPECT_EQ(ReadAudio("poisoned-out.wav"), ReadAudio("clean-out.wav"));
+
+    const std::vector<std::string> synced = {"--set", "Host Tempo=1", "--set", "LFO Host Tempo=1", "--set",
+                                             "Filter LFO Amount=2"};
+    auto tempo = [&](const std::string& bpm, const std::string& out) {
+        std::vector<std::string> extra = synced;
+        extra.insert(extra.end(), {"--tempo", bpm});
+        return render("clean.wav", out, extra);
+    };
+    ASSERT_EQ(tempo("1000", "t1000.wav"), 0);
+    for (const char* bpm : {"1e9", "1e300"}) {
+        ASSERT_EQ(tempo(bpm, "absurd.wav"), 0) << bpm;
+        EXPECT_EQ(ReadAudio("absurd.wav"), ReadAudio("t1000.wav")) << bpm;
+    }
 }
 
 TEST_F(RendererTest, TheDefaultTailEndsAfterOneSilentLoopAndAGivenTailIsExact)
