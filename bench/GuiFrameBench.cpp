@@ -90,7 +90,8 @@ struct Editor {
         }
         auto* last = static_cast<TW::Group*>(m.root->children.back());
         for (int b = 0; b < 3; ++b)
-            last->AddChild(new TW::Button(&m, "Button", nullptr, nullptr, 175, 10.0f + 25.0f * float(b), 40, 20, -2 - b));
+            last->AddChild(
+                new TW::Button(&m, "Button", nullptr, nullptr, 175, 10.0f + 25.0f * float(b), 40, 20, -2 - b));
     }
 
     ~Editor()

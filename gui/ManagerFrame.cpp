@@ -223,7 +223,8 @@ void Manager::DrawStatus()
     glColor3f(0.5f, 0.5f, 0.5f);
 
     status.tipShown = nullptr;
-    const int id = StatusId(draggedParam.load(std::memory_order_relaxed), mouseOverParam.load(std::memory_order_relaxed));
+    const int id =
+        StatusId(draggedParam.load(std::memory_order_relaxed), mouseOverParam.load(std::memory_order_relaxed));
     if (id <= -2 && helpStrings) {
         const char* help = helpStrings[-id - 2];
         font->Draw(help, 500.0f, baseline);

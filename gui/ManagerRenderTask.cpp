@@ -120,22 +120,4 @@ OSStatus Manager::RenderTaskMain()
     return noErr;
 }
 
-void Manager::RenderTaskHandleResize()
-{
-    if (!context) return;
-    Rect port{};
-    GetPortBounds(aglGetDrawable(context), &port);
-    Rect cb{};
-    GetControlBounds(control, &cb);
-    const GLint rect[4] = {cb.left, port.bottom - cb.bottom, cb.right - cb.left, cb.bottom - cb.top};
-    aglSetInteger(context, AGL_BUFFER_RECT, rect);
-    aglReportError();
-    aglEnable(context, AGL_BUFFER_RECT);
-    aglReportError();
-    viewportWidth = rect[2];
-    viewportHeight = rect[3];
-    aglUpdateContext(context);
-    aglReportError();
-}
-
 }  // namespace TW

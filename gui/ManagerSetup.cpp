@@ -1,5 +1,6 @@
-// GL set-up and shutdown on the render thread: the on-screen context in the host window, the
-// offscreen context that paints every element's label once, and the label texture it becomes.
+// GL set-up and shutdown on the render thread: the on-screen context in the host window (fitted
+// to the control on every resize), the offscreen context that paints every element's label once,
+// and the label texture it becomes.
 #include <algorithm>
 
 #include "gui/Effect.h"
@@ -67,8 +68,8 @@ int Manager::InitGL()
     report();
     offscreenBuffer = new UInt8[kLabelBytes]();
     if (offscreenContext) {
-        aglSetOffScreen(offscreenContext, std::min(width, kLabelWidth), std::min(height, kLabelHeight),
-                        kLabelRowBytes, offscreenBuffer);
+        aglSetOffScreen(offscreenContext, std::min(width, kLabelWidth), std::min(height, kLabelHeight), kLabelRowBytes,
+                        offscreenBuffer);
         report();
         if (aglSetCurrentContext(offscreenContext)) {
             if (labelFont) labelFont->Preload();
@@ -132,6 +133,24 @@ void Manager::ShutdownGL()
     offscreenPixelFormat = nullptr;
     delete[] offscreenBuffer;
     offscreenBuffer = nullptr;
+}
+
+void Manager::RenderTaskHandleResize()
+{
+    if (!context) return;
+    Rect port{};
+    GetPortBounds(aglGetDrawable(context), &port);
+    Rect cb{};
+    GetControlBounds(control, &cb);
+    const GLint rect[4] = {cb.left, port.bottom - cb.bottom, cb.right - cb.left, cb.bottom - cb.top};
+    aglSetInteger(context, AGL_BUFFER_RECT, rect);
+    aglReportError();
+    aglEnable(context, AGL_BUFFER_RECT);
+    aglReportError();
+    viewportWidth = rect[2];
+    viewportHeight = rect[3];
+    aglUpdateContext(context);
+    aglReportError();
 }
 
 void Manager::FinalPositions()

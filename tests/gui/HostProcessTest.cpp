@@ -61,7 +61,8 @@ TEST(HostProcess, HostKeepsTheErrorsOfItsOwnConnection)
     ASSERT_GE(child, 0);
     if (child == 0) {
         execl("/proc/self/exe", "test_gui", "--gtest_also_run_disabled_tests",
-              "--gtest_filter=HostProcess.DISABLED_ChildWithTheHostsHandlerInstalledFirst", static_cast<char*>(nullptr));
+              "--gtest_filter=HostProcess.DISABLED_ChildWithTheHostsHandlerInstalledFirst",
+              static_cast<char*>(nullptr));
         _exit(127);
     }
     int status = 0;

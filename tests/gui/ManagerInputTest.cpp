@@ -83,7 +83,7 @@ TEST_F(ManagerInput, DragsMoveTheParameterBySensitivityAndReanchorOnAModifierCha
         {"40 up", 40, nullptr, 0, 70},  // 0.5 + 40 x 0.005
         {"30 down", -30, nullptr, 0, 35},
         {"past the top", 150, nullptr, 0, 100},
-        {"fine with shift", 0, "Shift_L", 40, 52},              // 0.5 + 40 x 0.0005
+        {"fine with shift", 0, "Shift_L", 40, 52},                 // 0.5 + 40 x 0.0005
         {"shift in mid-drag re-anchors", 20, "Shift_L", 100, 65},  // 60 %, then 100 fine
     };
     Build(50);

@@ -19,7 +19,8 @@ TEST(ManagerStatus, DraggedParameterWinsOverTheOneUnderThePointer)
     } const cases[] = {
         {-1, -1, -1}, {-1, 4, 4}, {3, 4, 3}, {0, 7, 0}, {-1, -3, -3}, {2, -3, 2},
     };
-    for (const auto& c : cases) EXPECT_EQ(Manager::StatusId(c.dragged, c.mouseOver), c.shown) << c.dragged << " " << c.mouseOver;
+    for (const auto& c : cases)
+        EXPECT_EQ(Manager::StatusId(c.dragged, c.mouseOver), c.shown) << c.dragged << " " << c.mouseOver;
 }
 
 TEST(ManagerStatus, ValueTextUsesNamesThenPluginStringsThenTheNumber)
@@ -38,12 +39,12 @@ TEST(ManagerStatus, ValueTextUsesNamesThenPluginStringsThenTheNumber)
         float value;
         std::string text;
     } const cases[] = {
-        {kParam_BeatDivisor, 3.0f, "1/8"},    // indexed names
-        {kParam_BeatDivisor, 5.9f, "1/32"},   // index truncated
-        {kParam_BeatDivisor, -0.5f, "1/1"},   // truncated toward zero
+        {kParam_BeatDivisor, 3.0f, "1/8"},                             // indexed names
+        {kParam_BeatDivisor, 5.9f, "1/32"},                            // index truncated
+        {kParam_BeatDivisor, -0.5f, "1/1"},                            // truncated toward zero
         {kParam_BeatDivisor, 6.0f, number(kParam_BeatDivisor, 6.0f)},  // past the names
         {kParam_BeatDivisor, -1.0f, number(kParam_BeatDivisor, -1.0f)},
-        {kParam_FilterType, 2.0f, "Band"},    // the plug-in's string for the value
+        {kParam_FilterType, 2.0f, "Band"},                           // the plug-in's string for the value
         {kParam_FilterType, 9.0f, number(kParam_FilterType, 9.0f)},  // no string from the plug-in
         {kParam_Feedback, 70.0f, number(kParam_Feedback, 70.0f)},
     };
@@ -84,8 +85,8 @@ TEST(ManagerStatus, TooltipIsCentredThenKeptBetweenFiveAnd765)
         {400, 100, 350},  // centred
         {760, 100, 665},  // would run past 765
         {20, 100, 5},     // would start left of 5
-        {55, 100, 5},
-        {715, 100, 665},
+        {55, 100, 5},     // just
+        {715, 100, 665},  // just
         {400, 800, -35},  // wider than the window: it ends at 765
     };
     for (const auto& c : cases) EXPECT_EQ(Manager::TooltipX(c.centre, c.width), c.x) << c.centre << " " << c.width;

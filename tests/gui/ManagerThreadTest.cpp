@@ -33,7 +33,8 @@ void SendWindowEvent(WindowRef w, UInt32 kind, UInt32 attributes = 0)
 {
     EventRef e = nullptr;
     CreateEvent(nullptr, kEventClassWindow, kind, 0, 0, &e);
-    if (kind == kEventWindowBoundsChanged) SetEventParameter(e, kEventParamAttributes, typeUInt32, sizeof attributes, &attributes);
+    if (kind == kEventWindowBoundsChanged)
+        SetEventParameter(e, kEventParamAttributes, typeUInt32, sizeof attributes, &attributes);
     SendEventToEventTarget(e, GetWindowEventTarget(w));
     ReleaseEvent(e);
 }
@@ -60,9 +61,11 @@ TEST_F(ManagerThread, ThreadWakesOnceForEachEventThatAsksForAFrame)
         {"mouse-over (bit 8)", [&] { m.SetMouseOverParam(kParam_DryLevel, nullptr); }, 1},
         {"automation (bit 8)", [&] { SetParam(kParam_Feedback, 33); }, 1},
         {"showing (bit 2)", [&] { SendWindowEvent(window, kEventWindowShowing); }, 1},
-        {"resized (bit 16)", [&] { SendWindowEvent(window, kEventWindowBoundsChanged, kWindowBoundsChangeSizeChanged); }, 1},
+        {"resized (bit 16)",
+         [&] { SendWindowEvent(window, kEventWindowBoundsChanged, kWindowBoundsChangeSizeChanged); }, 1},
         {"scale (bit 16)", [&] { m.SetGuiScale(1.0f); }, 1},
-        {"moved only", [&] { SendWindowEvent(window, kEventWindowBoundsChanged, kWindowBoundsChangeOriginChanged); }, 0},
+        {"moved only", [&] { SendWindowEvent(window, kEventWindowBoundsChanged, kWindowBoundsChangeOriginChanged); },
+         0},
         {"draw content", [&] { SendWindowEvent(window, kEventWindowDrawContent); }, 0},
     };
     // Let the frames of the window's own start-up events pass.
