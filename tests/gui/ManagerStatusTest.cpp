@@ -1,7 +1,8 @@
 // The pure pieces of the status line and the tooltip: which id is shown, the value text of a
-// parameter, the tooltip's fade and its placement, and the gesture modifiers.
+// parameter, the tooltip's fade and its placement; the gesture modifiers; the error reports.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -9,6 +10,7 @@
 #include "engine/TrWkFlummelEntry.h"
 #include "gui/Manager.h"
 #include "host/AUHost.h"
+#include "tests/gui/OffscreenGL.h"
 
 using TW::Manager;
 
@@ -105,4 +107,23 @@ TEST(ManagerStatus, CtrlCountsAsCommandForGestures)
         {shiftKey | optionKey, shiftKey | optionKey},
     };
     for (const auto& c : cases) EXPECT_EQ(Manager::GestureModifiers(c.in), c.out) << std::hex << c.in;
+}
+
+TEST(ManagerStatus, ErrorReportsNameTheirSourceOnceAndThenClear)
+{
+    if (!std::getenv("DISPLAY") || !*std::getenv("DISPLAY")) GTEST_SKIP() << "needs an X display";
+    OffscreenGL gl(8, 8);
+    ASSERT_TRUE(gl.Ready());
+    glEnable(GL_INVALID_ENUM);  // not a capability
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(TW::glReportError("glEnable"), GLenum(GL_INVALID_ENUM));
+    EXPECT_EQ(TW::glReportError("glEnable"), 0u);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "GL (glEnable): invalid enumerant\n");
+
+    const GLint bad[] = {AGL_RGBA, 9999, AGL_NONE};
+    EXPECT_EQ(aglChoosePixelFormat(nullptr, 0, bad), nullptr);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(TW::aglReportError(), GLenum(AGL_BAD_ATTRIBUTE));
+    EXPECT_EQ(TW::aglReportError(), 0u);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "AGL: invalid pixel format attribute\n");
 }

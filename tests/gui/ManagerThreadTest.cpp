@@ -89,6 +89,9 @@ TEST_F(ManagerThread, ThreadDrawsNothingWhileHiddenAndQuitsFromThere)
     MakeManager();
     Start();
     ASSERT_TRUE(WaitFrames(3));  // constant redraw: frames keep coming
+    testing::internal::CaptureStdout();
+    manager->CreateRenderTask();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "double call to CreateRenderTask()\n");
 
     HideWindow(window);
     Pump(0.1);
