@@ -14,13 +14,12 @@
 #include "host/flummel/AudioFile.h"
 #include "host/flummel/CliError.h"
 #include "host/flummel/DemoSignal.h"
-#include "host/flummel/EffectParameters.h"
+#include "host/flummel/EffectState.h"
 #include "host/flummel/Interruption.h"
+#include "host/flummel/PlayableSignal.h"
 #include "host/flummel/ProgressBar.h"
 #include "host/flummel/TemporaryFile.h"
 #include "host/flummel/WaveformPlot.h"
-#include "platform/cf/CFPropertyList.h"
-#include "platform/cf/CFString.h"
 
 namespace {
 
@@ -30,32 +29,6 @@ constexpr float kSilence = 3.1622776e-5f;              // -90 dBFS
 void Check(OSStatus err, const char* what)
 {
     if (err != noErr) throw CliError::Effect(what, err);
-}
-
-void RestorePreset(AudioUnit unit, const std::string& path)
-{
-    CFStringRef error = nullptr;
-    CFRef<CFPropertyListRef> state(CFPropertyListCreateFromFile(path.c_str(), &error));
-    if (!state) {
-        const std::string why = CFStringToUTF8(error);
-        if (error) CFRelease(error);
-        throw CliError("cannot read preset " + path + ": " + why);
-    }
-    CFPropertyListRef ref = state.get();
-    const OSStatus err = AudioUnitSetProperty(unit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &ref,
-                                              sizeof ref);
-    if (err != noErr)
-        throw CliError("preset " + path + " is not a state of this effect (status " + std::to_string(err) + ", " +
-                       StatusName(err) + ")");
-}
-
-CFRef<CFPropertyListRef> SaveState(AudioUnit unit)
-{
-    CFRef<CFPropertyListRef> state;
-    UInt32 size = sizeof(CFPropertyListRef);
-    Check(AudioUnitGetProperty(unit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, state.adopt(), &size),
-          "saving the effect's state");
-    return state;
 }
 
 // The loop length the parameters and tempo give, in seconds.
@@ -85,15 +58,7 @@ void RunRender(const RenderOptions& o)
     if (!o.savePreset.empty()) presetFile.emplace(o.savePreset);
     const AudioSignal input = o.input.empty() ? DemoSignal() : ReadAudioFile(o.input);
     const std::optional<double> tempo = o.tempo;
-    // Rates the effect would refuse; say why.
-    if (input.sampleRate > TW::kMaxSampleRate)
-        throw CliError(o.input + ": sample rate " + std::to_string(long(input.sampleRate)) + " Hz is above " +
-                       std::to_string(long(TW::kMaxSampleRate)) + " Hz");
-    if (input.sampleRate < TW::kMinSampleRate)
-        throw CliError(o.input + ": sample rate " + std::to_string(long(input.sampleRate)) + " Hz is below " +
-                       std::to_string(long(TW::kMinSampleRate)) + " Hz");
-    if (input.channels.size() > AUHost::kMaxChannels)
-        throw CliError(o.input + ": more than " + std::to_string(AUHost::kMaxChannels) + " channels");
+    CheckPlayableSignal(input, o.input);
     const UInt32 channels = UInt32(input.channels.size());
 
     RegisterTrWkFlummel();
@@ -102,12 +67,7 @@ void RunRender(const RenderOptions& o)
     Check(host->SetFormat(input.sampleRate, channels), "setting the stream format");
     Check(host->SetMaxFramesPerSlice(RenderOptions::kMaxBlock), "setting the maximum frames per slice");
     Check(host->SetTempo(tempo), "installing the host callbacks");
-    if (!o.preset.empty()) RestorePreset(host->Unit(), o.preset);
-    const EffectParameters parameters(host->Unit());
-    for (const auto& [name, text] : o.sets) {
-        const EffectParameter& p = parameters.Find(name);
-        Check(host->SetParameter(p.id, EffectParameters::ParseValue(p, text)), "setting a parameter");
-    }
+    ApplyEffectOptions(*host, o);
     CFRef<CFPropertyListRef> state;
     if (!o.savePreset.empty()) state = SaveState(host->Unit());
     Check(host->Initialize(), "initialising the effect");
@@ -156,8 +116,7 @@ void RunRender(const RenderOptions& o)
     WriteAudioFile(outputFile.Path(), outputFormat, output, o.output);
     if (plotFile) WriteWaveformPlot(plotFile->Path(), input, output, o.plot);
     if (presetFile) {
-        if (const int err = CFPropertyListWriteToFile(state, presetFile->Path().c_str()))
-            throw CliError("cannot write preset " + o.savePreset + ": " + std::strerror(err));
+        WritePreset(state, presetFile->Path(), o.savePreset);
     }
     Interruption::ThrowIfPending();  // a signal during the writes still leaves nothing behind
     outputFile.Commit();

@@ -27,16 +27,8 @@ RenderOptions ParseRenderOptions(const std::vector<std::string>& args)
             if (i + 1 >= args.size()) throw CliError("option " + a + " needs a value");
             return args[++i];
         };
-        if (a == "--set") {
-            const std::string& s = value();
-            const size_t eq = s.find('=');
-            if (eq == std::string::npos || eq == 0) throw CliError("--set " + s + ": expected NAME=VALUE");
-            o.sets.emplace_back(s.substr(0, eq), s.substr(eq + 1));
-        } else if (a == "--tempo") {
-            const double t = ParseNumber(value(), "--tempo");
-            if (!(t > 0)) throw CliError("--tempo: the tempo must be above 0 BPM");
-            o.tempo = t;
-        } else if (a == "--block") {
+        if (ParseEffectOption(args, i, o)) continue;
+        if (a == "--block") {
             const double b = ParseNumber(value(), "--block");
             if (b < 1 || b > RenderOptions::kMaxBlock || b != std::floor(b))
                 throw CliError("--block: frames per call must be a whole number from 1 to " + std::to_string(RenderOptions::kMaxBlock));
@@ -45,10 +37,6 @@ RenderOptions ParseRenderOptions(const std::vector<std::string>& args)
             const double t = ParseNumber(value(), "--tail");
             if (t < 0 || t > 3600) throw CliError("--tail: seconds must be from 0 to 3600");
             o.tail = t;
-        } else if (a == "--preset") {
-            o.preset = value();
-        } else if (a == "--save-preset") {
-            o.savePreset = value();
         } else if (a == "--plot") {
             o.plot = value();
         } else if (a == "--quiet") {

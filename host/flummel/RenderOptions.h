@@ -6,19 +6,16 @@
 #include <utility>
 #include <vector>
 
+#include "host/flummel/EffectOptions.h"
 #include "platform/cf/MacTypes.h"
 
-struct RenderOptions {
+struct RenderOptions : EffectOptions {
     static constexpr UInt32 kMaxBlock = 4096;  // the maximum frames per slice the renderer sets
 
     std::string input;   // empty: the built-in demo
     std::string output;
-    std::vector<std::pair<std::string, std::string>> sets;  // NAME, VALUE as given
-    std::optional<double> tempo;
     UInt32 block = 512;
     std::optional<double> tail;  // seconds; none: until the output has rung out
-    std::string preset;
-    std::string savePreset;
     std::string plot;
     bool quiet = false;
 };

@@ -1,14 +1,10 @@
 #include "host/flummel/WaveformPlot.h"
 
-#include <png.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
-#include <cstdio>
-#include <cstring>
+#include <vector>
 
-#include "host/flummel/CliError.h"
+#include "host/flummel/PngFile.h"
 
 namespace {
 
@@ -75,33 +71,6 @@ void DrawWave(Picture& pic, const std::vector<float>& samples, size_t frames, in
     }
 }
 
-// libpng's own handlers would print to standard error; the caller reports the failure instead.
-extern "C" void OnPngError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
-extern "C" void OnPngWarning(png_structp, png_const_charp) {}
-
-// libpng reports errors by longjmp back here; nothing set after the setjmp is read after it.
-bool Encode(const Picture& pic, FILE* f)
-{
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, OnPngError, OnPngWarning);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    if (!info) {
-        png_destroy_write_struct(&png, nullptr);
-        return false;
-    }
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        return false;
-    }
-    png_init_io(png, f);
-    png_set_IHDR(png, info, png_uint_32(pic.Width()), png_uint_32(pic.Height()), 8, PNG_COLOR_TYPE_RGB,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    for (int y = 0; y < pic.Height(); ++y) png_write_row(png, pic.Row(y));
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return true;
-}
-
 }  // namespace
 
 void WriteWaveformPlot(const std::string& path, const AudioSignal& input, const AudioSignal& output,
@@ -124,14 +93,5 @@ void WriteWaveformPlot(const std::string& path, const AudioSignal& input, const 
             DrawWave(pic, input.channels[size_t(lane)], frames, top, kInput, 0.45f);
     }
 
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) throw CliError("cannot write " + shownPath + ": " + std::strerror(errno));
-    errno = 0;
-    const bool encoded = Encode(pic, f);
-    const int encodeError = encoded ? 0 : errno;  // a failed write leaves its reason; libpng's own leave 0
-    const bool closed = std::fclose(f) == 0;
-    if (!encoded || !closed) {
-        const int err = encoded ? errno : encodeError;
-        throw CliError("cannot write " + shownPath + ": " + (err ? std::strerror(err) : "the picture could not be encoded"));
-    }
+    WritePng(path, pic.Width(), pic.Height(), pic.Row(0), shownPath);
 }
