@@ -1,0 +1,14 @@
+// The editor's per-user preferences: integers in the domain "com.tarnwick.Flummel".
+#pragma once
+
+#include "platform/cf/CFBase.h"
+
+constexpr const char* kPrefGuiScale = "GUI scale";
+constexpr const char* kPrefEyeCandy = "Enable eye candy";
+constexpr const char* kPrefConstantRedraw = "Enable constant redraw";
+constexpr const char* kPrefTooltip = "Enable floating tooltip";
+
+// The stored number under `key`, or `defaultValue` when it is absent or not a number.
+int GetPrefInt(const char* key, int defaultValue);
+// Stores `value` under `key` and writes the domain out at once.
+void SetPrefInt(const char* key, int value);
