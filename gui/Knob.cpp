@@ -34,6 +34,15 @@ void Knob::MouseDrag(const CGPoint& p, unsigned long modifiers)
     Store(std::clamp((p.y - downPoint.y) * perUnit + downNormalised, 0.0f, 1.0f));
 }
 
+void Knob::Wheel(int notches, unsigned long modifiers)
+{
+    const AudioUnitParameterInfo& info = param.ParamInfo();
+    const float range = info.maxValue - info.minValue;
+    if (!(range > 0) || notches == 0) return;
+    const float step = discrete ? 1.0f / range : (modifiers & shiftKey) ? fineWheelStep : wheelStep;
+    Store(std::clamp(NormalisedFromParam(param) + float(notches) * step, 0.0f, 1.0f));
+}
+
 void Knob::Render() const
 {
     DrawFrame();

@@ -98,6 +98,8 @@ public:
     static OSStatus ControlHandler(EventHandlerCallRef call, EventRef event, void* manager);
     void HandleControlEvent(EventRef event);
     void HandleMouseEvent(EventRef event);
+    // A wheel notch over a knob steps it (Knob::Wheel); other elements ignore the wheel.
+    void HandleWheel(EventRef event);
     void HandleMouse(CGPoint& p, unsigned long modifiers, float bottomY, float left);
     static void ParameterListener(void* manager, void* element, const AudioUnitParameter* param, float value);
 

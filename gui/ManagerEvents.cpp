@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "gui/Group.h"
+#include "gui/Knob.h"
 #include "gui/Manager.h"
 #include "gui/UIElement.h"
 
@@ -26,6 +27,7 @@ void Manager::RegisterCustomControl()
         {kEventClassControl, kEventControlClick},
         {kEventClassMouse, kEventMouseEntered},
         {kEventClassMouse, kEventMouseExited},
+        {kEventClassMouse, kEventMouseWheelMoved},
     };
     controlDef.defType = kControlDefObjectClass;
     controlClass = nullptr;
@@ -34,7 +36,7 @@ void Manager::RegisterCustomControl()
     for (;;) {
         std::snprintf(controlClassID, sizeof controlClassID, "com.TrWk.TWgui%lu.cntrl", number);
         CFStringRef id = CFStringCreateWithCString(nullptr, controlClassID, kCFStringEncodingASCII);
-        OSStatus err = RegisterToolboxObjectClass(id, nullptr, 3, classEvents, ControlHandler, this, &controlClass);
+        OSStatus err = RegisterToolboxObjectClass(id, nullptr, 4, classEvents, ControlHandler, this, &controlClass);
         CFRelease(id);
         if (err == noErr) break;
         ++number;
@@ -132,6 +134,10 @@ void Manager::HandleMouse(CGPoint& p, unsigned long modifiers, float bottomY, fl
 void Manager::HandleMouseEvent(EventRef event)
 {
     UInt32 kind = GetEventKind(event);
+    if (kind == kEventMouseWheelMoved) {
+        HandleWheel(event);
+        return;
+    }
     if (kind != kEventMouseEntered && kind != kEventMouseExited) return;
     MouseTrackingRef ref = nullptr;
     GetEventParameter(event, kEventParamMouseTrackingRef, typeMouseTrackingRef, nullptr, sizeof ref, nullptr, &ref);
@@ -150,6 +156,24 @@ void Manager::HandleMouseEvent(EventRef event)
         hoverElement.compare_exchange_strong(expected, nullptr, std::memory_order_relaxed);
         e->MouseExited();
     }
+}
+
+void Manager::HandleWheel(EventRef event)
+{
+    EventMouseWheelAxis axis = kEventMouseWheelAxisY;
+    GetEventParameter(event, kEventParamMouseWheelAxis, typeMouseWheelAxis, nullptr, sizeof axis, nullptr, &axis);
+    SInt32 delta = 0;
+    GetEventParameter(event, kEventParamMouseWheelDelta, typeSInt32, nullptr, sizeof delta, nullptr, &delta);
+    if (axis != kEventMouseWheelAxisY || delta == 0) return;
+    float bottomY = 0, left = 0;
+    Rect controlBounds;
+    GetTopLeft(bottomY, left, controlBounds);
+    HIPoint mouse{0, 0};
+    GetEventParameter(event, kEventParamMouseLocation, typeHIPoint, nullptr, sizeof mouse, nullptr, &mouse);
+    const CGPoint p{(mouse.x - left) / guiScale, (bottomY - mouse.y) / guiScale};
+    UInt32 modifiers = 0;
+    GetEventParameter(event, kEventParamKeyModifiers, typeUInt32, nullptr, sizeof modifiers, nullptr, &modifiers);
+    if (auto* knob = dynamic_cast<Knob*>(root->HitTest(p))) knob->Wheel(int(delta), GestureModifiers(modifiers));
 }
 
 void Manager::BoundsToRect(float minX, float maxX, float minY, float maxY, Rect& r) const
