@@ -8,6 +8,7 @@ packages=(
   libpng-dev libfontconfig-dev libfreetype-dev libftgl-dev fonts-dejavu-core
   xvfb xauth x11-utils
   libsndfile1-dev
+  libjack-jackd2-dev jackd2
   lv2-dev liblilv-dev lilv-utils calf-plugins
 )
 missing=()

@@ -1,4 +1,5 @@
-// flummel: renders audio through the Flummel effect from the command line.
+// flummel: renders audio through the Flummel effect from the command line, or plays it live
+// with the effect's editor.
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -8,6 +9,7 @@
 #include "engine/TrWkFlummelEntry.h"
 #include "host/AUHost.h"
 #include "host/flummel/CliError.h"
+#include "host/flummel/EditJob.h"
 #include "host/flummel/EffectParameters.h"
 #include "host/flummel/Interruption.h"
 #include "host/flummel/RenderJob.h"
@@ -29,6 +31,12 @@ const char kUsage[] =
     "      --save-preset FILE  write the effect's state after --preset and --set\n"
     "      --plot FILE.png     picture of the input and output waveforms\n"
     "      --quiet             no progress bar and no summary\n"
+    "  flummel edit [INPUT] [options]\n"
+    "      the editor in a window, INPUT (default: the demo) playing through the effect in a\n"
+    "      loop: on a running JACK server (same rate as the server, else played unconverted),\n"
+    "      without one paced in real time and silent; ends when the window closes or on Ctrl-C\n"
+    "      --set, --tempo, --preset, --save-preset   as for render; the preset is saved at the end\n"
+    "      --screenshot FILE.png  picture of the window after --after SECONDS (default 1), then exit\n"
     "  flummel params          the parameters: id, name, unit, minimum, maximum, default\n"
     "  flummel --help | --version\n";
 
@@ -76,6 +84,11 @@ int Run(const std::vector<std::string>& args)
             RunRender(ParseRenderOptions(std::vector<std::string>(args.begin() + 1, args.end())));
             return 0;
         }
+        if (command == "edit") {
+            Interruption::Install();
+            RunEdit(ParseEditOptions(std::vector<std::string>(args.begin() + 1, args.end())));
+            return 0;
+        }
         throw CliError("unknown command '" + command + "' (flummel --help)");
     } catch (const Interruption::Signalled& s) {
         return 128 + s.signal;  // main ends the process by the signal
@@ -93,7 +106,7 @@ int Run(const std::vector<std::string>& args)
 int main(int argc, char** argv)
 {
     const int status = Run(std::vector<std::string>(argv + 1, argv + argc));
-    // A render stopped by a signal, or one that finished just as it came, ends by that signal.
+    // A render or session stopped by a signal, or one that finished just as it came, ends by that signal.
     if (const int signal = Interruption::Pending()) Interruption::Reraise(signal);
     return status;
 }
