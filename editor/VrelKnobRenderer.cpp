@@ -1,12 +1,13 @@
 // The knob batch: the rim template, the vertex array and the vertex program.
-#define GL_GLEXT_PROTOTYPES 1
 #include "editor/VrelKnobRenderer.h"
 
 #include <GL/gl.h>
 #include <GL/glext.h>
+#include <GL/glx.h>
 
 #include <cmath>
 #include <cstdio>
+#include <mutex>
 
 #include "gui/FileLoader.h"
 
@@ -16,6 +17,36 @@ namespace {
 
 static_assert(sizeof(std::atomic<float>) == sizeof(float) && std::atomic<float>::is_always_lock_free,
               "GL reads the vertex array as plain floats");
+
+// The vertex-program calls, which the GL library hands out only by name.
+struct ProgramCalls {
+    PFNGLGENPROGRAMSARBPROC genPrograms = nullptr;
+    PFNGLDELETEPROGRAMSARBPROC deletePrograms = nullptr;
+    PFNGLBINDPROGRAMARBPROC bindProgram = nullptr;
+    PFNGLPROGRAMSTRINGARBPROC programString = nullptr;
+    bool complete = false;
+};
+
+template <class F>
+void Load(F& f, const char* name)
+{
+    f = reinterpret_cast<F>(glXGetProcAddress(reinterpret_cast<const GLubyte*>(name)));
+}
+
+const ProgramCalls& Calls()
+{
+    static ProgramCalls c;
+    static std::once_flag once;
+    std::call_once(once, [] {
+        Load(c.genPrograms, "glGenProgramsARB");
+        Load(c.deletePrograms, "glDeleteProgramsARB");
+        Load(c.bindProgram, "glBindProgramARB");
+        Load(c.programString, "glProgramStringARB");
+        c.complete = c.genPrograms && c.deletePrograms && c.bindProgram && c.programString;
+        if (!c.complete) std::printf("VrelKnobRenderer: no vertex programs in this GL\n");
+    });
+    return c;
+}
 
 void Put(std::atomic<float>* v, float value)
 {
@@ -98,18 +129,24 @@ void VrelKnobRenderer::InitialiseRendering()
     if (!mText) mText = std::make_unique<FileLoader>("knobshader.txt");
     static const char kNoText[] = "";
     const char* text = mText->data ? reinterpret_cast<const char*>(mText->data) : kNoText;
-    glGenProgramsARB(1, &program);
-    glBindProgramARB(GL_VERTEX_PROGRAM_ARB, program);
-    glProgramStringARB(GL_VERTEX_PROGRAM_ARB, GL_PROGRAM_FORMAT_ASCII_ARB, GLsizei(mText->size), text);
-    GLint errorAt = -1;
-    glGetIntegerv(GL_PROGRAM_ERROR_POSITION_ARB, &errorAt);
-    programCompiled = errorAt < 0;
-    if (!programCompiled) {
-        const GLubyte* why = glGetString(GL_PROGRAM_ERROR_STRING_ARB);
-        std::fprintf(stderr, "error at position: %d\n%s\n", int(errorAt), why ? reinterpret_cast<const char*>(why) : "");
+    const ProgramCalls& gl = Calls();
+    programCompiled = false;
+    if (gl.complete) {
+        if (program) gl.deletePrograms(1, &program);
+        gl.genPrograms(1, &program);
+        gl.bindProgram(GL_VERTEX_PROGRAM_ARB, program);
+        gl.programString(GL_VERTEX_PROGRAM_ARB, GL_PROGRAM_FORMAT_ASCII_ARB, GLsizei(mText->size), text);
+        GLint errorAt = -1;
+        glGetIntegerv(GL_PROGRAM_ERROR_POSITION_ARB, &errorAt);
+        programCompiled = errorAt < 0;
+        if (!programCompiled) {
+            const GLubyte* why = glGetString(GL_PROGRAM_ERROR_STRING_ARB);
+            std::fprintf(stderr, "error at position: %d\n%s\n", int(errorAt),
+                         why ? reinterpret_cast<const char*>(why) : "");
+            glGetError();  // the failed load's error, reported above
+        }
+        gl.bindProgram(GL_VERTEX_PROGRAM_ARB, 0);
     }
-    glBindProgramARB(GL_VERTEX_PROGRAM_ARB, 0);
-    if (!programCompiled) glGetError();  // the failed load's error is reported above
 
     // The slots are fixed once the editor is built: a restarted render thread refills the same
     // array, which the main thread may be turning a knob in.
@@ -127,7 +164,7 @@ void VrelKnobRenderer::Render2d()
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     // A program that did not compile would stop every draw: the knobs are then drawn unshaded.
     if (programCompiled) {
-        glBindProgramARB(GL_VERTEX_PROGRAM_ARB, program);
+        Calls().bindProgram(GL_VERTEX_PROGRAM_ARB, program);
         glEnable(GL_VERTEX_PROGRAM_ARB);
     }
     glInterleavedArrays(GL_C4F_N3F_V3F, 0, array);
@@ -135,13 +172,13 @@ void VrelKnobRenderer::Render2d()
     glDisableClientState(GL_COLOR_ARRAY);
     glDisableClientState(GL_NORMAL_ARRAY);
     glDisableClientState(GL_VERTEX_ARRAY);
-    glDisable(GL_VERTEX_PROGRAM_ARB);
+    if (programCompiled) glDisable(GL_VERTEX_PROGRAM_ARB);
     glDisable(GL_BLEND);
 }
 
 void VrelKnobRenderer::ShutdownRendering()
 {
-    if (program) glDeleteProgramsARB(1, &program);
+    if (program) Calls().deletePrograms(1, &program);
     program = 0;
     programCompiled = false;
 }
