@@ -116,15 +116,15 @@ protected:
         return *manager;
     }
 
-    // Starts the render thread, shows the window and waits for its first frames (only the one
-    // that showing asks for without constant redraw).
+    // Starts the render thread, shows the window and waits for its first frames: the one drawn
+    // at start and the one that showing asks for (all there is without constant redraw).
     void Start()
     {
         manager->CreateRenderTask();
         ShowWindow(window);
         ASSERT_TRUE(PumpUntil([&] { return Viewable(GetWindowXID(window)); }));
         SelectWindow(window);
-        ASSERT_TRUE(PumpUntil([&] { return counter->frames.load() >= 1; }));
+        ASSERT_TRUE(PumpUntil([&] { return counter->frames.load() >= 2; }, 10.0));
         if (TW::Manager::ms_enableConstantRedraw) {
             ASSERT_TRUE(WaitFrames(2));
         }
