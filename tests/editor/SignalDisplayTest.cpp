@@ -1,0 +1,133 @@
+// The signal displays drawn into an offscreen picture: the phase disc's trail, the scanner's
+// histories and whiteness, and the waveform before and with an overview.
+#include <GL/gl.h>
+
+#include <cmath>
+#include <memory>
+#include <vector>
+
+#include "editor/Kitt.h"
+#include "editor/PhaseDisc.h"
+#include "editor/WaveformDisplay.h"
+#include "gui/Texture.h"
+#include "tests/gui/ManagerFixture.h"
+#include "tests/gui/OffscreenGL.h"
+
+namespace {
+
+constexpr int kSize = 64;
+
+// Lit pixels of an offscreen picture (rows from the top) in rows [top, bottom) of GUI y.
+struct Picture {
+    const std::vector<unsigned char>& px;
+    bool Lit(int x, int guiY) const
+    {
+        const size_t i = (size_t(kSize - 1 - guiY) * kSize + size_t(x)) * 4;
+        return px[i] + px[i + 1] + px[i + 2] > 0;
+    }
+    int LitIn(int x0, int y0, int x1, int y1) const
+    {
+        int n = 0;
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x) n += Lit(x, y);
+        return n;
+    }
+};
+
+}  // namespace
+
+class SignalDisplays : public ManagerTest {
+protected:
+    void SetUp() override
+    {
+        ManagerTest::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
+        MakeManager();
+        gl = std::make_unique<OffscreenGL>(kSize, kSize);
+        ASSERT_TRUE(gl->Ready());
+    }
+    void TearDown() override
+    {
+        gl.reset();
+        ManagerTest::TearDown();
+    }
+    // One frame of `e` alone.
+    Picture Draw(const TW::UIElement& e)
+    {
+        gl->Clear();
+        e.Render();
+        return Picture{gl->Read()};
+    }
+    std::unique_ptr<OffscreenGL> gl;
+};
+
+TEST_F(SignalDisplays, PhaseDiscKeepsTenFramesAndShowsTheSectorTheyCover)
+{
+    float phase = 0.25f;
+    auto* disc = new TW::PhaseDisc(manager.get(), 0, 0, kSize, kSize, &phase);  // centre (32, 32)
+    // First frame: the older entries still point nowhere, so the fan has no area.
+    EXPECT_EQ(Draw(*disc).LitIn(0, 0, kSize, kSize), 0);
+    EXPECT_FLOAT_EQ(disc->trail[0].sine, 1.0f);
+    EXPECT_NEAR(disc->trail[0].cosine, 0.0f, 1e-6f);
+
+    // From 0.25 (right) to 0.5 (down): the lower-right quarter lights, the left half stays dark.
+    phase = 0.5f;
+    Picture p = Draw(*disc);
+    EXPECT_TRUE(p.Lit(45, 20) && p.Lit(36, 10) && p.Lit(50, 28));
+    EXPECT_EQ(p.LitIn(0, 0, 30, kSize), 0);
+    EXPECT_EQ(p.LitIn(34, 34, kSize, kSize), 0);
+
+    // The trail is newest first and drops the oldest after ten frames.
+    for (int frame = 0; frame < 9; ++frame) {
+        phase = 0.05f * float(frame);
+        disc->Render();
+    }
+    const float newestFirst[] = {0.4f, 0.35f, 0.3f, 0.25f, 0.2f, 0.15f, 0.1f, 0.05f, 0.0f, 0.5f};
+    for (int k = 0; k < TW::PhaseDisc::kTrail; ++k) {
+        EXPECT_FLOAT_EQ(disc->trail[k].phase, newestFirst[k]) << k;
+        EXPECT_NEAR(disc->trail[k].sine, std::sin(6.2831855f * newestFirst[k]), 1e-6f) << k;
+        EXPECT_NEAR(disc->trail[k].cosine, std::cos(6.2831855f * newestFirst[k]), 1e-6f) << k;
+    }
+}
+
+TEST_F(SignalDisplays, ScannerGlowsWhitenNearTheEndsAndTheHistoryIsTwentyFrames)
+{
+    struct Case {
+        float position, right, g;
+    } const cases[] = {{0.5f, 10, 0.2f}, {0.5f, 20, 0.2f}, {0.0f, 10, 1.0f}, {1.0f, 20, 1.0f},
+                       {0.05f, 10, 0.6f}, {0.98f, 20, 0.68f}, {0.95f, 10, 0.6f}, {0.3f, 20, 0.2f}};
+    for (const Case& c : cases)
+        EXPECT_NEAR(TW::Kitt::Whiteness(c.position, c.right), c.g, 1e-5f) << c.position << " " << c.right;
+
+    DataToGui data{};
+    auto* kitt = new TW::Kitt(manager.get(), 0, 0, kSize, kSize, &data);
+    EXPECT_EQ(manager->textures.back(), kitt->texture);  // the manager loads and frees it
+    EXPECT_EQ(kitt->texture->name, "disc.png");
+    for (int frame = 1; frame <= 21; ++frame) {
+        data.headPosition = 0.01f * float(frame);
+        data.headForward = UInt8(frame % 2);
+        kitt->Render();
+    }
+    for (int i = 0; i < TW::Kitt::kHistory; ++i) {
+        EXPECT_FLOAT_EQ(kitt->positions[i], 0.01f * float(21 - i)) << i;  // the first frame's is gone
+        EXPECT_EQ(kitt->directions[i], UInt8((21 - i) % 2)) << i;
+    }
+}
+
+TEST_F(SignalDisplays, WaveformDrawsNothingWithoutAnOverviewAndAFlatLineForSilence)
+{
+    DataToGui data{};
+    auto* wave = new TW::WaveformDisplay(manager.get(), 0, 16, kSize, 32, &data);  // middle y = 32
+    EXPECT_EQ(wave->data, &data);
+    EXPECT_EQ(Draw(*wave).LitIn(0, 0, kSize, kSize), 0);
+
+    std::vector<float> overview(kSampleOverviewFloats, 0.0f);
+    for (int k = 0; k < kSampleOverviewEntries; ++k) overview[4 * k] = overview[4 * k + 2] = float(k);
+    wave->Set(overview.data());
+    Picture p = Draw(*wave);
+    EXPECT_GE(p.LitIn(2, 31, kSize - 2, 33), kSize - 4);  // along the whole width
+    EXPECT_EQ(p.LitIn(0, 0, kSize, 30) + p.LitIn(0, 34, kSize, kSize), 0);
+
+    wave->Set(nullptr);
+    EXPECT_EQ(Draw(*wave).LitIn(0, 0, kSize, kSize), 0);
+}
