@@ -119,12 +119,14 @@ OSStatus AboutDialogHandler(EventHandlerCallRef, EventRef event, void* userData)
         const SInt32 percent = GetControl32BitValue(control);
         SetPrefInt(kPrefGuiScale, percent);
         view->SetGuiScale(float(percent) * 0.01f, false);
+        SelectWindow(window);  // back above the host window, which showing raised
         break;
     }
     case FourCC("gsrs"):
         SetPrefInt(kPrefGuiScale, 100);
         SetValue(window, FourCC("guis"), 100);
         view->SetGuiScale(1.0f, false);
+        SelectWindow(window);
         break;
     case FourCC("vweb"): OpenProductPage(); break;
     case FourCC("ok  "):
