@@ -97,14 +97,14 @@ void RunEdit(const EditOptions& o)
     CheckPlayableSignal(input, o.input);
     const WindowCapture capture;  // also tells early that there is no display
 
-    std::unique_ptr<AudioOutput> output = OpenOutput(input, name);
     RegisterTrWkFlummel();
     std::unique_ptr<AUHost> host;
     Check(AUHost::Open(TrWkFlummelDescription(), host), "opening the effect");
+    ApplyEffectOptions(*host, o);  // bad settings are refused before anything starts
+    std::unique_ptr<AudioOutput> output = OpenOutput(input, name);
     Check(host->SetFormat(output->SampleRate(), UInt32(input.channels.size())), "setting the stream format");
     Check(host->SetMaxFramesPerSlice(LoopPlayer::kMaxBlock), "setting the maximum frames per slice");
     Check(host->SetTempo(o.tempo), "installing the host callbacks");
-    ApplyEffectOptions(*host, o);
     Check(host->Initialize(), "initialising the effect");
     LoopPlayer player(*host, input);
 
