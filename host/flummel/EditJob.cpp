@@ -44,16 +44,20 @@ std::unique_ptr<AudioOutput> OpenOutput(const AudioSignal& input, const std::str
     return std::make_unique<PacedOutput>(input.sampleRate, channels);
 }
 
-// True when every pixel has the same colour: the window before the editor's first frame.
-bool Flat(const std::vector<unsigned char>& rgb)
+// The editor covers its whole pane with every frame; until its first frame at the window's
+// final size, the window system's light grey (0xdc) still shows at one corner or another.
+bool Covered(const std::vector<unsigned char>& rgb, int width, int height)
 {
-    for (size_t i = 3; i < rgb.size(); ++i)
-        if (rgb[i] != rgb[i % 3]) return false;
+    constexpr unsigned char kUnpainted = 0xdc;
+    for (auto [x, y] : {std::pair{0, 0}, {width - 1, 0}, {0, height - 1}, {width - 1, height - 1}}) {
+        const unsigned char* p = &rgb[(size_t(y) * size_t(width) + size_t(x)) * 3];
+        if (p[0] == kUnpainted && p[1] == kUnpainted && p[2] == kUnpainted) return false;
+    }
     return true;
 }
 
 // Ends the event loop on a signal, a lost output, or once the screenshot is taken: `after`
-// seconds after the window is on screen, or later if the editor has not drawn by then.
+// seconds after the window is on screen, or later if the editor has not covered it by then.
 struct Watch {
     static constexpr double kDrawPatience = 10;  // seconds to wait past `after` for a first frame
 
@@ -81,7 +85,8 @@ struct Watch {
         if (now - w->shownAt < *w->after) return;
         SyncWindowServer();
         w->shot = w->capture.Capture(w->window.XID(), w->width, w->height);
-        if (!Flat(w->shot) || now - w->shownAt > *w->after + kDrawPatience) QuitApplicationEventLoop();
+        if (Covered(w->shot, w->width, w->height) || now - w->shownAt > *w->after + kDrawPatience)
+            QuitApplicationEventLoop();
     }
 };
 
@@ -125,7 +130,8 @@ void RunEdit(const EditOptions& o)
     }
     if (output->Lost()) throw CliError("the JACK server went away", CliError::kEffect);
     if (shotFile && !watch.shot.empty() && !Interruption::Pending() && !window.Closed()) {
-        if (Flat(watch.shot)) std::fprintf(stderr, "flummel: the editor drew nothing; the screenshot is blank\n");
+        if (!Covered(watch.shot, watch.width, watch.height))
+            std::fprintf(stderr, "flummel: the editor had not drawn all of its window by the screenshot\n");
         WritePng(shotFile->Path(), watch.width, watch.height, watch.shot.data(), o.screenshot);
         shotFile->Commit();
     }

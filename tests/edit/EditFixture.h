@@ -37,6 +37,25 @@ protected:
         const char* display = std::getenv("DISPLAY");
         if (!display || !*display) GTEST_SKIP() << "no X display";
         RendererTest::SetUp();
+        // The editor's stored preferences come from a directory of the test's own.
+        char pattern[] = "/tmp/flummel-config-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        configDir = pattern;
+        config = std::make_unique<ScopedEnvironment>("XDG_CONFIG_HOME", pattern);
+    }
+    void TearDown() override
+    {
+        config.reset();
+        if (!configDir.empty()) std::filesystem::remove_all(configDir);
+        RendererTest::TearDown();
+    }
+
+    // Stores the editor's preference `key` as the integer `value`.
+    void StorePreference(const std::string& key, int value) const
+    {
+        std::ofstream(configDir / "com.tarnwick.Flummel.plist")
+            << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<dict>\n\t<key>" << key
+            << "</key>\n\t<integer>" << value << "</integer>\n</dict>\n</plist>\n";
     }
 
     // A name no other test process uses at the same time.
@@ -92,4 +111,7 @@ protected:
         if (!png_image_finish_read(&image, nullptr, pic.rgb.data(), 0, nullptr)) return Picture{};
         return pic;
     }
+
+    std::filesystem::path configDir;
+    std::unique_ptr<ScopedEnvironment> config;
 };

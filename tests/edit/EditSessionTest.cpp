@@ -50,22 +50,35 @@ protected:
     std::unique_ptr<ScopedEnvironment> noServer;
 };
 
+// The window is the editor's pane at the stored GUI scale, nothing around it.
 TEST_F(EditSession, ScreenshotShowsTheEditorFollowingTheDemo)
 {
-    const Result r = Run({"edit", "--screenshot", Path("shot.png"), "--after", "1.5"});
-    ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.err, kPacedNote);
-    const Picture pic = ReadPng("shot.png");
-    ASSERT_EQ(pic.width, 770);
-    ASSERT_EQ(pic.height, 315);
-    for (auto [x, y] : {std::pair{0, 0}, {769, 0}, {0, 314}, {769, 314}})
-        EXPECT_TRUE(pic.Near(x, y, kLabelRed, kLabelGreen, kLabelBlue)) << "corner " << x << ", " << y;
-    // The waveform display (window rows 45 to 145) shows the loop that the demo has filled.
-    int drawn = 0;
-    for (int y = 50; y < 140; ++y)
-        for (int x = 40; x < 730; ++x) drawn += !pic.Near(x, y, kLabelRed, kLabelGreen, kLabelBlue, 20);
-    EXPECT_GT(drawn, 690 * 90 / 10);
-    EXPECT_EQ(Files(), std::vector<std::string>{"shot.png"});
+    struct Case {
+        int storedScale;  // 0: none stored
+        int width, height;
+    };
+    for (const Case c : {Case{0, 770, 315}, Case{150, 1155, 472}}) {
+        SCOPED_TRACE(c.storedScale);
+        if (c.storedScale) StorePreference("GUI scale", c.storedScale);
+        const Result r = Run({"edit", "--screenshot", Path("shot.png"), "--after", "1.5"});
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.err, kPacedNote);
+        const Picture pic = ReadPng("shot.png");
+        ASSERT_EQ(pic.width, c.width);
+        ASSERT_EQ(pic.height, c.height);
+        // Near each corner (scaled up, the very edge blends with the texture's border).
+        for (auto [x, y] : {std::pair{2, 2}, {c.width - 3, 2}, {2, c.height - 3}, {c.width - 3, c.height - 3}})
+            EXPECT_TRUE(pic.Near(x, y, kLabelRed, kLabelGreen, kLabelBlue)) << "corner " << x << ", " << y;
+        // The waveform display (GUI y 170 to 270) shows the loop that the demo has filled.
+        const double s = c.width / 770.0;
+        const int x0 = int(40 * s), x1 = int(730 * s), y0 = int(50 * s), y1 = int(140 * s);
+        int drawn = 0;
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x) drawn += !pic.Near(x, y, kLabelRed, kLabelGreen, kLabelBlue, 20);
+        EXPECT_GT(drawn, (x1 - x0) * (y1 - y0) / 10);
+        EXPECT_EQ(Files(), std::vector<std::string>{"shot.png"});
+        std::filesystem::remove(Path("shot.png"));
+    }
 }
 
 // Options `flummel render` shares are refused with its very words; the rest have their own.
