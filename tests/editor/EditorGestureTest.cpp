@@ -1,73 +1,49 @@
-// Real X input on the editor: knob drags and the status line, the wheel, Ctrl-click resets, and
-// the Zero buttons with the engine clearing their triggers.
+// Real X input on the editor: a knob drag and the status line, the wheel, Ctrl-click resets, the
+// buttons' help texts, and the Zero buttons with the engine clearing their triggers.
 #include "tests/editor/EditorFixture.h"
 
 namespace {
 
-constexpr int kFeedback = 1;
+constexpr int kFeedback = 1;  // its knob's centre: (79, 40)
 
-// Feedback's knob centre and the status line's value text, in GUI units.
-constexpr float kFeedbackX = 79, kFeedbackY = 40;
+// Bright pixels of the status line right of x = 500 (help texts start there, values at 550).
+int StatusText(const Screenshot& s) { return s.Count(500, 315 - 303, 740, 315 - 287, [](auto p) { return p.r > 100; }); }
 
 }  // namespace
 
-class EditorGesture : public EditorTest {
-protected:
-    // The value text right of x = 550 on the status line, as pixels.
-    std::vector<int> StatusValue(const edtest::Editor& e)
-    {
-        auto shot = Shot(e);
-        std::vector<int> pixels;
-        for (int y = edtest::kHeight - 303; y < edtest::kHeight - 287; ++y)
-            for (int x = 550; x < 600; ++x) pixels.push_back(shot->At(x, y).r);
-        return pixels;
-    }
-    static int Lit(const std::vector<int>& pixels)
-    {
-        int n = 0;
-        for (int r : pixels) n += r > 100;
-        return n;
-    }
-    void Render()
-    {
-        std::vector<float> left(512), right(512);
-        float* out[] = {left.data(), right.data()};
-        ASSERT_EQ(host->Render(out, 2, 512), noErr);
-    }
-};
-
-TEST_F(EditorGesture, DraggingAKnobMovesItsParameterAndTheStatusLineShowsIt)
+TEST_F(EditorTest, DraggingAKnobMovesItByHalfAPercentAUnitAndTheStatusLineShowsIt)
 {
-    edtest::Editor& e = Open();
+    EditorWindow& e = Open();
     SetParam(kFeedback, 50);
-    MovePointer(e.GlobalX(kFeedbackX), e.GlobalY(kFeedbackY));
+    MovePointer(e.X(79), e.Y(40));
     ASSERT_TRUE(PumpUntil([&] { return e.view->GetManager()->mouseOverParam.load() == kFeedback; }));
     Pump(0.2);
-    const std::vector<int> before = StatusValue(e);
-    EXPECT_GT(Lit(before), 10);
-
+    auto before = Shot(e);
     Button(1, true);
-    for (int i = 1; i <= 4; ++i) MovePointer(e.GlobalX(kFeedbackX), e.GlobalY(kFeedbackY + 4 * i));
+    for (int i = 1; i <= 4; ++i) MovePointer(e.X(79), e.Y(40 + 4 * i));
     Button(1, false);
     EXPECT_TRUE(WaitParam(kFeedback, 58)) << Param(kFeedback);  // 0.5 + 16 x 0.005
     Pump(0.2);
-    const std::vector<int> after = StatusValue(e);
-    EXPECT_GT(Lit(after), 10);
-    EXPECT_NE(before, after);
+    auto after = Shot(e);
+    EXPECT_GT(StatusText(*before), 20);
+    EXPECT_GT(StatusText(*after), 20);
+    int changed = 0;  // "50" became "58"
+    for (int x = 550; x < 600; ++x)
+        for (int y = 315 - 303; y < 315 - 287; ++y) changed += before->At(x, y).r != after->At(x, y).r;
+    EXPECT_GT(changed, 5);
 
-    MovePointer(e.GlobalX(300), e.GlobalY(120));  // nothing there
+    MovePointer(e.X(300), e.Y(120));  // over nothing: the line empties
     ASSERT_TRUE(PumpUntil([&] { return e.view->GetManager()->mouseOverParam.load() == -1; }));
     Pump(0.2);
-    EXPECT_EQ(Lit(StatusValue(e)), 0);
+    EXPECT_EQ(StatusText(*Shot(e)), 0);
 }
 
-TEST_F(EditorGesture, TheWheelStepsTheKnobUnderThePointer)
+TEST_F(EditorTest, TheWheelStepsTheKnobUnderThePointer)
 {
     const struct {
         const char* name;
         int param;
-        float x, y;  // knob centre
-        float start;
+        float x, y, start;
         unsigned button;  // 4 up, 5 down
         int notches;
         const char* modifier;
@@ -75,16 +51,16 @@ TEST_F(EditorGesture, TheWheelStepsTheKnobUnderThePointer)
     } cases[] = {
         {"1 % a notch", kFeedback, 79, 40, 50, 4, 3, nullptr, 53},
         {"0.1 % with shift", kFeedback, 79, 40, 50, 5, 2, "Shift_L", 49.8f},
-        {"clamped at the top", kFeedback, 79, 40, 99.5f, 4, 2, nullptr, 100},
+        {"held at the top", kFeedback, 79, 40, 99.5f, 4, 2, nullptr, 100},
         {"seconds: 1 % of 30", 0, 35, 40, 10, 5, 1, nullptr, 9.7f},
         {"discrete: one beat", 6, 538, 40, 4, 4, 1, nullptr, 5},
-        {"discrete: one divisor step down", 19, 582, 115, 2, 5, 1, nullptr, 1},
+        {"discrete: one divisor down", 19, 582, 115, 2, 5, 1, nullptr, 1},
+        {"over no knob: nothing", kFeedback, 300, 120, 50, 4, 1, nullptr, 50},
     };
-    edtest::Editor& e = Open();
+    EditorWindow& e = Open();
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
         SetParam(c.param, c.start);
-        MovePointer(e.GlobalX(c.x), e.GlobalY(c.y));
+        MovePointer(e.X(c.x), e.Y(c.y));
         Pump(0.1);
         if (c.modifier) Key(c.modifier, true);
         for (int i = 0; i < c.notches; ++i) {
@@ -92,19 +68,12 @@ TEST_F(EditorGesture, TheWheelStepsTheKnobUnderThePointer)
             Button(c.button, false);
         }
         if (c.modifier) Key(c.modifier, false);
-        EXPECT_TRUE(WaitParam(c.param, c.expected)) << Param(c.param);
+        Pump(0.1);
+        EXPECT_TRUE(WaitParam(c.param, c.expected)) << c.name << ": " << Param(c.param);
     }
-    // Over no knob the wheel changes nothing.
-    SetParam(kFeedback, 50);
-    MovePointer(e.GlobalX(300), e.GlobalY(120));
-    Pump(0.1);
-    Button(4, true);
-    Button(4, false);
-    Pump(0.2);
-    EXPECT_EQ(Param(kFeedback), 50);
 }
 
-TEST_F(EditorGesture, CtrlClickRestoresTheDefault)
+TEST_F(EditorTest, CtrlClickRestoresTheReportedDefault)
 {
     const struct {
         const char* name;
@@ -113,32 +82,38 @@ TEST_F(EditorGesture, CtrlClickRestoresTheDefault)
     } cases[] = {
         {"Feedback", kFeedback, 79, 40, 30, 70},
         {"Host Sync: reset, not toggled", 5, 494, 40, 1, 0},
-        {"LFO Beats: the reported default", 18, 538, 115, 9, 4},
+        {"LFO Beats: the reported default, not the initial one", 18, 538, 115, 9, 4},
     };
-    edtest::Editor& e = Open();
+    EditorWindow& e = Open();
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
         SetParam(c.param, c.start);
         Pump(0.1);
-        Click(e.GlobalX(c.x), e.GlobalY(c.y), "Control_L");
-        EXPECT_TRUE(WaitParam(c.param, c.expected)) << Param(c.param);
+        Click(e.X(c.x), e.Y(c.y), "Control_L");
+        EXPECT_TRUE(WaitParam(c.param, c.expected)) << c.name << ": " << Param(c.param);
     }
 }
 
-TEST_F(EditorGesture, ZeroButtonsSetTheirTriggerAndTheEngineClearsIt)
+TEST_F(EditorTest, ButtonsShowTheirHelpAndZeroSetsATriggerTheEngineClears)
 {
     const struct {
         const char* name;
-        int param;
         float x, y;
-    } cases[] = {{"Sync", 4, 724, 35}, {"LFO Sync", 16, 724, 110}};
-    edtest::Editor& e = Open();
+        int help;     // the status id while hovered
+        int trigger;  // -1: none
+    } cases[] = {{"Prefs", 60, 110, -2, -1}, {"Sync Zero", 724, 35, -3, 4}, {"LFO Sync Zero", 724, 110, -3, 16}};
+    EditorWindow& e = Open();
+    EXPECT_STREQ(e.view->GetManager()->helpStrings[1], "Re-sync to zero");
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        ASSERT_EQ(Param(c.param), 0);
-        Click(e.GlobalX(c.x), e.GlobalY(c.y));
-        EXPECT_TRUE(WaitParam(c.param, 1));
-        Render();
-        EXPECT_EQ(Param(c.param), 0);
+        MovePointer(e.X(c.x), e.Y(c.y));
+        EXPECT_TRUE(PumpUntil([&] { return e.view->GetManager()->mouseOverParam.load() == c.help; })) << c.name;
+        Pump(0.2);
+        EXPECT_GT(StatusText(*Shot(e)), 20) << c.name;
+        if (c.trigger < 0) continue;
+        Click(e.X(c.x), e.Y(c.y));
+        EXPECT_TRUE(WaitParam(c.trigger, 1)) << c.name;
+        std::vector<float> left(512), right(512);
+        float* out[] = {left.data(), right.data()};
+        ASSERT_EQ(host->Render(out, 2, 512), noErr);
+        EXPECT_EQ(Param(c.trigger), 0) << c.name;
     }
 }
