@@ -24,7 +24,8 @@ FileLoader::FileLoader(const char* name)
         return;
     }
     size = info.dataLogicalSize;
-    data = new UInt8[size];
+    data = new UInt8[size + 1];
+    data[size] = 0;  // text can be read as a C string: some GL drivers read a program up to its 0 byte
 
     HFSUniStr255 fork;
     FSGetDataForkName(&fork);

@@ -14,7 +14,7 @@ public:
     FileLoader(const FileLoader&) = delete;
     FileLoader& operator=(const FileLoader&) = delete;
 
-    UInt8* data = nullptr;  // owned; null when nothing was loaded
+    UInt8* data = nullptr;  // owned, with a 0 byte after `size`; null when nothing was loaded
     UInt64 size = 0;
 };
 
