@@ -60,6 +60,7 @@ bool Covered(const std::vector<unsigned char>& rgb, int width, int height)
 // seconds after the window is on screen, or later if the editor has not covered it by then.
 struct Watch {
     static constexpr double kDrawPatience = 10;  // seconds to wait past `after` for a first frame
+    static constexpr double kRedrawWait = 0.1;   // seconds in the open before the picture is taken
 
     Watch(const EditorWindow& window, const AudioOutput& output, const WindowCapture& capture,
           std::optional<double> after)
@@ -72,6 +73,7 @@ struct Watch {
     const WindowCapture& capture;
     std::optional<double> after;
     EventTime shownAt = -1;
+    EventTime clearSince = -1;  // when the window was last seen with nothing over it
     std::vector<unsigned char> shot;
     int width = 0, height = 0;
 
@@ -83,10 +85,19 @@ struct Watch {
         const EventTime now = GetCurrentEventTime();
         if (w->shownAt < 0) w->shownAt = now;
         if (now - w->shownAt < *w->after) return;
+        const bool late = now - w->shownAt > *w->after + kDrawPatience;
+        // Windows of other programs may cover ours: raise it, and let the editor redraw what was hidden.
+        if (w->capture.Obscured(w->window.XID())) {
+            w->capture.Raise(w->window.XID());
+            w->clearSince = -1;
+            if (!late) return;
+        } else if (w->clearSince < 0) {
+            w->clearSince = now;
+        }
+        if (!late && now - w->clearSince < kRedrawWait) return;
         SyncWindowServer();
         w->shot = w->capture.Capture(w->window.XID(), w->width, w->height);
-        if (Covered(w->shot, w->width, w->height) || now - w->shownAt > *w->after + kDrawPatience)
-            QuitApplicationEventLoop();
+        if (Covered(w->shot, w->width, w->height) || late) QuitApplicationEventLoop();
     }
 };
 
@@ -114,6 +125,7 @@ void RunEdit(const EditOptions& o)
     LoopPlayer player(*host, input);
 
     EditorWindow window(host->Unit());
+    capture.MarkWithProcess(window.XID());
     Watch watch(window, *output, capture, o.screenshot.empty() ? std::nullopt : std::optional<double>(o.after));
     EventLoopTimerRef timer = nullptr;
     InstallEventLoopTimer(GetMainEventLoop(), kWatchInterval, kWatchInterval, Watch::Tick, &watch, &timer);

@@ -2,8 +2,11 @@
 
 #include "host/flummel/CliError.h"
 
+#include <unistd.h>
+
 // clang-format off
 #include <X11/Xlib.h>
+#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 // clang-format on
 
@@ -48,4 +51,42 @@ std::vector<unsigned char> WindowCapture::Capture(unsigned long window, int& wid
         }
     XDestroyImage(image);
     return rgb;
+}
+
+bool WindowCapture::Obscured(unsigned long window) const
+{
+    XWindowAttributes own{};
+    ::Window root = 0, parent = 0, *children = nullptr;
+    unsigned count = 0;
+    if (!XGetWindowAttributes(mDisplay, window, &own) ||
+        !XQueryTree(mDisplay, DefaultRootWindow(mDisplay), &root, &parent, &children, &count))
+        return false;
+    // Children come bottom first: only those after the window stand over it.
+    bool above = false, covered = false;
+    for (unsigned i = 0; i < count && !covered; ++i) {
+        if (children[i] == window) {
+            above = true;
+            continue;
+        }
+        XWindowAttributes a{};
+        if (!above || !XGetWindowAttributes(mDisplay, children[i], &a) || a.map_state != IsViewable) continue;
+        covered = a.x < own.x + own.width && own.x < a.x + a.width + 2 * a.border_width &&
+                  a.y < own.y + own.height && own.y < a.y + a.height + 2 * a.border_width;
+    }
+    if (children) XFree(children);
+    return covered;
+}
+
+void WindowCapture::Raise(unsigned long window) const
+{
+    XRaiseWindow(mDisplay, window);
+    XFlush(mDisplay);
+}
+
+void WindowCapture::MarkWithProcess(unsigned long window) const
+{
+    const long pid = long(getpid());
+    XChangeProperty(mDisplay, window, XInternAtom(mDisplay, "_NET_WM_PID", False), XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&pid), 1);
+    XFlush(mDisplay);
 }

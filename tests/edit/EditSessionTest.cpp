@@ -9,6 +9,7 @@
 // After the test headers: Xlib's macros (None, Bool, ...) would clash with them.
 // clang-format off
 #include <X11/Xlib.h>
+#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 // clang-format on
 
@@ -19,22 +20,25 @@ const std::string kPacedNote = "flummel: no JACK server running: playing in real
 // The editor's static background, which the label bitmap fills where nothing is drawn.
 constexpr int kLabelRed = 51, kLabelGreen = 51, kLabelBlue = 0;
 
-// The top-level window titled `title` on `d`, or 0.
-::Window FindWindow(Display* d, ::Window parent, const char* title)
+// The top-level window of process `pid`, by its _NET_WM_PID, or 0.
+::Window WindowOf(Display* d, pid_t pid)
 {
-    char* name = nullptr;
-    if (XFetchName(d, parent, &name) && name) {
-        const bool match = std::string(name) == title;
-        XFree(name);
-        if (match) return parent;
-    }
-    ::Window root = 0, up = 0, *children = nullptr;
+    const Atom pidAtom = XInternAtom(d, "_NET_WM_PID", False);
+    ::Window root = 0, parent = 0, *children = nullptr, found = 0;
     unsigned count = 0;
-    ::Window found = 0;
-    if (XQueryTree(d, parent, &root, &up, &children, &count)) {
-        for (unsigned i = 0; i < count && !found; ++i) found = FindWindow(d, children[i], title);
-        if (children) XFree(children);
+    if (!XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &count)) return 0;
+    for (unsigned i = 0; i < count && !found; ++i) {
+        Atom type = 0;
+        int format = 0;
+        unsigned long items = 0, after = 0;
+        unsigned char* data = nullptr;
+        if (XGetWindowProperty(d, children[i], pidAtom, 0, 1, False, XA_CARDINAL, &type, &format, &items, &after,
+                               &data) == Success &&
+            data && items == 1 && format == 32 && pid_t(*reinterpret_cast<long*>(data)) == pid)
+            found = children[i];
+        if (data) XFree(data);
     }
+    if (children) XFree(children);
     return found;
 }
 
@@ -148,7 +152,7 @@ TEST_F(EditSession, EndingTheSessionSavesTheKnobs)
         Display* d = XOpenDisplay(nullptr);
         ASSERT_NE(d, nullptr);
         ::Window window = 0;
-        EXPECT_TRUE(WaitFor([&] { return (window = FindWindow(d, DefaultRootWindow(d), "Flummel")) != 0; }));
+        EXPECT_TRUE(WaitFor([&] { return (window = WindowOf(d, pid)) != 0; }));
         if (end == End::kCloseBox && window) {
             XEvent e{};
             e.xclient.type = ClientMessage;
