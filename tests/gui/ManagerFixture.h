@@ -156,8 +156,11 @@ protected:
     // Window row of a GUI y.
     static int Row(float y) { return guitest::kHeight - int(y); }
 
+    // The window's picture, raised first (and redrawn) in case another program's window lay over it.
     std::unique_ptr<Screenshot> Shot()
     {
+        SelectWindow(window);
+        WaitFrames(2);
         SyncWindowServer();
         return std::make_unique<Screenshot>(mX, GetWindowXID(window));
     }
