@@ -121,7 +121,7 @@ TEST_F(PreferencesDialog, EachPressOpensAFilledDialogWhoseSwitchesAreInvertedAnd
         EXPECT_EQ(GetControl32BitValue(value(s.id)), was ? 1 : 0) << s.key;
         for (bool expected : {!was, was}) {
             Press(d, s.id);
-            EXPECT_EQ(s.flag.load(), expected) << s.key;
+            EXPECT_TRUE(PumpUntil([&] { return s.flag.load() == expected; })) << s.key;
             EXPECT_EQ(GetPrefInt(s.key, -1), expected ? 1 : 0) << s.key;
         }
     }
