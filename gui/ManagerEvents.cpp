@@ -38,7 +38,7 @@ void Manager::RegisterCustomControl()
         CFStringRef id = CFStringCreateWithCString(nullptr, controlClassID, kCFStringEncodingASCII);
         OSStatus err = RegisterToolboxObjectClass(id, nullptr, 4, classEvents, ControlHandler, this, &controlClass);
         CFRelease(id);
-        if (err == noErr) break;
+        if (err != toolboxObjectClassExistsErr) break;
         ++number;
     }
     controlDef.u.classRef = controlClass;
