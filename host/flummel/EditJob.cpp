@@ -76,6 +76,7 @@ struct Watch {
     EventTime clearSince = -1;  // when the window was last seen with nothing over it
     std::vector<unsigned char> shot;
     int width = 0, height = 0;
+    std::optional<CliError> failure;  // a screenshot that failed; thrown once the loop has ended
 
     static void Tick(EventLoopTimerRef, void* p)
     {
@@ -96,7 +97,12 @@ struct Watch {
         }
         if (!late && now - w->clearSince < kRedrawWait) return;
         SyncWindowServer();
-        w->shot = w->capture.Capture(w->window.XID(), w->width, w->height);
+        try {
+            w->shot = w->capture.Capture(w->window.XID(), w->width, w->height);
+        } catch (const CliError& e) {
+            w->failure = e;  // not through the event loop
+            return QuitApplicationEventLoop();
+        }
         if (Covered(w->shot, w->width, w->height) || late) QuitApplicationEventLoop();
     }
 };
@@ -117,12 +123,14 @@ void RunEdit(const EditOptions& o)
     std::unique_ptr<AUHost> host;
     Check(AUHost::Open(TrWkFlummelDescription(), host), "opening the effect");
     ApplyEffectOptions(*host, o);  // bad settings are refused before anything starts
+    LoopPlayer player(*host, input);
+    // Declared after the player, so that leaving by an exception stops the output before the
+    // player goes.
     std::unique_ptr<AudioOutput> output = OpenOutput(input, name);
     Check(host->SetFormat(output->SampleRate(), UInt32(input.channels.size())), "setting the stream format");
     Check(host->SetMaxFramesPerSlice(LoopPlayer::kMaxBlock), "setting the maximum frames per slice");
     Check(host->SetTempo(o.tempo), "installing the host callbacks");
     Check(host->Initialize(), "initialising the effect");
-    LoopPlayer player(*host, input);
 
     EditorWindow window(host->Unit());
     capture.MarkWithProcess(window.XID());
@@ -141,6 +149,7 @@ void RunEdit(const EditOptions& o)
         presetFile->Commit();
     }
     if (output->Lost()) throw CliError("the JACK server went away", CliError::kEffect);
+    if (watch.failure) throw *watch.failure;
     if (shotFile && !watch.shot.empty() && !Interruption::Pending() && !window.Closed()) {
         if (!Covered(watch.shot, watch.width, watch.height))
             std::fprintf(stderr, "flummel: the editor had not drawn all of its window by the screenshot\n");
