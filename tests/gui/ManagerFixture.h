@@ -160,7 +160,10 @@ protected:
     std::unique_ptr<Screenshot> Shot()
     {
         SelectWindow(window);
-        WaitFrames(2);
+        if (manager && manager->renderTaskRunning) {
+            manager->NudgeGUI();
+            WaitFrames(2);
+        }
         SyncWindowServer();
         return std::make_unique<Screenshot>(mX, GetWindowXID(window));
     }
