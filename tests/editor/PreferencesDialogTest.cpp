@@ -34,6 +34,15 @@ ControlRef ByCommand(WindowRef w, UInt32 command)
     return ByCommand(root, command);
 }
 
+// Pixels that differ between two pictures on the displays (x 20 to 750, y 170 to 270).
+int Changed(const Screenshot& a, const Screenshot& b)
+{
+    int n = 0;
+    for (int y = 315 - 270; y < 315 - 170; ++y)
+        for (int x = 20; x < 750; ++x) n += a.At(x, y).r != b.At(x, y).r;
+    return n;
+}
+
 std::pair<int, int> Size(const Rect& r) { return {r.right - r.left, r.bottom - r.top}; }
 
 Rect Content(WindowRef w)
@@ -133,6 +142,30 @@ TEST_F(PreferencesDialog, EachPressOpensAFilledDialogWhoseSwitchesAreInvertedAnd
     ASSERT_TRUE(PumpUntil([&] { return e.view->Dialogs().size() == 1; }));
     EXPECT_EQ(e.view->Dialogs()[0], d);
     EXPECT_EQ(CountLiveWindows(), windows - 1);
+}
+
+TEST_F(PreferencesDialog, ConstantRedrawOffFreezesTheScannerAndOnAgainWakesIt)
+{
+    EditorWindow& e = Open();
+    WindowRef d = OpenDialog(e);
+    ASSERT_NE(d, nullptr);
+    // Half a second of audio moves the loop head by half the 1 s loop.
+    auto play = [&] {
+        std::vector<float> left(512), right(512);
+        float* out[] = {left.data(), right.data()};
+        for (int i = 0; i < 43; ++i) ASSERT_EQ(host->Render(out, 2, 512), noErr);
+        Pump(0.3);
+    };
+    Press(d, FourCC("rdrw"));
+    ASSERT_FALSE(TW::Manager::ms_enableConstantRedraw.load());
+    Pump(0.2);
+    auto frozen = Shot(e);
+    play();
+    EXPECT_EQ(Changed(*frozen, *Shot(e)), 0);
+    Press(d, FourCC("rdrw"));
+    ASSERT_TRUE(TW::Manager::ms_enableConstantRedraw.load());
+    play();
+    EXPECT_GT(Changed(*frozen, *Shot(e)), 20);
 }
 
 TEST_F(PreferencesDialog, TheScaleResizesTheHostWindowAndTheResetRestoresIt)
