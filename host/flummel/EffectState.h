@@ -1,5 +1,5 @@
 // The effect's state as the preset files of `flummel` hold it: an XML property list of the
-// unit's class info.
+// unit's class info; presets are also read from the factory set and from LV2 hosts' files.
 #pragma once
 
 #include <string>
@@ -10,8 +10,9 @@
 
 class AUHost;
 
-// Restores the preset at `path` into the unit; throws CliError.
-void RestorePreset(AudioUnit unit, const std::string& path);
+// Restores a preset into the unit: a factory preset by name, a saved state (XML property
+// list) or a host's LV2 state or preset (.ttl, or a directory holding state.ttl); throws CliError.
+void RestorePreset(AudioUnit unit, const std::string& nameOrPath);
 
 // The unit's class info; throws CliError.
 CFRef<CFPropertyListRef> SaveState(AudioUnit unit);

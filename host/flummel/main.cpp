@@ -11,6 +11,7 @@
 #include "host/flummel/CliError.h"
 #include "host/flummel/EditJob.h"
 #include "host/flummel/EffectParameters.h"
+#include "host/flummel/FactoryPresets.h"
 #include "host/flummel/Interruption.h"
 #include "host/flummel/RenderJob.h"
 
@@ -27,7 +28,8 @@ const char kUsage[] =
     "      --block FRAMES      frames per render call (default 512, 1 to 4096)\n"
     "      --tail SECONDS      silence rendered after the input (default: until the output\n"
     "                          stays below -90 dBFS for one loop length, at most 60 s)\n"
-    "      --preset FILE       restore a saved state before --set applies\n"
+    "      --preset NAME|FILE  restore a factory preset (flummel presets), a saved state or\n"
+    "                          an LV2 host's state or preset (.ttl) before --set applies\n"
     "      --save-preset FILE  write the effect's state after --preset and --set\n"
     "      --plot FILE.png     picture of the input and output waveforms\n"
     "      --quiet             no progress bar and no summary\n"
@@ -38,6 +40,7 @@ const char kUsage[] =
     "      --set, --tempo, --preset, --save-preset   as for render; the preset is saved at the end\n"
     "      --screenshot FILE.png  picture of the window after --after SECONDS (default 1), then exit\n"
     "  flummel params          the parameters: id, name, unit, minimum, maximum, default\n"
+    "  flummel presets         the factory presets: name and label\n"
     "  flummel --help | --version\n";
 
 int PrintParameters()
@@ -62,6 +65,14 @@ int PrintParameters()
     return 0;
 }
 
+int PrintPresets()
+{
+    const std::vector<FactoryPreset> presets = FactoryPresets::List();
+    if (presets.empty()) throw CliError("no factory presets in " + FactoryPresets::Directory());
+    for (const FactoryPreset& p : presets) std::printf("%-18s  %s\n", p.name.c_str(), p.label.c_str());
+    return 0;
+}
+
 int Run(const std::vector<std::string>& args)
 {
     try {
@@ -78,6 +89,10 @@ int Run(const std::vector<std::string>& args)
         if (command == "params") {
             if (args.size() > 1) throw CliError("params takes no arguments");
             return PrintParameters();
+        }
+        if (command == "presets") {
+            if (args.size() > 1) throw CliError("presets takes no arguments");
+            return PrintPresets();
         }
         if (command == "render") {
             Interruption::Install();
