@@ -102,23 +102,19 @@ TEST_F(StyledControls, ColoursFollowTheParameterUnit)
         AudioUnitParameterUnit unit;
         TW::Vec4 colour;
     } const cases[] = {
-        {kAudioUnitParameterUnit_Boolean, {0.2f, 0.95f, 0.3f, 1}},   {kAudioUnitParameterUnit_Seconds, {0.8f, 0.1f, 0.9f, 1}},
-        {kAudioUnitParameterUnit_Milliseconds, {0.8f, 0.1f, 0.9f, 1}}, {kAudioUnitParameterUnit_Hertz, {0.2f, 0.7f, 0.9f, 1}},
-        {kAudioUnitParameterUnit_RelativeSemiTones, {0, 0.5f, 1, 1}},  {kAudioUnitParameterUnit_LinearGain, {1, 0.2f, 0.2f, 1}},
-        {kAudioUnitParameterUnit_Generic, {1, 0.6f, 0, 1}},           {kAudioUnitParameterUnit_Percent, {1, 0.6f, 0, 1}},
+        {kAudioUnitParameterUnit_Boolean, {0.2f, 0.95f, 0.3f, 1}},
+        {kAudioUnitParameterUnit_Seconds, {0.8f, 0.1f, 0.9f, 1}},
+        {kAudioUnitParameterUnit_Milliseconds, {0.8f, 0.1f, 0.9f, 1}},
+        {kAudioUnitParameterUnit_Hertz, {0.2f, 0.7f, 0.9f, 1}},
+        {kAudioUnitParameterUnit_RelativeSemiTones, {0, 0.5f, 1, 1}},
+        {kAudioUnitParameterUnit_LinearGain, {1, 0.2f, 0.2f, 1}},
+        {kAudioUnitParameterUnit_Generic, {1, 0.6f, 0, 1}},
+        {kAudioUnitParameterUnit_Percent, {1, 0.6f, 0, 1}},
         {kAudioUnitParameterUnit_Indexed, {1, 0.6f, 0, 1}},
     };
     for (const Case& c : cases) {
         const TW::Vec4 got = TW::VrelKnob::ColourForUnit(c.unit);
         for (int i = 0; i < 4; ++i) EXPECT_EQ(got[i], c.colour[i]) << "unit " << c.unit << " channel " << i;
-    }
-    // A knob hands its parameter's colour to its slot: seconds, hertz, Boolean.
-    const int params[] = {kParam_DelayTime, kParam_FilterCutoff, kParam_HostTempo};
-    const AudioUnitParameterUnit units[] = {kAudioUnitParameterUnit_Seconds, kAudioUnitParameterUnit_Hertz,
-                                            kAudioUnitParameterUnit_Boolean};
-    for (int i = 0; i < 3; ++i) {
-        TW::VrelKnob* k = Knob(params[i], 44.0f * float(i), 0);
-        EXPECT_EQ(renderer->Info(k->slot).colour.y, TW::VrelKnob::ColourForUnit(units[i]).y) << i;
     }
 }
 
