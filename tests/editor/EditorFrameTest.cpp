@@ -59,7 +59,8 @@ protected:
     {
         std::unique_ptr<Screenshot> s;
         EXPECT_TRUE(PumpUntil([&] {
-            s = Shot();
+            SyncWindowServer();  // taken as it is: asking for frames would move the displays on
+            s = std::make_unique<Screenshot>(mX, GetWindowXID(window));
             if (!s->Valid()) return false;
             for (auto [x, y] : {std::pair{5, 5}, {5, 308}, {765, 308}, {765, 5}, {385, 5}})
                 if (!IsBackground(At(*s, x, y))) {
