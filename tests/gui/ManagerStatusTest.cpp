@@ -1,5 +1,5 @@
 // The pure pieces of the status line and the tooltip: which id is shown, the value text of a
-// parameter, the tooltip's fade and its placement; the gesture modifiers; the error reports.
+// parameter, the tooltip's fade and its placement; the error reports.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -92,21 +92,6 @@ TEST(ManagerStatus, TooltipIsCentredThenKeptBetweenFiveAnd765)
         {400, 800, -35},  // wider than the window: it ends at 765
     };
     for (const auto& c : cases) EXPECT_EQ(Manager::TooltipX(c.centre, c.width), c.x) << c.centre << " " << c.width;
-}
-
-TEST(ManagerStatus, CtrlCountsAsCommandForGestures)
-{
-    struct {
-        UInt32 in;
-        unsigned long out;
-    } const cases[] = {
-        {0, 0},
-        {cmdKey, cmdKey},
-        {controlKey, controlKey | cmdKey},
-        {controlKey | shiftKey, controlKey | cmdKey | shiftKey},
-        {shiftKey | optionKey, shiftKey | optionKey},
-    };
-    for (const auto& c : cases) EXPECT_EQ(Manager::GestureModifiers(c.in), c.out) << std::hex << c.in;
 }
 
 TEST(ManagerStatus, ErrorReportsNameTheirSourceOnceAndThenClear)
