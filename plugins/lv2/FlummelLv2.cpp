@@ -60,6 +60,7 @@ OSStatus FlummelLv2::Start(double sampleRate)
                                   &mMaxFrames, &size);
     if (result != noErr) return result;
     if (mMaxFrames == 0) return kAudioUnitErr_FailedInitialization;
+    mBypass = std::make_unique<Lv2Bypass>(sampleRate, mVariant.channels, mMaxFrames);
 
     if ((result = mParameters.Fetch(unit)) != noErr) return result;
     const size_t n = mParameters.Size();
@@ -82,10 +83,16 @@ void FlummelLv2::ConnectPort(uint32_t port, void* data)
         mTime = static_cast<const LV2_Atom_Sequence*>(data);
     } else if (port - mVariant.FirstControlPort() < mControls.size()) {
         mControls[port - mVariant.FirstControlPort()] = static_cast<const float*>(data);
+    } else if (port == mVariant.EnabledPort(uint32_t(mControls.size()))) {
+        mEnabled = static_cast<const float*>(data);
     }
 }
 
-void FlummelLv2::Activate() { mHost->Reset(); }
+void FlummelLv2::Activate()
+{
+    mHost->Reset();
+    mBypass->Reset();
+}
 
 void FlummelLv2::Run(uint32_t frames) noexcept
 {
@@ -96,6 +103,7 @@ void FlummelLv2::Run(uint32_t frames) noexcept
         return;
     }
     ApplyControls();
+    mBypass->Set(!mEnabled || !(*mEnabled <= 0.f));
     ReadTimePort(frames);
 }
 
@@ -142,13 +150,24 @@ void FlummelLv2::ReadTimePort(uint32_t frames)
 
 void FlummelLv2::RenderSpan(uint32_t from, uint32_t to)
 {
+    const float* ins[kMaxChannels];
     float* outs[kMaxChannels];
     while (from < to) {
         const uint32_t frames = std::min(to - from, mMaxFrames);
-        for (uint32_t c = 0; c < mVariant.channels; ++c) outs[c] = mOut[c] + from;
-        mInputOffset = from;
-        if (mHost->Render(outs, mVariant.channels, frames) != noErr)
-            for (uint32_t c = 0; c < mVariant.channels; ++c) std::fill_n(outs[c], frames, 0.f);
+        for (uint32_t c = 0; c < mVariant.channels; ++c) {
+            ins[c] = mIn[c] + from;
+            outs[c] = mOut[c] + from;
+        }
+        if (!mBypass->EffectRuns()) {
+            mBypass->PassThrough(ins, outs, frames);
+        } else {
+            const bool fading = mBypass->Fading();
+            if (fading) mBypass->KeepDry(ins, frames);
+            mInputOffset = from;
+            if (mHost->Render(outs, mVariant.channels, frames) != noErr)
+                for (uint32_t c = 0; c < mVariant.channels; ++c) std::fill_n(outs[c], frames, 0.f);
+            if (fading) mBypass->Blend(outs, frames);
+        }
         mTransport.Advance(frames);
         from += frames;
     }

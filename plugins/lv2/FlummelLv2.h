@@ -1,7 +1,7 @@
 // One plug-in instance: hosts the effect through its component entry and the host calls,
 // feeds it the input ports through the render-callback input, renders into the output
-// ports, turns control-port changes into parameter changes and answers the effect's tempo
-// callback from the time-position port.
+// ports, turns control-port changes into parameter changes, answers the effect's tempo
+// callback from the time-position port and crossfades to the input while bypassed.
 #pragma once
 
 #include <array>
@@ -13,6 +13,7 @@
 #include <lv2/state/state.h>
 
 #include "host/AUHost.h"
+#include "plugins/lv2/Lv2Bypass.h"
 #include "plugins/lv2/Lv2ParameterList.h"
 #include "plugins/lv2/Lv2Transport.h"
 #include "plugins/lv2/Lv2Uris.h"
@@ -51,10 +52,12 @@ private:
     std::unique_ptr<AUHost> mHost;
     Lv2ParameterList mParameters;
     UInt32 mMaxFrames = 0;
+    std::unique_ptr<Lv2Bypass> mBypass;
 
     std::array<const float*, kMaxChannels> mIn{};
     std::array<float*, kMaxChannels> mOut{};
     const LV2_Atom_Sequence* mTime = nullptr;
+    const float* mEnabled = nullptr;  // unconnected: enabled
     std::vector<const float*> mControls;  // by position in the parameter list
     std::vector<float> mLastValues;       // the port value last handed on
     std::vector<bool> mTriggerHigh;

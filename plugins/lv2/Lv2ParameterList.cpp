@@ -6,6 +6,7 @@
 #include "engine/FlummelParameters.h"
 #include "platform/audio/AudioUnitCalls.h"
 #include "platform/cf/CFString.h"
+#include "plugins/lv2/Lv2PortPresentation.h"
 
 namespace {
 
@@ -54,6 +55,7 @@ OSStatus Lv2ParameterList::Fetch(AudioUnit unit)
         p.symbol = Symbol(p.name);
         p.trigger = p.id == kParam_ReSync || p.id == kParam_LfoReSync;
         if (p.flags & kAudioUnitParameterFlag_ValuesHaveStrings) ReadNamedValues(unit, p);
+        Lv2PortPresentation::Apply(p);
         if (!symbols.insert(p.symbol).second) return kAudioUnitErr_InvalidPropertyValue;
         mParameters.push_back(std::move(p));
     }

@@ -14,9 +14,11 @@ class Lv2ParameterList {
 public:
     struct Parameter : AUParameterDescription {
         std::string symbol;  // the port symbol, unique in the list
-        // Names of single whole values of a continuous parameter.
+        // Scale points of a parameter that is not an enumeration, with distinct labels.
         std::vector<std::pair<float, std::string>> namedValues;
         bool trigger = false;  // fires once on a rising edge; the effect clears it
+        std::string lv2Unit;   // a Turtle term ("units:hz"); empty when the points say it all
+        bool logarithmic = false;
 
         bool Toggle() const { return unit == kAudioUnitParameterUnit_Boolean; }
         bool Enumeration() const { return !valueStrings.empty(); }

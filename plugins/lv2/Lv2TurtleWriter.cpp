@@ -3,13 +3,18 @@
 #include <charconv>
 #include <sstream>
 
+#include "plugins/lv2/Lv2PortPresentation.h"
+
 namespace {
 
 const char* const kPrefixes =
     "@prefix atom:   <http://lv2plug.in/ns/ext/atom#> .\n"
     "@prefix doap:   <http://usefulinc.com/ns/doap#> .\n"
+    "@prefix foaf:   <http://xmlns.com/foaf/0.1/> .\n"
     "@prefix lv2:    <http://lv2plug.in/ns/lv2core#> .\n"
+    "@prefix pg:     <http://lv2plug.in/ns/ext/port-groups#> .\n"
     "@prefix pprops: <http://lv2plug.in/ns/ext/port-props#> .\n"
+    "@prefix pset:   <http://lv2plug.in/ns/ext/presets#> .\n"
     "@prefix rdf:    <http://www.w3.org/1999/02/22-rdf-syntax-ns#> .\n"
     "@prefix rdfs:   <http://www.w3.org/2000/01/rdf-schema#> .\n"
     "@prefix state:  <http://lv2plug.in/ns/ext/state#> .\n"
@@ -17,37 +22,47 @@ const char* const kPrefixes =
     "@prefix units:  <http://lv2plug.in/ns/extensions/units#> .\n"
     "@prefix urid:   <http://lv2plug.in/ns/ext/urid#> .\n\n";
 
-// The LV2 unit of a parameter unit; null for units LV2 has no word for.
-const char* Unit(AudioUnitParameterUnit unit)
+const char* const kLicense = "http://opensource.org/licenses/isc";
+const char* const kMaintainer = "TrWk";
+const char* const kComment =
+    "A reversing delay. Each channel records into a loop of up to 30 seconds whose head sweeps "
+    "forwards and backwards in turn, so the repeats alternate between reversed and forward playback. "
+    "The loop's output is saturated and passes a state-variable filter that morphs through low-pass, "
+    "band-pass and high-pass, swept by an LFO, before it is mixed with the dry signal and fed back. "
+    "Loop length and LFO rate are set in seconds and hertz or follow the host's tempo.";
+
+void ScalePoints(std::ostream& out, const std::vector<std::pair<float, std::string>>& points)
 {
-    switch (unit) {
-    case kAudioUnitParameterUnit_Seconds: return "units:s";
-    case kAudioUnitParameterUnit_Milliseconds: return "units:ms";
-    case kAudioUnitParameterUnit_Percent: return "units:pc";
-    case kAudioUnitParameterUnit_Hertz: return "units:hz";
-    case kAudioUnitParameterUnit_Beats: return "units:beat";
-    case kAudioUnitParameterUnit_BPM: return "units:bpm";
-    case kAudioUnitParameterUnit_Decibels: return "units:db";
-    case kAudioUnitParameterUnit_Cents: return "units:cent";
-    case kAudioUnitParameterUnit_RelativeSemiTones: return "units:semitone12TET";
-    case kAudioUnitParameterUnit_MIDINoteNumber: return "units:midiNote";
-    default: return nullptr;
+    for (size_t k = 0; k < points.size(); ++k) {
+        out << (k == 0 ? " ;\n        lv2:scalePoint [\n" : " , [\n");
+        out << "            rdfs:label " << Lv2TurtleWriter::Literal(points[k].second) << " ;\n";
+        out << "            rdf:value " << Lv2TurtleWriter::Decimal(points[k].first) << "\n        ]";
     }
 }
 
-void ScalePoint(std::ostream& out, bool first, float value, const std::string& label)
-{
-    out << (first ? "        lv2:scalePoint [\n" : " , [\n");
-    out << "            rdfs:label " << Lv2TurtleWriter::Literal(label) << " ;\n";
-    out << "            rdf:value " << Lv2TurtleWriter::Decimal(value) << "\n        ]";
-}
+std::string Group(const Lv2Variant& v, bool input) { return std::string("<") + v.uri + (input ? ":in>" : ":out>"); }
 
-void AudioPort(std::ostream& out, uint32_t index, bool input, const char* symbol, const char* name)
+void AudioPort(std::ostream& out, const Lv2Variant& v, uint32_t channel, bool input)
 {
     out << "        a lv2:AudioPort , lv2:" << (input ? "InputPort" : "OutputPort") << " ;\n"
-        << "        lv2:index " << index << " ;\n"
-        << "        lv2:symbol \"" << symbol << "\" ;\n"
-        << "        lv2:name " << Lv2TurtleWriter::Literal(name) << "\n";
+        << "        lv2:index " << (input ? v.AudioInputPort(channel) : v.AudioOutputPort(channel)) << " ;\n"
+        << "        lv2:symbol \"" << (input ? v.inputSymbols : v.outputSymbols)[channel] << "\" ;\n"
+        << "        lv2:name " << Lv2TurtleWriter::Literal((input ? v.inputNames : v.outputNames)[channel]) << " ;\n"
+        << "        pg:group " << Group(v, input) << " ;\n"
+        << "        lv2:designation " << v.channelDesignations[channel] << "\n";
+}
+
+void PortGroups(std::ostream& out, const Lv2Variant& v)
+{
+    out << Group(v, true) << "\n"
+        << "    a " << v.groupType << " , pg:InputGroup ;\n"
+        << "    lv2:symbol \"in\" ;\n"
+        << "    lv2:name \"Input\" .\n\n"
+        << Group(v, false) << "\n"
+        << "    a " << v.groupType << " , pg:OutputGroup ;\n"
+        << "    lv2:symbol \"out\" ;\n"
+        << "    lv2:name \"Output\" ;\n"
+        << "    pg:source " << Group(v, true) << " .\n\n";
 }
 
 }  // namespace
@@ -71,10 +86,12 @@ std::string Lv2TurtleWriter::Literal(const std::string& text)
     return out + "\"";
 }
 
-std::string Lv2TurtleWriter::Manifest(const std::string& binary, const std::string& description)
+std::string Lv2TurtleWriter::Manifest(const std::string& binary, const std::string& description,
+                                      const std::vector<Lv2Preset>& presets, const std::string& presetFile)
 {
     std::ostringstream out;
     out << "@prefix lv2:  <http://lv2plug.in/ns/lv2core#> .\n"
+        << "@prefix pset: <http://lv2plug.in/ns/ext/presets#> .\n"
         << "@prefix rdfs: <http://www.w3.org/2000/01/rdf-schema#> .\n";
     for (uint32_t i = 0; i < Lv2Variant::kCount; ++i) {
         out << "\n<" << Lv2Variant::At(i).uri << ">\n"
@@ -82,31 +99,77 @@ std::string Lv2TurtleWriter::Manifest(const std::string& binary, const std::stri
             << "    lv2:binary <" << binary << "> ;\n"
             << "    rdfs:seeAlso <" << description << "> .\n";
     }
+    for (const Lv2Preset& p : presets) {
+        out << "\n<" << p.uri << ">\n"
+            << "    a pset:Preset ;\n"
+            << "    lv2:appliesTo ";
+        for (uint32_t i = 0; i < Lv2Variant::kCount; ++i) out << (i ? " , <" : "<") << Lv2Variant::At(i).uri << ">";
+        out << " ;\n    rdfs:seeAlso <" << presetFile << "> .\n";
+    }
     return out.str();
 }
 
-std::string Lv2TurtleWriter::Description(const Lv2ParameterList& parameters)
-{
-    std::string text = kPrefixes;
-    for (uint32_t i = 0; i < Lv2Variant::kCount; ++i) text += Plugin(Lv2Variant::At(i), parameters);
-    return text;
-}
-
-std::string Lv2TurtleWriter::Plugin(const Lv2Variant& v, const Lv2ParameterList& parameters)
+std::string Lv2TurtleWriter::Description(const Lv2ParameterList& parameters, Version version)
 {
     std::ostringstream out;
+    out << kPrefixes;
+    out << "<" << Lv2PortPresentation::kDriveUnit << ">\n"
+        << "    a units:Unit ;\n"
+        << "    rdfs:label \"drive\" ;\n"
+        << "    units:symbol \"drive\" ;\n"
+        << "    units:render \"%.1f\" .\n\n";
+    for (uint32_t i = 0; i < Lv2Variant::kCount; ++i) out << Plugin(Lv2Variant::At(i), parameters, version);
+    return out.str();
+}
+
+std::string Lv2TurtleWriter::Presets(const std::vector<Lv2Preset>& presets)
+{
+    std::ostringstream out;
+    out << "@prefix lv2:  <http://lv2plug.in/ns/lv2core#> .\n"
+        << "@prefix pset: <http://lv2plug.in/ns/ext/presets#> .\n"
+        << "@prefix rdfs: <http://www.w3.org/2000/01/rdf-schema#> .\n";
+    for (const Lv2Preset& p : presets) {
+        out << "\n<" << p.uri << ">\n"
+            << "    a pset:Preset ;\n"
+            << "    lv2:appliesTo ";
+        for (uint32_t i = 0; i < Lv2Variant::kCount; ++i) out << (i ? " , <" : "<") << Lv2Variant::At(i).uri << ">";
+        out << " ;\n    rdfs:label " << Literal(p.label);
+        for (size_t k = 0; k < p.ports.size(); ++k) {
+            out << (k == 0 ? " ;\n    lv2:port [\n" : " , [\n");
+            out << "        lv2:symbol \"" << p.ports[k].first << "\" ;\n"
+                << "        pset:value " << Decimal(p.ports[k].second) << "\n    ]";
+        }
+        out << " .\n";
+    }
+    return out.str();
+}
+
+std::string Lv2TurtleWriter::Plugin(const Lv2Variant& v, const Lv2ParameterList& parameters, Version version)
+{
+    std::ostringstream out;
+    PortGroups(out, v);
     out << "<" << v.uri << ">\n"
-        << "    a lv2:Plugin , lv2:DelayPlugin ;\n"
+        << "    a lv2:Plugin , lv2:DelayPlugin , doap:Project ;\n"
         << "    doap:name " << Literal(v.name) << " ;\n"
+        << "    doap:license <" << kLicense << "> ;\n"
+        << "    doap:maintainer [\n"
+        << "        a foaf:Person ;\n"
+        << "        foaf:name " << Literal(kMaintainer) << "\n"
+        << "    ] ;\n"
+        << "    lv2:minorVersion " << version.minor << " ;\n"
+        << "    lv2:microVersion " << version.micro << " ;\n"
+        << "    rdfs:comment " << Literal(kComment) << " ;\n"
         << "    lv2:optionalFeature lv2:hardRTCapable , urid:map ;\n"
         << "    lv2:extensionData state:interface ;\n"
+        << "    pg:mainInput " << Group(v, true) << " ;\n"
+        << "    pg:mainOutput " << Group(v, false) << " ;\n"
         << "    lv2:port [\n";
     for (uint32_t c = 0; c < v.channels; ++c) {
-        AudioPort(out, v.AudioInputPort(c), true, v.inputSymbols[c], v.inputNames[c]);
+        AudioPort(out, v, c, true);
         out << "    ] , [\n";
     }
     for (uint32_t c = 0; c < v.channels; ++c) {
-        AudioPort(out, v.AudioOutputPort(c), false, v.outputSymbols[c], v.outputNames[c]);
+        AudioPort(out, v, c, false);
         out << "    ] , [\n";
     }
     out << "        a atom:AtomPort , lv2:InputPort ;\n"
@@ -119,6 +182,7 @@ std::string Lv2TurtleWriter::Plugin(const Lv2Variant& v, const Lv2ParameterList&
         << "        lv2:name \"Control\"\n";
     for (size_t i = 0; i < parameters.Size(); ++i)
         out << "    ] , [\n" << ControlPort(v.FirstControlPort() + uint32_t(i), parameters.Parameters()[i]);
+    out << "    ] , [\n" << EnabledPort(v.EnabledPort(uint32_t(parameters.Size())));
     out << "    ] .\n\n";
     return out.str();
 }
@@ -133,18 +197,34 @@ std::string Lv2TurtleWriter::ControlPort(uint32_t index, const Lv2ParameterList:
         << "        lv2:default " << Decimal(p.defaultValue) << " ;\n"
         << "        lv2:minimum " << Decimal(p.minValue) << " ;\n"
         << "        lv2:maximum " << Decimal(p.maxValue);
-    if (const char* unit = Unit(p.unit)) out << " ;\n        units:unit " << unit;
-    if (p.Toggle())
-        out << " ;\n        lv2:portProperty lv2:toggled" << (p.trigger ? " , pprops:trigger" : "");
+    if (!p.lv2Unit.empty()) out << " ;\n        units:unit " << p.lv2Unit;
+    if (p.logarithmic) out << " ;\n        lv2:portProperty pprops:logarithmic";
+    if (p.Toggle()) out << " ;\n        lv2:portProperty lv2:toggled" << (p.trigger ? " , pprops:trigger" : "");
     if (p.Enumeration()) {
-        out << " ;\n        lv2:portProperty lv2:integer , lv2:enumeration ;\n";
-        for (size_t k = 0; k < p.valueStrings.size(); ++k)
-            ScalePoint(out, k == 0, p.minValue + float(k), p.valueStrings[k]);
-    } else if (!p.namedValues.empty()) {
-        out << " ;\n";
-        for (size_t k = 0; k < p.namedValues.size(); ++k)
-            ScalePoint(out, k == 0, p.namedValues[k].first, p.namedValues[k].second);
+        out << " ;\n        lv2:portProperty lv2:integer , lv2:enumeration";
+        std::vector<std::pair<float, std::string>> points;
+        for (size_t k = 0; k < p.valueStrings.size(); ++k) points.emplace_back(p.minValue + float(k), p.valueStrings[k]);
+        ScalePoints(out, points);
+    } else {
+        ScalePoints(out, p.namedValues);
     }
+    out << "\n";
+    return out.str();
+}
+
+std::string Lv2TurtleWriter::EnabledPort(uint32_t index)
+{
+    std::ostringstream out;
+    out << "        a lv2:ControlPort , lv2:InputPort ;\n"
+        << "        lv2:index " << index << " ;\n"
+        << "        lv2:symbol \"" << kLv2EnabledSymbol << "\" ;\n"
+        << "        lv2:name \"Enabled\" ;\n"
+        << "        lv2:designation lv2:enabled ;\n"
+        << "        lv2:default 1.0 ;\n"
+        << "        lv2:minimum 0.0 ;\n"
+        << "        lv2:maximum 1.0 ;\n"
+        << "        lv2:portProperty lv2:toggled";
+    ScalePoints(out, {{0.f, "Bypassed"}, {1.f, "On"}});
     out << "\n";
     return out.str();
 }

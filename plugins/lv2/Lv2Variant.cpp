@@ -10,10 +10,14 @@ const char* const kMonoIn[] = {"in"};
 const char* const kMonoInNames[] = {"In"};
 const char* const kMonoOut[] = {"out"};
 const char* const kMonoOutNames[] = {"Out"};
+const char* const kStereoDesignations[] = {"pg:left", "pg:right"};
+const char* const kMonoDesignations[] = {"pg:center"};
 
 const Lv2Variant kVariants[Lv2Variant::kCount] = {
-    {"urn:flummel:lv2:stereo", "Flummel", 2, kStereoIn, kStereoInNames, kStereoOut, kStereoOutNames},
-    {"urn:flummel:lv2:mono", "Flummel Mono", 1, kMonoIn, kMonoInNames, kMonoOut, kMonoOutNames},
+    {"urn:flummel:lv2:stereo", "Flummel", 2, kStereoIn, kStereoInNames, kStereoOut, kStereoOutNames, "pg:StereoGroup",
+     kStereoDesignations},
+    {"urn:flummel:lv2:mono", "Flummel Mono", 1, kMonoIn, kMonoInNames, kMonoOut, kMonoOutNames, "pg:MonoGroup",
+     kMonoDesignations},
 };
 
 }  // namespace

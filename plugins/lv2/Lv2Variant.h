@@ -1,6 +1,6 @@
 // The plug-ins of the bundle (stereo and mono) and their port layout: audio inputs, audio
-// outputs, the time-position input, then one control input per effect parameter in the
-// order of the effect's parameter list.
+// outputs, the time-position input, one control input per effect parameter in the order of
+// the effect's parameter list, then the enabled (bypass) switch.
 #pragma once
 
 #include <cstdint>
@@ -15,11 +15,15 @@ struct Lv2Variant {
     const char* const* inputNames;
     const char* const* outputSymbols;
     const char* const* outputNames;
+    // The audio ports' port group: its class and each channel's designation in it.
+    const char* groupType;
+    const char* const* channelDesignations;
 
     uint32_t AudioInputPort(uint32_t channel) const { return channel; }
     uint32_t AudioOutputPort(uint32_t channel) const { return channels + channel; }
     uint32_t TimePort() const { return 2 * channels; }
     uint32_t FirstControlPort() const { return 2 * channels + 1; }
+    uint32_t EnabledPort(uint32_t parameterCount) const { return FirstControlPort() + parameterCount; }
 
     static constexpr uint32_t kCount = 2;
     static const Lv2Variant& At(uint32_t index);  // index < kCount
@@ -28,3 +32,5 @@ struct Lv2Variant {
 
 // The URI of the state property that carries the effect's class-info dictionary.
 inline constexpr const char* kLv2ClassInfoKey = "urn:flummel:lv2:class-info";
+// The symbol of the bypass switch (lv2:designation lv2:enabled).
+inline constexpr const char* kLv2EnabledSymbol = "enabled";

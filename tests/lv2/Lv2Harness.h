@@ -63,6 +63,7 @@ public:
     bool Valid() const { return mInstance != nullptr; }
     uint32_t Channels() const { return uint32_t(mAudioIn.size()); }
     LV2_Handle Handle() const { return lilv_instance_get_handle(mInstance); }
+    LilvInstance* Lilv() const { return mInstance; }
     const LV2_State_Interface* State() const;
 
     float& Control(const std::string& symbol);

@@ -9,6 +9,7 @@ find_path(FLUMMEL_LV2_SYSTEM_DIR core.lv2/manifest.ttl
 set(_lv2_system_dir "${FLUMMEL_LV2_SYSTEM_DIR}")
 find_program(LV2APPLY lv2apply REQUIRED)
 find_program(LV2INFO lv2info REQUIRED)
+find_program(LV2_VALIDATE lv2_validate REQUIRED)
 
 # Hosts from outside the build load a sanitized plug-in only with the runtime preloaded.
 set(_preload "")
@@ -35,6 +36,7 @@ endif()
 find_program(LV2LS lv2ls REQUIRED)
 target_compile_definitions(test_lv2 PRIVATE
   FLUMMEL_CLI="$<TARGET_FILE:flummel>" LV2APPLY="${LV2APPLY}" LV2INFO="${LV2INFO}" LV2LS="${LV2LS}"
+  LV2_VALIDATE="${LV2_VALIDATE}" FLUMMEL_PRESETS_DIR="${PROJECT_SOURCE_DIR}/resources/presets"
   FLUMMEL_SANITIZER_PRELOAD="${_preload}"
   CMAKE_COMMAND_PATH="${CMAKE_COMMAND}" FLUMMEL_BUILD_DIR="${PROJECT_BINARY_DIR}"
   FLUMMEL_LV2_INSTALLED_DIR="${_installed}")

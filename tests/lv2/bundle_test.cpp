@@ -1,5 +1,7 @@
-// The bundle as hosts see it: lilv parses it cleanly, and every control port describes its
-// effect parameter (symbol, name, range, default, unit, enumeration, toggle, trigger).
+// The bundle as hosts see it: lilv parses it cleanly, lv2_validate finds no error, every
+// control port describes its effect parameter (symbol, name, range, default, unit or scale
+// points, scale, enumeration, toggle, trigger), the audio ports sit in port groups and the
+// bypass switch carries the enabled designation.
 #include <gtest/gtest.h>
 
 #include <lv2/port-props/port-props.h>
@@ -8,11 +10,13 @@
 
 #include <cmath>
 #include <cstdio>
-#include <map>
 #include <fstream>
+#include <map>
+#include <set>
 #include <sstream>
 
 #include "engine/FlummelParameters.h"
+#include "lv2/FactoryPresetFiles.h"
 #include "lv2/Lv2Harness.h"
 #include "lv2/Subprocess.h"
 #include "platform/cf/CFString.h"
@@ -106,7 +110,7 @@ TEST(Lv2Bundle, LilvLoadsItWithoutWarnings)
 TEST_P(Lv2BundleTest, HasAudioPortsTheTimePortAndOneControlPerParameter)
 {
     ASSERT_NE(Plugin(), nullptr);
-    ASSERT_EQ(lilv_plugin_get_num_ports(Plugin()), 2 * Channels() + 1 + kNumParams);
+    ASSERT_EQ(lilv_plugin_get_num_ports(Plugin()), 2 * Channels() + 1 + kNumParams + 1);
     LilvNode* audio = Lv2World::Get().Uri(LV2_CORE__AudioPort);
     LilvNode* input = Lv2World::Get().Uri(LV2_CORE__InputPort);
     LilvNode* control = Lv2World::Get().Uri(LV2_CORE__ControlPort);
@@ -146,11 +150,32 @@ TEST_P(Lv2BundleTest, ControlPortsCarryTheParameterInformation)
         EXPECT_EQ(maxs[index], info.maxValue);
         EXPECT_EQ(defs[index], info.defaultValue);
     }
-    EXPECT_EQ(Control(kParam_DelayTime).Unit(), LV2_UNITS__s);
-    EXPECT_EQ(Control(kParam_Feedback).Unit(), LV2_UNITS__pc);
-    EXPECT_EQ(Control(kParam_FilterCutoff).Unit(), LV2_UNITS__hz);
-    EXPECT_EQ(Control(kParam_LfoBeats).Unit(), LV2_UNITS__beat);
-    EXPECT_EQ(Control(kParam_FilterQ).Unit(), "");
+}
+
+// Every control port has a unit or scale points; cutoff and LFO speed span decades.
+TEST_P(Lv2BundleTest, ControlPortsCarryUnitsOrScalePoints)
+{
+    ASSERT_NE(Plugin(), nullptr);
+    const std::string units = "http://lv2plug.in/ns/extensions/units#";
+    const std::map<AudioUnitParameterID, std::string> unitOf = {
+        {kParam_DelayTime, units + "s"},       {kParam_Feedback, units + "pc"},
+        {kParam_DryLevel, units + "coef"},     {kParam_EffectLevel, units + "coef"},
+        {kParam_Beats, units + "beat"},        {kParam_FilterCutoff, units + "hz"},
+        {kParam_FilterQ, units + "coef"},      {kParam_SaturationAmount, "urn:flummel:lv2:drive"},
+        {kParam_SaturationShape, units + "coef"}, {kParam_FilterLfoSpeed, units + "hz"},
+        {kParam_FilterLfoAmount, units + "oct"},  {kParam_LfoBeats, units + "beat"},
+    };
+    for (AudioUnitParameterID id = 0; id < kNumParams; ++id) {
+        SCOPED_TRACE(Name(id));
+        const PortView v = Control(id);
+        const auto unit = unitOf.find(id);
+        EXPECT_EQ(v.Unit(), unit == unitOf.end() ? "" : unit->second);
+        LilvScalePoints* points = lilv_port_get_scale_points(v.plugin, v.port);
+        const unsigned count = points ? lilv_scale_points_size(points) : 0;
+        lilv_scale_points_free(points);
+        EXPECT_TRUE(!v.Unit().empty() || count >= 2) << "neither unit nor scale points";
+        EXPECT_EQ(v.Has(LV2_PORT_PROPS__logarithmic), id == kParam_FilterCutoff || id == kParam_FilterLfoSpeed);
+    }
 }
 
 TEST_P(Lv2BundleTest, DivisorsAreEnumerationsBooleansToggledResyncsTriggers)
@@ -186,13 +211,79 @@ TEST_P(Lv2BundleTest, DivisorsAreEnumerationsBooleansToggledResyncsTriggers)
         names[lilv_node_as_float(lilv_scale_point_get_value(p))] = lilv_node_as_string(lilv_scale_point_get_label(p));
     }
     lilv_scale_points_free(types);
-    EXPECT_EQ(names, (std::map<float, std::string>{{0.f, "Thru"}, {1.f, "Low"}, {2.f, "Band"}, {3.f, "High"}, {4.f, "Thru"}}));
+    EXPECT_EQ(names,
+              (std::map<float, std::string>{{0.f, "Thru"}, {1.f, "Low"}, {2.f, "Band"}, {3.f, "High"}, {4.f, "Thru (end)"}}));
+}
+
+// The audio ports in one input and one output group, with left and right (or centre) roles;
+// the switch after the controls designated lv2:enabled.
+TEST_P(Lv2BundleTest, AudioPortsAreGroupedAndTheBypassIsDesignated)
+{
+    ASSERT_NE(Plugin(), nullptr);
+    Lv2World& w = Lv2World::Get();
+    const std::string pg = "http://lv2plug.in/ns/ext/port-groups#";
+    const std::vector<std::string> roles =
+        Channels() == 2 ? std::vector<std::string>{pg + "left", pg + "right"} : std::vector<std::string>{pg + "center"};
+    LilvNode* groupOf = w.Uri((pg + "group").c_str());
+    LilvNode* designation = w.Uri(LV2_CORE__designation);
+    for (uint32_t i = 0; i < 2 * Channels(); ++i) {
+        const LilvPort* port = lilv_plugin_get_port_by_index(Plugin(), i);
+        const bool input = i < Channels();
+        LilvNodes* group = lilv_port_get_value(Plugin(), port, groupOf);
+        LilvNodes* role = lilv_port_get_value(Plugin(), port, designation);
+        ASSERT_TRUE(group && role) << i;
+        EXPECT_EQ(lilv_node_as_uri(lilv_nodes_get_first(group)), std::string(GetParam()) + (input ? ":in" : ":out"));
+        EXPECT_EQ(lilv_node_as_uri(lilv_nodes_get_first(role)), roles[i % Channels()]);
+        lilv_nodes_free(group);
+        lilv_nodes_free(role);
+    }
+    for (LilvNode* n : {groupOf, designation}) lilv_node_free(n);
+
+    LilvNode* input = w.Uri(LV2_CORE__InputPort);
+    LilvNode* enabled = w.Uri(LV2_CORE__enabled);
+    const LilvPort* bypass = lilv_plugin_get_port_by_designation(Plugin(), input, enabled);
+    ASSERT_NE(bypass, nullptr);
+    EXPECT_EQ(lilv_port_get_index(Plugin(), bypass), 2 * Channels() + 1 + kNumParams);
+    EXPECT_STREQ(lilv_node_as_string(lilv_port_get_symbol(Plugin(), bypass)), "enabled");
+    EXPECT_TRUE((PortView{Plugin(), bypass}.Has(LV2_CORE__toggled)));
+    for (LilvNode* n : {input, enabled}) lilv_node_free(n);
+}
+
+TEST_P(Lv2BundleTest, CarriesLicenseMaintainerVersionAndDescription)
+{
+    ASSERT_NE(Plugin(), nullptr);
+    auto value = [&](const char* predicate) {
+        LilvNode* p = Lv2World::Get().Uri(predicate);
+        LilvNodes* values = lilv_plugin_get_value(Plugin(), p);
+        lilv_node_free(p);
+        std::string text = values ? lilv_node_as_string(lilv_nodes_get_first(values)) : "";
+        lilv_nodes_free(values);
+        return text;
+    };
+    EXPECT_NE(value("http://usefulinc.com/ns/doap#license"), "");
+    LilvNode* author = lilv_plugin_get_author_name(Plugin());
+    ASSERT_NE(author, nullptr);
+    EXPECT_NE(std::string(lilv_node_as_string(author)), "");
+    lilv_node_free(author);
+    EXPECT_EQ(value(LV2_CORE__minorVersion) + "." + value(LV2_CORE__microVersion), "1.0");  // project 0.1.0
+    EXPECT_GT(value("http://www.w3.org/2000/01/rdf-schema#comment").size(), 200u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Variants, Lv2BundleTest, ::testing::Values(kStereoUri, kMonoUri));
 
-// lv2info, a real host tool, lists the 21 controls with their ranges and prints no warnings.
-TEST(Lv2Bundle, Lv2infoListsTheControlsWithTheirRanges)
+// The LV2 project's own validator, against the installed vocabularies.
+TEST(Lv2Bundle, Lv2ValidateFindsNoError)
+{
+    const std::string bundle = std::string(FLUMMEL_BUILD_DIR) + "/lv2/flummel.lv2/";
+    const SubprocessResult r =
+        RunSubprocess({LV2_VALIDATE, bundle + "manifest.ttl", bundle + "flummel.ttl", bundle + "presets.ttl"});
+    EXPECT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_NE((r.out + r.err).find("Found 0 errors"), std::string::npos) << r.out << r.err;
+}
+
+// lv2info, a real host tool, lists the 21 controls with their ranges, then the bypass switch,
+// and the factory presets, and prints no warnings.
+TEST(Lv2Bundle, Lv2infoListsTheControlsTheBypassAndThePresets)
 {
     const SubprocessResult r = RunSubprocess({LV2INFO, kStereoUri}, ForeignHostEnvironment());
     ASSERT_EQ(r.status, 0) << r.err;
@@ -202,14 +293,20 @@ TEST(Lv2Bundle, Lv2infoListsTheControlsWithTheirRanges)
         std::string symbol;
         bool control = false;
         float min = NAN, max = NAN, def = NAN;
+        std::string designation;
     };
     std::vector<Listed> ports;
+    std::set<std::string> presets;
+    bool inPresets = false;
     std::istringstream lines(r.out);
     std::string line;
     while (std::getline(lines, line)) {
         std::istringstream words(line);
         std::string key;
         words >> key;
+        if (key == "Port") inPresets = false;
+        if (inPresets && !key.empty()) presets.insert(line.substr(line.find_first_not_of(" \t")));
+        if (key == "Presets:") inPresets = true;
         if (key == "Port") ports.emplace_back();
         if (ports.empty()) continue;
         Listed& p = ports.back();
@@ -218,11 +315,16 @@ TEST(Lv2Bundle, Lv2infoListsTheControlsWithTheirRanges)
         if (key == "Minimum:") words >> p.min;
         if (key == "Maximum:") words >> p.max;
         if (key == "Default:") words >> p.def;
+        if (key == "Designation:") words >> p.designation;
     }
     std::vector<Listed> controls;
     for (const Listed& p : ports)
         if (p.control) controls.push_back(p);
-    ASSERT_EQ(controls.size(), size_t(kNumParams));
+    ASSERT_EQ(controls.size(), size_t(kNumParams) + 1);
+    EXPECT_EQ(controls.back().symbol, "enabled");
+    EXPECT_EQ(controls.back().designation, LV2_CORE__enabled);
+    EXPECT_EQ(controls.back().def, 1.f);
+    EXPECT_EQ(presets, FactoryPresetLabels());
     for (AudioUnitParameterID id = 0; id < kNumParams; ++id) {
         const FlummelParamInfo& info = astParamInfos()[id];
         EXPECT_EQ(controls[id].symbol, kSymbols[id]);

@@ -162,6 +162,7 @@ TEST_F(Lv2RunTest, RunAllocatesNothing)
     for (int n = 0; n < 40; ++n) {
         plugin.Control("feedback") = float(n);
         plugin.Control("re_sync") = float(n % 2);
+        plugin.Control("enabled") = n % 7 < 3 ? 0.f : 1.f;  // fades both ways, settled both ways
         plugin.QueueTempo(uint32_t(n * 50), 100.f + float(n));
         testsupport::AllocationScope scope;
         plugin.RunConnected(n % 3 == 0 ? 3000 : 512);
