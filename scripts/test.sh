@@ -31,7 +31,7 @@ build build-asan -DCMAKE_BUILD_TYPE=Debug -DFLUMMEL_SANITIZE=ON -DFLUMMEL_BENCH=
 
 # Only the executables that hold threaded tests.
 configure build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFLUMMEL_TSAN=ON -DFLUMMEL_BENCH=OFF
-cmake --build build-tsan -j "$jobs" --target test_platform test_framework test_desktop test_lv2
+cmake --build build-tsan -j "$jobs" --target test_platform test_framework test_desktop test_gui test_lv2
 (cd build-tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -R 'Stress|Thread|Concurren' -j "$jobs")
 
 # The saved-state fuzz target, run for a bounded time.
