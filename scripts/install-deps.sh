@@ -9,7 +9,7 @@ packages=(
   xvfb xauth x11-utils
   libsndfile1-dev
   libjack-jackd2-dev jackd2
-  lv2-dev liblilv-dev lilv-utils calf-plugins
+  lv2-dev liblilv-dev lilv-utils sordi calf-plugins
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -32,6 +32,15 @@ TEST_F(RendererTest, EveryBadInputIsRefusedWithOneLineAndNoFiles)
     const std::string foreign = std::string(m.prefix()) + "<key>subtype</key><integer>" +
                                 std::to_string(std::stoll(m[1]) + 1) + "</integer>" + std::string(m.suffix());
     { std::ofstream(Path("foreign.plist")) << foreign; }
+    // LV2 states as hosts write them, wrong in turn.
+    const std::string ttl = "@prefix lv2: <http://lv2plug.in/ns/lv2core#> .\n"
+                            "@prefix pset: <http://lv2plug.in/ns/ext/presets#> .\n"
+                            "@prefix state: <http://lv2plug.in/ns/ext/state#> .\n"
+                            "<> a pset:Preset ; lv2:appliesTo ";
+    { std::ofstream(Path("broken.ttl")) << ttl << "<urn:flummel:lv2:stereo> ; lv2:port [ lv2:symbol"; }
+    { std::ofstream(Path("other.ttl")) << ttl << "<urn:other:plugin> ; lv2:port [ lv2:symbol \"feedback\" ; pset:value 5.0 ] .\n"; }
+    { std::ofstream(Path("empty.ttl")) << ttl << "<urn:flummel:lv2:stereo> .\n"; }
+    { std::ofstream(Path("notxml.ttl")) << ttl << "<urn:flummel:lv2:stereo> ; state:state [ <urn:flummel:lv2:class-info> \"hello\" ] .\n"; }
     const std::vector<std::string> before = Files();
 
     const BadCase cases[] = {
@@ -59,6 +68,12 @@ TEST_F(RendererTest, EveryBadInputIsRefusedWithOneLineAndNoFiles)
         {{"@in.wav", "@out.wav", "--preset", "@garbage.plist"}, "cannot read preset"},
         {{"@in.wav", "@out.wav", "--preset", "@array.plist"}, "not a state of this effect"},
         {{"@in.wav", "@out.wav", "--preset", "@foreign.plist"}, "not a state of this effect"},
+        {{"@in.wav", "@out.wav", "--preset", "no-such-preset"}, "unknown preset 'no-such-preset'"},
+        {{"@in.wav", "@out.wav", "--preset", "@missing.ttl"}, "cannot read preset"},
+        {{"@in.wav", "@out.wav", "--preset", "@broken.ttl"}, "cannot read preset"},
+        {{"@in.wav", "@out.wav", "--preset", "@other.ttl"}, "not a state of this effect"},
+        {{"@in.wav", "@out.wav", "--preset", "@empty.ttl"}, "holds no settings"},
+        {{"@in.wav", "@out.wav", "--preset", "@notxml.ttl"}, "not a property list"},
         {{"@in.wav", "@out.wav", "--save-preset", "@no-such-dir/p.plist"}, "cannot write"},
         {{"@in.wav", "@out.wav", "--plot", "@no-such-dir/p.png"}, "cannot write"},
         {{"@in.wav", "@out.wav", "--frobnicate"}, "unknown option"},
