@@ -39,5 +39,5 @@ target_compile_definitions(test_lv2 PRIVATE
   LV2_VALIDATE="${LV2_VALIDATE}" FLUMMEL_PRESETS_DIR="${PROJECT_SOURCE_DIR}/resources/presets"
   FLUMMEL_SANITIZER_PRELOAD="${_preload}"
   CMAKE_COMMAND_PATH="${CMAKE_COMMAND}" FLUMMEL_BUILD_DIR="${PROJECT_BINARY_DIR}"
-  FLUMMEL_LV2_INSTALLED_DIR="${_installed}")
+  FLUMMEL_LV2_INSTALLED_DIR="${_installed}" FLUMMEL_INSTALL_PREFIX="${CMAKE_INSTALL_PREFIX}")
 add_dependencies(test_lv2 flummel_lv2_bundle flummel)

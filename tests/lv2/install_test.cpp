@@ -1,9 +1,13 @@
-// cmake --install puts a bundle that hosts find and load.
+// cmake --install puts a bundle that hosts find and load, presets included, and the renderer
+// beside its factory presets.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
 
 #include "lv2/Lv2Harness.h"
 #include "lv2/Subprocess.h"
@@ -19,7 +23,7 @@ TEST(Lv2Install, PutsALoadableBundleIntoTheLv2Directory)
 
     const std::filesystem::path bundle = stage / std::filesystem::path(FLUMMEL_LV2_INSTALLED_DIR).relative_path() /
                                          "flummel.lv2";
-    for (const char* file : {"manifest.ttl", "flummel.ttl", "flummel.so"})
+    for (const char* file : {"manifest.ttl", "flummel.ttl", "presets.ttl", "flummel.so"})
         EXPECT_TRUE(std::filesystem::is_regular_file(bundle / file)) << bundle / file;
 
     std::vector<std::string> env = ForeignHostEnvironment();
@@ -28,6 +32,21 @@ TEST(Lv2Install, PutsALoadableBundleIntoTheLv2Directory)
     EXPECT_EQ(listed.status, 0) << listed.err;
     EXPECT_NE(listed.out.find(kStereoUri), std::string::npos) << listed.out;
     EXPECT_NE(listed.out.find(kMonoUri), std::string::npos) << listed.out;
+
+    // The installed renderer reads the installed presets: a label changed there is the one it lists.
+    const std::filesystem::path prefix = stage / std::filesystem::path(FLUMMEL_INSTALL_PREFIX).relative_path();
+    const std::filesystem::path preset = prefix / "share/flummel/presets/tape-loop.plist";
+    std::ifstream in(preset);
+    std::stringstream text;
+    text << in.rdbuf();
+    in.close();
+    const std::string xml = std::regex_replace(text.str(), std::regex("<string>Tape Loop</string>"),
+                                               "<string>Installed Tape Loop</string>");
+    ASSERT_NE(xml, text.str()) << preset;
+    std::ofstream(preset) << xml;
+    const SubprocessResult presets = RunSubprocess({(prefix / "bin/flummel").string(), "presets"});
+    EXPECT_EQ(presets.status, 0) << presets.err;
+    EXPECT_NE(presets.out.find("Installed Tape Loop"), std::string::npos) << presets.out;
     std::filesystem::remove_all(stage);
 }
 
