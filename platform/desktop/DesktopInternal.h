@@ -146,6 +146,7 @@ struct OpaqueWindowPtr {
     bool needsPaint = false;
     bool wantsFocus = false;  // SelectWindow before the window mapped
     bool disposing = false;
+    bool embedded = false;  // a child of another program's window: the host places it
     GC gc = nullptr;
     bool Compositing() const { return (attributes & kWindowCompositingAttribute) != 0; }
 };

@@ -111,8 +111,19 @@ void Wheel(WindowRef w, const XButtonEvent& b)
     SendAndRelease(e, c ? &c->target : &w->target);
 }
 
+// An embedded window hears nothing when its host's window moves; the pointer says where it is.
+void FollowEmbeddedOrigin(WindowRef w, int x, int y, int rootX, int rootY)
+{
+    if (!w->embedded) return;
+    std::lock_guard<std::mutex> g(w->geometry);
+    const int dx = rootX - x - w->global.left, dy = rootY - y - w->global.top;
+    w->global = Rect{SInt16(w->global.top + dy), SInt16(w->global.left + dx), SInt16(w->global.bottom + dy),
+                     SInt16(w->global.right + dx)};
+}
+
 void Button(WindowRef w, XButtonEvent& b, bool down)
 {
+    FollowEmbeddedOrigin(w, b.x, b.y, b.x_root, b.y_root);
     NotePointer(b.x_root, b.y_root);
     NoteModifiers(ModifiersFromXState(b.state));
     if (b.button >= 4 && b.button <= 7) {
@@ -144,6 +155,7 @@ void Button(WindowRef w, XButtonEvent& b, bool down)
 
 void Motion(WindowRef w, XMotionEvent& m)
 {
+    FollowEmbeddedOrigin(w, m.x, m.y, m.x_root, m.y_root);
     NotePointer(m.x_root, m.y_root);
     NoteModifiers(ModifiersFromXState(m.state));
     ::Window xid = w->xid;

@@ -75,8 +75,11 @@ void ApplyWindowBounds(WindowRef w, const Rect& r, bool fromServer, UInt32 extra
     if (sized) ResizeRootControl(w);
     if (!fromServer) {
         Display* d = MainDisplay();
-        XMoveResizeWindow(d, w->xid, r.left, r.top, unsigned(std::max(1, r.right - r.left)),
-                          unsigned(std::max(1, r.bottom - r.top)));
+        const unsigned width = unsigned(std::max(1, r.right - r.left)), height = unsigned(std::max(1, r.bottom - r.top));
+        if (w->embedded)
+            XResizeWindow(d, w->xid, width, height);
+        else
+            XMoveResizeWindow(d, w->xid, r.left, r.top, width, height);
         XFlush(d);
     }
     UInt32 attrs = extraAttributes;
@@ -95,6 +98,26 @@ void NoteWindowMapped(WindowRef w, bool mapped)
         XSetInputFocus(MainDisplay(), w->xid, RevertToParent, CurrentTime);
     }
     SendWindowEvent(w, mapped ? kEventWindowShown : kEventWindowHidden);
+}
+
+// The model of a new X window: registered, with its root control.
+WindowRef Adopt(Display* d, ::Window xid, WindowClass windowClass, WindowAttributes attributes, const Rect& global)
+{
+    WindowRef w = new OpaqueWindowPtr;
+    w->xid = xid;
+    w->windowClass = windowClass;
+    w->attributes = attributes;
+    w->global = global;
+    w->target.kind = OpaqueEventTargetRef::Window;
+    w->target.window = w;
+    w->port.kind = OpaqueGrafPtr::WindowPort;
+    w->port.window = w;
+    w->gc = XCreateGC(d, xid, 0, nullptr);
+    Registry()[xid] = w;
+    ControlRef root = nullptr;
+    CreateRootControl(w, &root);
+    XFlush(d);
+    return w;
 }
 
 }  // namespace desktop
@@ -139,20 +162,39 @@ OSStatus CreateNewWindow(WindowClass windowClass, WindowAttributes attributes, c
         XChangeProperty(d, xid, type, XA_ATOM, 32, PropModeReplace, reinterpret_cast<unsigned char*>(&dialog), 1);
     }
 
-    WindowRef w = new OpaqueWindowPtr;
-    w->xid = xid;
-    w->windowClass = windowClass;
-    w->attributes = attributes;
-    w->global = *bounds;
-    w->target.kind = OpaqueEventTargetRef::Window;
-    w->target.window = w;
-    w->port.kind = OpaqueGrafPtr::WindowPort;
-    w->port.window = w;
-    w->gc = XCreateGC(d, xid, 0, nullptr);
-    Registry()[xid] = w;
-    ControlRef root = nullptr;
-    CreateRootControl(w, &root);
-    XFlush(d);
+    *outWindow = Adopt(d, xid, windowClass, attributes, *bounds);
+    return noErr;
+}
+
+OSStatus CreateWindowInParent(unsigned long parent, SInt16 width, SInt16 height, WindowRef* outWindow)
+{
+    if (!parent || !outWindow || width <= 0 || height <= 0) return paramErr;
+    Display* d = MainDisplay();
+    if (!d) return kDesktopNoDisplayErr;
+    const unsigned long errors = XErrorCount();
+    int x = 0, y = 0;
+    ::Window child = 0;
+    const int screen = DefaultScreen(d);
+    if (!XTranslateCoordinates(d, parent, RootWindow(d, screen), 0, 0, &x, &y, &child)) return paramErr;
+    XSetWindowAttributes a{};
+    a.background_pixel = BackgroundPixel(d);
+    a.border_pixel = 0;
+    a.colormap = DefaultColormap(d, screen);  // the parent's visual may not be the default one
+    a.event_mask = ExposureMask | StructureNotifyMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
+                   EnterWindowMask | LeaveWindowMask | KeyPressMask | KeyReleaseMask | FocusChangeMask;
+    a.bit_gravity = NorthWestGravity;
+    ::Window xid = XCreateWindow(d, ::Window(parent), 0, 0, unsigned(width), unsigned(height), 0,
+                                 DefaultDepth(d, screen), InputOutput, DefaultVisual(d, screen),
+                                 CWBackPixel | CWBorderPixel | CWColormap | CWEventMask | CWBitGravity, &a);
+    XSync(d, False);
+    if (!xid || XErrorCount() != errors) {
+        if (xid) XDestroyWindow(d, xid);
+        XSync(d, False);
+        return paramErr;
+    }
+    const Rect global{SInt16(y), SInt16(x), SInt16(y + height), SInt16(x + width)};
+    WindowRef w = Adopt(d, xid, kPlainWindowClass, kWindowNoAttributes, global);
+    w->embedded = true;
     *outWindow = w;
     return noErr;
 }

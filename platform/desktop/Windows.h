@@ -36,6 +36,9 @@ enum : WindowRegionCode {
 
 // `bounds`: the content rectangle in global (root window) coordinates.
 OSStatus CreateNewWindow(WindowClass windowClass, WindowAttributes attributes, const Rect* bounds, WindowRef* outWindow);
+// A window inside another program's X window `parent` (an XID), at its top-left corner. The
+// owner of the parent places it; SizeWindow only resizes it. paramErr for a parent that is not there.
+OSStatus CreateWindowInParent(unsigned long parent, SInt16 width, SInt16 height, WindowRef* outWindow);
 // Sends kEventWindowClosed, disposes every control, then destroys the X window.
 void DisposeWindow(WindowRef window);
 void ShowWindow(WindowRef window);  // kEventWindowShowing now, kEventWindowShown when mapped

@@ -1,0 +1,160 @@
+#include "plugins/lv2/ui/Lv2UiUnit.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "engine/FlummelParameters.h"
+#include "framework/ComponentEntryPoint.h"
+#include "platform/audio/AudioUnitUtilities.h"
+#include "platform/cf/CFString.h"
+#include "plugins/lv2/Lv2DisplayMessage.h"
+
+namespace {
+
+ComponentResult Entry(ComponentParameters* params, void* storage)
+{
+    return ComponentEntryPoint<Lv2UiUnit>::Dispatch(params, storage);
+}
+
+bool IsParameter(AudioUnitScope scope, AudioUnitParameterID id)
+{
+    return scope == kAudioUnitScope_Global && id < kNumParams;
+}
+
+}  // namespace
+
+Lv2UiUnit::Lv2UiUnit(ComponentInstance instance) : AUBase(instance, 0, 0)
+{
+    Globals()->UseIndexedParameters(kNumParams);
+    for (AudioUnitParameterID id = 0; id < kNumParams; ++id) Globals()->SetParameter(id, InitialParameterValue(id));
+    for (int k = 0; k < kSampleOverviewEntries; ++k) {
+        mOverview[4 * k + 0].store(float(k), std::memory_order_relaxed);
+        mOverview[4 * k + 1].store(0.f, std::memory_order_relaxed);
+        mOverview[4 * k + 2].store(float(k), std::memory_order_relaxed);
+        mOverview[4 * k + 3].store(0.f, std::memory_order_relaxed);
+    }
+}
+
+ComponentDescription Lv2UiUnit::Description()
+{
+    return ComponentDescription{kAudioUnitType_Effect, FourCC("FlUi"), FourCC("TrWk"), 0, 0};
+}
+
+Component Lv2UiUnit::Register()
+{
+    static Component component = RegisterComponent(Description(), &Entry, "TrWk: Flummel (LV2 UI)");
+    return component;
+}
+
+void Lv2UiUnit::Connect(LV2UI_Write_Function write, LV2UI_Controller controller, uint32_t firstControlPort)
+{
+    mWrite = write;
+    mController = controller;
+    mFirstControlPort = firstControlPort;
+}
+
+void Lv2UiUnit::PortValue(uint32_t port, float value)
+{
+    if (port < mFirstControlPort || port - mFirstControlPort >= kNumParams || !std::isfinite(value)) return;
+    const AudioUnitParameterID id = port - mFirstControlPort;
+    const FlummelParamInfo& row = astParamInfos()[id];
+    Globals()->SetParameter(id, std::fmin(std::fmax(value, row.minValue), row.maxValue));
+    const AudioUnitParameter parameter{GetComponentInstance(), id, kAudioUnitScope_Global, 0};
+    AUParameterListenerNotify(nullptr, nullptr, &parameter);
+}
+
+bool Lv2UiUnit::DisplayMessage(const Lv2DisplayMessage& reader, const LV2_Atom* atom)
+{
+    DataToGui data{};
+    if (!reader.Read(atom, data, mOverview)) return false;
+    mHeadPosition.store(data.headPosition, std::memory_order_relaxed);
+    mHeadForward.store(data.headForward, std::memory_order_relaxed);
+    mDelayPhase.store(data.delayPhase, std::memory_order_relaxed);
+    mLfoPhase.store(data.lfoPhase, std::memory_order_relaxed);
+    return true;
+}
+
+OSStatus Lv2UiUnit::SetParameter(AudioUnitParameterID id, AudioUnitScope scope, AudioUnitElement element,
+                                 AudioUnitParameterValue value, UInt32 bufferOffset)
+{
+    if (!IsParameter(scope, id) || element != 0) return kAudioUnitErr_InvalidParameter;
+    const OSStatus result = AUBase::SetParameter(id, scope, element, value, bufferOffset);
+    if (result == noErr && mWrite) {
+        const float v = Globals()->GetParameter(id);
+        mWrite(mController, mFirstControlPort + id, sizeof v, 0, &v);  // protocol 0: a control port's float
+    }
+    return result;
+}
+
+OSStatus Lv2UiUnit::GetParameterInfo(AudioUnitScope scope, AudioUnitParameterID id, AudioUnitParameterInfo& outInfo)
+{
+    if (!IsParameter(scope, id)) return kAudioUnitErr_InvalidParameter;
+    const FlummelParamInfo& row = astParamInfos()[id];
+    outInfo.flags = kAudioUnitParameterFlag_IsWritable | kAudioUnitParameterFlag_IsReadable |
+                    kAudioUnitParameterFlag_HasCFNameString | kAudioUnitParameterFlag_Global;
+    if (id == kParam_FilterType) outInfo.flags |= kAudioUnitParameterFlag_ValuesHaveStrings;
+    outInfo.cfNameString = row.name;
+    CFStringGetCString(row.name, outInfo.name, sizeof outInfo.name, kCFStringEncodingUTF8);
+    outInfo.unit = row.unit;
+    outInfo.minValue = row.minValue;
+    outInfo.maxValue = row.maxValue;
+    outInfo.defaultValue = row.defaultValue;
+    return noErr;
+}
+
+OSStatus Lv2UiUnit::GetParameterValueStrings(AudioUnitScope scope, AudioUnitParameterID id, CFArrayRef* outStrings)
+{
+    if (!outStrings) return noErr;
+    if (scope == kAudioUnitScope_Global && (id == kParam_BeatDivisor || id == kParam_LfoBeatDivisor)) {
+        *outStrings = CFArrayCreate(nullptr, reinterpret_cast<const void**>(const_cast<CFStringRef*>(ppVal())),
+                                    kNumDivisorStrings, nullptr);
+        return noErr;
+    }
+    return kAudioUnitErr_InvalidProperty;
+}
+
+OSStatus Lv2UiUnit::GetPropertyInfo(AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement element,
+                                    UInt32& outDataSize, Boolean& outWritable)
+{
+    outWritable = false;
+    switch (id) {
+    case kAudioUnitProperty_ParameterStringFromValue: outDataSize = sizeof(AudioUnitParameterStringFromValue); return noErr;
+    case kDataToGuiProperty: outDataSize = sizeof(DataToGui); return noErr;
+    case kSampleOverviewProperty: outDataSize = sizeof(float*); return noErr;
+    default: return AUBase::GetPropertyInfo(id, scope, element, outDataSize, outWritable);
+    }
+}
+
+OSStatus Lv2UiUnit::GetProperty(AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement element, void* outData)
+{
+    switch (id) {
+    case kAudioUnitProperty_ParameterStringFromValue: {
+        auto* record = static_cast<AudioUnitParameterStringFromValue*>(outData);
+        if (record->inParamID != kParam_FilterType) return kAudioUnitErr_InvalidParameter;
+        record->outString = nullptr;
+        const float v = record->inValue ? *record->inValue : Globals()->GetParameter(kParam_FilterType);
+        const int n = int(v + 0.5f);
+        if (std::fabs(v - float(n)) < 0.005f && n >= 0 && n <= 4) {
+            record->outString = FilterTypeName(n);
+            CFRetain(record->outString);
+        }
+        return noErr;
+    }
+    case kDataToGuiProperty: {
+        DataToGui d{};
+        d.headPosition = mHeadPosition.load(std::memory_order_relaxed);
+        d.headForward = mHeadForward.load(std::memory_order_relaxed);
+        d.delayPhase = mDelayPhase.load(std::memory_order_relaxed);
+        d.lfoPhase = mLfoPhase.load(std::memory_order_relaxed);
+        std::memcpy(outData, &d, sizeof d);
+        return noErr;
+    }
+    case kSampleOverviewProperty: {
+        float* address = reinterpret_cast<float*>(mOverview);
+        std::memcpy(outData, &address, sizeof address);
+        return noErr;
+    }
+    default:
+        return AUBase::GetProperty(id, scope, element, outData);
+    }
+}
