@@ -103,7 +103,7 @@ void FlummelLv2::Run(uint32_t frames) noexcept
         return;
     }
     ApplyControls();
-    mBypass->Set(!mEnabled || !(*mEnabled <= 0.f));
+    mBypass->Set(!mEnabled || !(*mEnabled <= 0.f));  // unconnected or NaN: on
     ReadTimePort(frames);
 }
 

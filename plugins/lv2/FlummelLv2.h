@@ -57,7 +57,7 @@ private:
     std::array<const float*, kMaxChannels> mIn{};
     std::array<float*, kMaxChannels> mOut{};
     const LV2_Atom_Sequence* mTime = nullptr;
-    const float* mEnabled = nullptr;  // unconnected: enabled
+    const float* mEnabled = nullptr;  // the bypass switch
     std::vector<const float*> mControls;  // by position in the parameter list
     std::vector<float> mLastValues;       // the port value last handed on
     std::vector<bool> mTriggerHigh;

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "plugins/lv2/Lv2ParameterList.h"
+#include "plugins/lv2/Lv2PortPresentation.h"
 #include "plugins/lv2/Lv2TurtleWriter.h"
 
 namespace {
@@ -36,6 +37,25 @@ TEST(Lv2TurtlePieces, LiteralsEscapeQuotesAndBackslashes)
 {
     EXPECT_EQ(Lv2TurtleWriter::Literal("Re-Sync"), "\"Re-Sync\"");
     EXPECT_EQ(Lv2TurtleWriter::Literal("a \"b\" \\c"), "\"a \\\"b\\\" \\\\c\"");
+}
+
+TEST(Lv2TurtlePieces, ScalePointLabelsAreMadeDistinct)
+{
+    using Points = std::vector<std::pair<float, std::string>>;
+    const struct {
+        Points in, out;
+    } cases[] = {
+        {{{0, "Thru"}, {1, "Low"}, {4, "Thru"}}, {{0, "Thru"}, {1, "Low"}, {4, "Thru (end)"}}},
+        {{{0, "A"}, {1, "A"}, {2, "B"}}, {{0, "A"}, {1, "A (1.0)"}, {2, "B"}}},
+        {{{0, "A"}, {1, "A"}, {2, "A"}}, {{0, "A"}, {1, "A (1.0)"}, {2, "A (end)"}}},
+        {{{0, "Off"}, {1, "On"}}, {{0, "Off"}, {1, "On"}}},
+        {{}, {}},
+    };
+    for (const auto& c : cases) {
+        Points points = c.in;
+        Lv2PortPresentation::DistinctLabels(points);
+        EXPECT_EQ(points, c.out);
+    }
 }
 
 }  // namespace

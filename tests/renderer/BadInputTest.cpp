@@ -103,6 +103,7 @@ TEST_F(RendererTest, BadCommandsAreRefused)
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find("unknown command 'mix'"), std::string::npos);
     EXPECT_EQ(Run({"params", "extra"}).status, 2);
+    EXPECT_EQ(Run({"presets", "extra"}).status, 2);
 }
 
 TEST_F(RendererTest, AFailedRunLeavesAnEarlierOutputAlone)
