@@ -243,7 +243,9 @@ TEST_F(EditorFrames, PhaseDiscAndScannerFollowTheLoopHead)
         EXPECT_TRUE(lit(At(*shot, x, 220)));
         EXPECT_TRUE(lit(At(*shot, x - 20, 220)));
         EXPECT_TRUE(AllNear(*shot, x + 30, 220, IsBackground));
-        if (previous >= 0) EXPECT_TRUE(AllNear(*shot, 20 + 730 * previous - 40, 220, IsBackground));
+        if (previous >= 0) {
+            EXPECT_TRUE(AllNear(*shot, 20 + 730 * previous - 40, 220, IsBackground));
+        }
         previous = p;
     }
 }
