@@ -8,7 +8,7 @@ packages=(
   libpng-dev libfontconfig-dev libfreetype-dev libftgl-dev fonts-dejavu-core
   xvfb xauth x11-utils
   libsndfile1-dev
-  libjack-jackd2-dev jackd2
+  libjack-jackd2-dev jackd2 jalv
   lv2-dev liblilv-dev lilv-utils sordi calf-plugins
 )
 missing=()

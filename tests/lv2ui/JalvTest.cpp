@@ -1,0 +1,181 @@
+// The editor in a host none of us wrote: jalv.gtk3 on a JACK server of the test's own (dummy
+// driver), both started and stopped here by process id. Its window must show our editor (the
+// label bitmap's clear colour over the editor's area), not the host's generic sliders.
+#include <gtest/gtest.h>
+// clang-format off
+#include <X11/Xlib.h>
+#include <X11/Xatom.h>
+// clang-format on
+#include <fcntl.h>
+#include <png.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/desktop/Screenshot.h"
+#include "tests/desktop/TempDirectory.h"
+
+namespace {
+
+// A child process with extra environment, stopped with SIGTERM by its id.
+class Child {
+public:
+    Child(std::vector<std::string> args, const std::vector<std::string>& environment)
+    {
+        std::vector<char*> argv;
+        for (std::string& a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        mPid = fork();
+        if (mPid == 0) {
+            for (const std::string& e : environment) putenv(const_cast<char*>(e.c_str()));
+            const int null = open("/dev/null", O_RDWR);
+            dup2(null, 0), dup2(null, 1), dup2(null, 2);
+            execvp(argv[0], argv.data());
+            _exit(127);
+        }
+    }
+    ~Child() { Stop(); }
+    void Stop()
+    {
+        if (mPid <= 0) return;
+        kill(mPid, SIGTERM);
+        int status = 0;
+        for (int i = 0; i < 100 && waitpid(mPid, &status, WNOHANG) == 0; ++i) usleep(50000);
+        if (waitpid(mPid, &status, WNOHANG) == 0) {
+            kill(mPid, SIGKILL);
+            waitpid(mPid, &status, 0);
+        }
+        mPid = -1;
+    }
+    pid_t Pid() const { return mPid; }
+    bool Running() const { return mPid > 0 && waitpid(mPid, nullptr, WNOHANG) == 0; }
+
+private:
+    pid_t mPid = -1;
+};
+
+bool OnPath(const char* program) { return std::system((std::string("command -v ") + program + " > /dev/null 2>&1").c_str()) == 0; }
+
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream in(path);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// The biggest mapped top-level window of process `pid` (by _NET_WM_PID); 0 when none.
+::Window WindowOf(Display* x, pid_t pid)
+{
+    const Atom pidAtom = XInternAtom(x, "_NET_WM_PID", False);
+    ::Window root, parent, *children = nullptr, best = 0;
+    unsigned n = 0;
+    int bestArea = 0;
+    if (!XQueryTree(x, DefaultRootWindow(x), &root, &parent, &children, &n)) return 0;
+    for (unsigned i = 0; i < n; ++i) {
+        Atom type;
+        int format;
+        unsigned long items, after;
+        unsigned char* data = nullptr;
+        if (XGetWindowProperty(x, children[i], pidAtom, 0, 1, False, XA_CARDINAL, &type, &format, &items, &after,
+                               &data) != Success || !data)
+            continue;
+        const bool ours = items == 1 && pid_t(*reinterpret_cast<unsigned long*>(data)) == pid;
+        XFree(data);
+        XWindowAttributes a{};
+        if (ours && XGetWindowAttributes(x, children[i], &a) && a.map_state == IsViewable && a.width * a.height > bestArea) {
+            best = children[i];
+            bestArea = a.width * a.height;
+        }
+    }
+    if (children) XFree(children);
+    return best;
+}
+
+bool WritePng(const std::string& path, const Screenshot& s)
+{
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return false;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        std::fclose(f);
+        return false;
+    }
+    png_init_io(png, f);
+    png_set_IHDR(png, info, png_uint_32(s.Width()), png_uint_32(s.Height()), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    std::vector<png_byte> row(size_t(s.Width()) * 3);
+    for (int y = 0; y < s.Height(); ++y) {
+        for (int x = 0; x < s.Width(); ++x) {
+            const auto p = s.At(x, y);
+            row[size_t(x) * 3] = png_byte(p.r), row[size_t(x) * 3 + 1] = png_byte(p.g), row[size_t(x) * 3 + 2] = png_byte(p.b);
+        }
+        png_write_row(png, row.data());
+    }
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return std::fclose(f) == 0;
+}
+
+}  // namespace
+
+TEST(Jalv, ItsWindowShowsOurEditor)
+{
+    if (!std::getenv("DISPLAY") || !*std::getenv("DISPLAY")) GTEST_SKIP() << "needs an X display (Xvfb)";
+    if (!OnPath("jalv.gtk3") || !OnPath("jackd")) GTEST_SKIP() << "needs jalv.gtk3 and jackd (scripts/install-deps.sh)";
+    const std::string bundle = FLUMMEL_BUILD_DIR "/lv2/flummel.lv2";
+    if (ReadFile(bundle + "/manifest.ttl").find("ui:X11UI") == std::string::npos)
+        GTEST_SKIP() << "waiting for the bundle's Turtle to declare the X11 UI";
+    const int lock = open("/tmp/flummel-display-tests.lock", O_CREAT | O_RDWR, 0666);
+    ASSERT_GE(lock, 0);
+    ASSERT_EQ(flock(lock, LOCK_EX), 0);
+    Display* x = XOpenDisplay(nullptr);
+    ASSERT_NE(x, nullptr);
+
+    const std::string server = "flummel-lv2ui-" + std::to_string(getpid());
+    Child jack({"jackd", "-n", server, "-d", "dummy", "-r", "48000", "-p", "256"}, {});
+    TempDirectory config;  // the editor's preferences: GUI scale 100 %
+    std::vector<std::string> environment = {
+        "JACK_DEFAULT_SERVER=" + server, "JACK_NO_START_SERVER=1", "XDG_CONFIG_HOME=" + config.Path(),
+        "LV2_PATH=" FLUMMEL_BUILD_DIR "/lv2:" FLUMMEL_LV2_SYSTEM_DIR, "ASAN_OPTIONS=detect_leaks=0"};
+    if (*FLUMMEL_SANITIZER_PRELOAD) environment.push_back("LD_PRELOAD=" FLUMMEL_SANITIZER_PRELOAD);
+    usleep(500000);  // jalv retries nothing: give the server its moment
+    Child jalv({"jalv.gtk3", "urn:flummel:lv2:stereo"}, environment);
+
+    auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    ::Window window = 0;
+    int editorPixels = 0, width = 0, height = 0;
+    std::unique_ptr<Screenshot> shot;
+    while (std::chrono::steady_clock::now() < end && jalv.Running()) {
+        usleep(200000);
+        if (!(window = WindowOf(x, jalv.Pid()))) continue;
+        shot = std::make_unique<Screenshot>(x, window);
+        width = shot->Width(), height = shot->Height();
+        editorPixels = shot->Count(0, 0, width, height, [](auto p) { return p.Near(51, 51, 0); });
+        if (editorPixels > 770 * 315 / 2) break;
+    }
+    EXPECT_TRUE(jalv.Running()) << "jalv.gtk3 ended early";
+    ASSERT_NE(window, 0u) << "no window of jalv.gtk3";
+    EXPECT_GE(width, 770);
+    EXPECT_GE(height, 315);
+    EXPECT_GT(editorPixels, 770 * 315 / 2) << "of " << width << " x " << height;
+    if (shot && shot->Valid()) {
+        EXPECT_TRUE(WritePng(FLUMMEL_BUILD_DIR "/docs/flummel-in-jalv.png", *shot));
+    }
+    jalv.Stop();
+    jack.Stop();
+    XCloseDisplay(x);
+    close(lock);
+}
