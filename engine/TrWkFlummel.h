@@ -4,6 +4,7 @@
 #include <atomic>
 #include <memory>
 
+#include "engine/FlummelBlockConstants.h"
 #include "engine/FlummelParameters.h"
 #include "engine/FlummelShared.h"
 #include "framework/AUInlineEffectBase.h"
@@ -31,6 +32,10 @@ public:
 
     OSStatus RenderBus(AudioUnitRenderActionFlags& ioActionFlags, const AudioTimeStamp& timeStamp, UInt32 bus,
                        UInt32 frames) override;
+    // Runs the channels together in SIMD lanes when their heads are in step and every buffer is
+    // in place and mono; anything else goes channel by channel through the effect base.
+    OSStatus ProcessBufferLists(AudioUnitRenderActionFlags& ioActionFlags, const AudioBufferList& inBuffer,
+                                AudioBufferList& outBuffer, UInt32 frames) override;
 
     // Render-time control, run around the kernels on every render call.
     bool PreRender(UInt32 frames);
@@ -62,7 +67,10 @@ public:
 
 private:
     friend class CFlummelKernel;
+    friend class FlummelLanes;
     void Constructor();
+    bool CanRunLanes(const AudioBufferList& inBuffer, const AudioBufferList& outBuffer);
+    void PublishHead(Float32 p, bool forward);
     void ResetTrigger(AudioUnitParameterID id);
     bool HostTempo(Float64& outTempo);
 
@@ -91,6 +99,8 @@ public:
 
     void Reset() override;
     void Process(const Float32* in, Float32* out, UInt32 frames, UInt32 channels, bool& ioSilence) override;
+    // Process in place with constants already worked out for this call.
+    void Run(const FlummelBlockConstants& k, Float32* io, UInt32 frames);
 
     // Min/max over this kernel's loop samples for overview entries first..last (inclusive).
     void UpdateSampleOverview(std::atomic<float>* out, SInt32 firstEntry, SInt32 lastEntry, SInt32 samplesPerEntry,
@@ -107,6 +117,7 @@ public:
     Float32 SampleRate() const { return mSampleRate; }
 
 private:
+    friend class FlummelLanes;
     TrWkFlummel* mOwner;
     TAUBuffer<Float32> mDelayBuffer;
     SInt32 mPosition = 0;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "engine/FlummelLanes.h"
 #include "engine/TempoSync.h"
 #include "engine/TrWkFlummel.h"
 #include "platform/audio/AudioUnitUtilities.h"
@@ -42,6 +43,70 @@ OSStatus TrWkFlummel::RenderBus(AudioUnitRenderActionFlags& ioActionFlags, const
     const OSStatus result = AUInlineEffectBase::RenderBus(ioActionFlags, timeStamp, bus, frames);
     PostRender(frames);
     return result;
+}
+
+OSStatus TrWkFlummel::ProcessBufferLists(AudioUnitRenderActionFlags& ioActionFlags, const AudioBufferList& inBuffer,
+                                         AudioBufferList& outBuffer, UInt32 frames)
+{
+    if (!CanRunLanes(inBuffer, outBuffer))
+        return AUInlineEffectBase::ProcessBufferLists(ioActionFlags, inBuffer, outBuffer, frames);
+    IsInputSilent(ioActionFlags, frames);
+    ioActionFlags &= ~kAudioUnitRenderAction_OutputIsSilence;  // the kernels always sound
+
+    const Float32 sr = Float32(GetSampleRate());
+    for (AUKernelBase* k : mKernelList)
+        if (static_cast<CFlummelKernel*>(k)->SampleRate() != sr) k->Reset();
+    const FlummelBlockConstants constants = FlummelBlockConstants::Compute(*this, sr, mLfoPhase);
+
+    const UInt32 channels = UInt32(mKernelList.size());
+    for (UInt32 first = 0; first < channels; first += FlummelLanes::kWidth) {
+        const UInt32 count = std::min(channels - first, FlummelLanes::kWidth);
+        CFlummelKernel* kernels[FlummelLanes::kWidth];
+        Float32* io[FlummelLanes::kWidth];
+        for (UInt32 c = 0; c < count; ++c) {
+            kernels[c] = static_cast<CFlummelKernel*>(mKernelList[first + c]);
+            io[c] = static_cast<Float32*>(outBuffer.mBuffers[first + c].mData);
+        }
+        if (count == 1)
+            kernels[0]->Run(constants, io[0], frames);
+        else
+            FlummelLanes::Run(constants, kernels, io, count, frames);
+    }
+    return noErr;
+}
+
+// Every kernel there, each channel in its own buffer processed in place, and the heads in step
+// (a kernel whose sample rate changed starts again at the loop's start).
+bool TrWkFlummel::CanRunLanes(const AudioBufferList& inBuffer, const AudioBufferList& outBuffer)
+{
+    const size_t channels = mKernelList.size();
+    if (channels == 0 || inBuffer.mNumberBuffers != channels || outBuffer.mNumberBuffers != channels) return false;
+    const Float32 sr = Float32(GetSampleRate());
+    SInt32 position = 0;
+    bool forward = true;
+    for (size_t c = 0; c < channels; ++c) {
+        const auto* kernel = static_cast<const CFlummelKernel*>(mKernelList[c]);
+        if (!kernel || inBuffer.mBuffers[c].mData != outBuffer.mBuffers[c].mData || !outBuffer.mBuffers[c].mData ||
+            inBuffer.mBuffers[c].mNumberChannels != 1 || outBuffer.mBuffers[c].mNumberChannels != 1)
+            return false;
+        const bool restarts = kernel->SampleRate() != sr;
+        const SInt32 p = restarts ? 0 : kernel->Position();
+        const bool f = restarts || kernel->Forward();
+        if (c == 0) {
+            position = p, forward = f;
+        } else if (p != position || f != forward) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void TrWkFlummel::PublishHead(Float32 p, bool forward)
+{
+    const Float32 head = p / Float32(mDelayLength);
+    mHeadPosition.store(head, std::memory_order_relaxed);
+    mHeadForward.store(forward ? 1 : 0, std::memory_order_relaxed);
+    mDelayPhase.store(head, std::memory_order_relaxed);
 }
 
 bool TrWkFlummel::PreRender(UInt32)
