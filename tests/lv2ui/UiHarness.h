@@ -42,6 +42,7 @@ public:
     };
     static constexpr int kParentX = 40, kParentY = 60, kParentWidth = 1200, kParentHeight = 500;
     static constexpr const char* kStereo = "urn:flummel:lv2:stereo";
+    static constexpr const char* kMono = "urn:flummel:lv2:mono";
 
 protected:
     void SetUp() override
@@ -72,7 +73,7 @@ protected:
 
     void TearDown() override
     {
-        if (mHandle) Close();
+        Close();
         if (mX) {
             if (mParent) XDestroyWindow(mX, mParent);
             XCloseDisplay(mX);
@@ -104,6 +105,7 @@ protected:
     }
     void Close()
     {
+        if (!mHandle) return;
         mDescriptor->cleanup(mHandle);
         mHandle = nullptr;
     }
