@@ -1,5 +1,8 @@
-// Throughput of the delay kernel and of a whole stereo render call.
+// Throughput of the delay kernel and of whole render calls, busy (filter, LFO, saturation,
+// feedback) on loud noise that never stops. Cycles are the time-stamp counter's.
 #include <benchmark/benchmark.h>
+
+#include <x86intrin.h>
 
 #include <memory>
 #include <vector>
@@ -12,24 +15,38 @@
 namespace {
 
 constexpr double kRate = 48000.0;
-constexpr UInt32 kFrames = 512;
+constexpr size_t kNoiseFrames = 1 << 16;
 
-std::unique_ptr<AUHost> OpenConfigured()
+const std::vector<float>& Noise()
+{
+    static const std::vector<float> noise = [] {
+        std::vector<float> v(kNoiseFrames);
+        UInt32 seed = 1;
+        for (float& x : v) x = 1.2f * (float((seed = seed * 1664525u + 1013904223u) >> 8) / float(1 << 24) - 0.5f);
+        return v;
+    }();
+    return noise;
+}
+
+// Every channel reads the noise from its own offset, on and on.
+std::unique_ptr<AUHost> OpenBusy(UInt32 channels)
 {
     RegisterTrWkFlummel();
     std::unique_ptr<AUHost> host;
     AUHost::Open(TrWkFlummelDescription(), host);
-    host->SetFormat(kRate, 2);
+    host->SetFormat(kRate, channels);
     host->SetParameter(kParam_DelayTime, 1.f);
     host->SetParameter(kParam_Feedback, 80.f);
     host->SetParameter(kParam_FilterType, 1.5f);
     host->SetParameter(kParam_SaturationAmount, 3.f);
     host->SetParameter(kParam_FilterLfoAmount, 1.f);
-    std::vector<std::vector<float>> noise(2, std::vector<float>(size_t(kRate)));
-    UInt32 seed = 1;
-    for (auto& ch : noise)
-        for (float& v : ch) v = float((seed = seed * 1664525u + 1013904223u) >> 8) / float(1 << 24) - 0.5f;
-    host->SetInputSignal(noise);
+    host->SetInputSource([](float* const* out, UInt32 n, UInt32 frames, Float64 time) {
+        const std::vector<float>& noise = Noise();
+        for (UInt32 c = 0; c < n; ++c)
+            for (UInt32 i = 0; i < frames; ++i)
+                out[c][i] = noise[(size_t(time) + i + 4099 * c) % kNoiseFrames];
+        return false;  // never silent
+    });
     host->Initialize();
     return host;
 }
@@ -39,40 +56,74 @@ TrWkFlummel* EffectOf(AUHost& host)
     return static_cast<TrWkFlummel*>(static_cast<ComponentBase*>(GetComponentInstanceStorage(host.Unit())));
 }
 
-// One channel's kernel, called as the effect base calls it.
+void CyclesPer(benchmark::State& state, unsigned long long start, double samples, const char* name)
+{
+    state.counters[name] = benchmark::Counter(double(__rdtsc() - start) / samples);
+}
+
+// One channel's kernel, called as the effect base calls it, on fresh noise every call.
 void BM_KernelProcess(benchmark::State& state)
 {
-    auto host = OpenConfigured();
-    std::vector<float> l(kFrames), r(kFrames);
+    const UInt32 frames = UInt32(state.range(0));
+    auto host = OpenBusy(2);
+    std::vector<float> l(frames), r(frames);
     float* out[2] = {l.data(), r.data()};
-    host->Render(out, 2, kFrames);  // sets the loop length and LFO
+    host->Render(out, 2, frames);  // sets the loop length and LFO
     TrWkFlummel::CFlummelKernel* kernel = EffectOf(*host)->Kernel(0);
-    std::vector<float> buffer(kFrames, 0.25f);
+    std::vector<float> buffer(frames);
+    const std::vector<float>& noise = Noise();
+    size_t offset = 0;
     DenormalGuard denormals;
+    const unsigned long long start = __rdtsc();
     for (auto _ : state) {
+        std::copy_n(noise.begin() + ptrdiff_t(offset), frames, buffer.begin());
+        offset = (offset + frames) % (kNoiseFrames - frames);
         bool silence = false;
-        kernel->Process(buffer.data(), buffer.data(), kFrames, 1, silence);
+        kernel->Process(buffer.data(), buffer.data(), frames, 1, silence);
         benchmark::DoNotOptimize(buffer.data());
     }
-    state.SetItemsProcessed(int64_t(state.iterations()) * kFrames);
-    state.SetLabel("samples/s per channel");
+    CyclesPer(state, start, double(state.iterations()) * frames, "cycles/sample");
+    state.SetItemsProcessed(int64_t(state.iterations()) * frames);
 }
-BENCHMARK(BM_KernelProcess);
+BENCHMARK(BM_KernelProcess)->Arg(64)->Arg(512)->Arg(4096);
 
-// A whole stereo render call through the host calls: input pull, both kernels, overview.
-void BM_StereoRender(benchmark::State& state)
+// The limit of one channel: the filter's dependent chain alone (low, high, band), nothing else.
+void BM_FilterChain(benchmark::State& state)
 {
-    auto host = OpenConfigured();
-    std::vector<float> l(kFrames), r(kFrames);
-    float* out[2] = {l.data(), r.data()};
+    const std::vector<float>& noise = Noise();
+    const float f = 0.26f, q = 0.7f;
+    float low = 0.f, high = 0.f, band = 0.f;
+    const unsigned long long start = __rdtsc();
     for (auto _ : state) {
-        host->Render(out, 2, kFrames);
-        benchmark::DoNotOptimize(l.data());
+        for (size_t i = 0; i < 512; ++i) {
+            const float v = noise[i];
+            low = low + f * band;
+            high = v - low - q * band;
+            band = f * high + band;
+        }
+        benchmark::DoNotOptimize(low), benchmark::DoNotOptimize(high), benchmark::DoNotOptimize(band);
     }
-    state.SetItemsProcessed(int64_t(state.iterations()) * kFrames);
-    state.SetLabel("frames/s (stereo)");
+    CyclesPer(state, start, double(state.iterations()) * 512, "cycles/sample");
 }
-BENCHMARK(BM_StereoRender);
+BENCHMARK(BM_FilterChain);
+
+// Whole render calls through the host calls: input pull, the kernels, overview.
+void BM_Render(benchmark::State& state)
+{
+    const UInt32 channels = UInt32(state.range(0)), frames = UInt32(state.range(1));
+    auto host = OpenBusy(channels);
+    std::vector<std::vector<float>> buffers(channels, std::vector<float>(frames));
+    std::vector<float*> out;
+    for (auto& b : buffers) out.push_back(b.data());
+    const unsigned long long start = __rdtsc();
+    for (auto _ : state) {
+        host->Render(out.data(), channels, frames);
+        benchmark::DoNotOptimize(out[0]);
+    }
+    CyclesPer(state, start, double(state.iterations()) * frames, "cycles/frame");
+    state.SetItemsProcessed(int64_t(state.iterations()) * frames);
+}
+BENCHMARK(BM_Render)->ArgNames({"channels", "frames"})->ArgsProduct({{1, 2, 4, 8}, {64, 512}});
 
 }  // namespace
 

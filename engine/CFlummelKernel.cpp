@@ -46,8 +46,9 @@ void TrWkFlummel::CFlummelKernel::Process(const Float32* in, Float32* out, UInt3
     Run(FlummelBlockConstants::Compute(*mOwner, sr, mOwner->mLfoPhase), out, frames);
 }
 
-void TrWkFlummel::CFlummelKernel::Run(const FlummelBlockConstants& k, Float32* io, UInt32 frames)
+void TrWkFlummel::CFlummelKernel::Run(const FlummelBlockConstants& constants, Float32* io, UInt32 frames)
 {
+    const FlummelBlockConstants k = constants;  // a local copy: stores to the buffers cannot touch it
     const SInt32 n = mOwner->mDelayLength;
     const Float32 nf = Float32(n);
 
@@ -66,12 +67,7 @@ void TrWkFlummel::CFlummelKernel::Run(const FlummelBlockConstants& k, Float32* i
         const Float32 fstep = Float32(step);
         for (UInt32 i = 0; i < count; ++i) {
             const Float32 x = SilenceIfNotFinite(io[i]);
-            // Clip curve: d - c3 d^3 within +-1.5, the clip level L beyond.
-            const Float32 d = k.g * loop[pos];
-            Float32 y = d - k.c3 * d * d * d;
-            y = d > 1.5f ? k.L : y;
-            y = !(d >= -1.5f) ? -k.L : y;
-            const Float32 v = k.m * y;
+            const Float32 v = k.m * ClipCurve(k.g * loop[pos], k.c3, k.L);
             // State-variable filter, morphed between thru, low, band and high.
             low = low + k.f * band;
             high = v - low - k.q * band;

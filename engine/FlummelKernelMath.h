@@ -7,6 +7,10 @@
 
 #include "platform/cf/MacTypes.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 // NaN and Inf in the input count as silence.
 inline Float32 SilenceIfNotFinite(Float32 x)
 {
@@ -18,4 +22,23 @@ inline Float32 SilenceIfNotFinite(Float32 x)
 inline Float32 EdgeFade(Float32 p, Float32 nf)
 {
     return std::min(std::min(nf - p, p), 16.f) * 0.0625f;
+}
+
+// Clip curve: d - c3 d^3 within +-1.5, the clip level L beyond (and for NaN). Selected with
+// masks, never a branch: on noise the two sides alternate at random.
+inline Float32 ClipCurve(Float32 d, Float32 c3, Float32 L)
+{
+#if defined(__SSE2__)
+    const __m128 v = _mm_set_ss(d);
+    const __m128 cubic = _mm_sub_ss(v, _mm_mul_ss(_mm_mul_ss(_mm_mul_ss(_mm_set_ss(c3), v), v), v));
+    const __m128 above = _mm_cmpgt_ss(v, _mm_set_ss(1.5f));
+    const __m128 below = _mm_cmpnge_ss(v, _mm_set_ss(-1.5f));
+    __m128 y = _mm_or_ps(_mm_and_ps(above, _mm_set_ss(L)), _mm_andnot_ps(above, cubic));
+    y = _mm_or_ps(_mm_and_ps(below, _mm_set_ss(-L)), _mm_andnot_ps(below, y));
+    return _mm_cvtss_f32(y);
+#else
+    Float32 y = d - c3 * d * d * d;
+    y = d > 1.5f ? L : y;
+    return !(d >= -1.5f) ? -L : y;
+#endif
 }
