@@ -5,18 +5,11 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
-#include <memory>
 
+#include "host/flummel/AudioFileReader.h"
 #include "host/flummel/CliError.h"
 
 namespace {
-
-struct SndfileCloser {
-    void operator()(SNDFILE* f) const { sf_close(f); }
-};
-using Sndfile = std::unique_ptr<SNDFILE, SndfileCloser>;
-
-constexpr size_t kChunkFrames = 4096;
 
 std::string Extension(const std::string& path)
 {
@@ -48,27 +41,17 @@ int MajorFormatFor(const std::string& ext)
 
 AudioSignal ReadAudioFile(const std::string& path)
 {
-    SF_INFO info{};
-    Sndfile f(sf_open(path.c_str(), SFM_READ, &info));
-    if (!f) throw CliError("cannot read " + path + ": " + sf_strerror(nullptr));
-    if (info.channels < 1 || info.samplerate < 1) throw CliError("cannot read " + path + ": no audio in it");
-    if (info.frames > sf_count_t(3600) * info.samplerate)
+    AudioFileReader reader(path);
+    if (reader.Frames() > size_t(3600) * size_t(reader.SampleRate()))
         throw CliError("cannot read " + path + ": longer than an hour");
-
     AudioSignal s;
-    s.sampleRate = info.samplerate;
-    const size_t channels = size_t(info.channels);
-    s.channels.assign(channels, {});
-    for (auto& c : s.channels) c.reserve(size_t(std::max<sf_count_t>(info.frames, 0)));
-    std::vector<float> chunk(kChunkFrames * channels);
-    for (;;) {
-        const sf_count_t got = sf_readf_float(f.get(), chunk.data(), sf_count_t(kChunkFrames));
-        if (got <= 0) break;
-        for (sf_count_t i = 0; i < got; ++i)
-            for (size_t c = 0; c < channels; ++c) s.channels[c].push_back(chunk[size_t(i) * channels + c]);
-    }
-    if (sf_error(f.get()) != SF_ERR_NO_ERROR)
-        throw CliError("cannot read " + path + ": " + sf_strerror(f.get()));
+    s.sampleRate = reader.SampleRate();
+    s.channels.assign(reader.Channels(), std::vector<float>(reader.Frames()));
+    std::vector<float*> planar;
+    for (auto& c : s.channels) planar.push_back(c.data());
+    const size_t got = reader.Read(planar.data(), reader.Frames());
+    reader.ThrowIfFailed();
+    for (auto& c : s.channels) c.resize(got);
     return s;
 }
 
@@ -88,27 +71,4 @@ int OutputFormatFor(const std::string& path)
         if (sf_format_check(&probe)) return probe.format;
     }
     throw CliError("cannot write " + path + ": no sample format for '." + ext + "'");
-}
-
-void WriteAudioFile(const std::string& path, int format, const AudioSignal& signal, const std::string& shownPath)
-{
-    SF_INFO info{};
-    info.samplerate = int(signal.sampleRate + 0.5);
-    info.channels = int(signal.channels.size());
-    info.format = format;
-    Sndfile f(sf_open(path.c_str(), SFM_WRITE, &info));
-    if (!f) throw CliError("cannot write " + shownPath + ": " + sf_strerror(nullptr));
-    if ((format & SF_FORMAT_SUBMASK) != SF_FORMAT_FLOAT) sf_command(f.get(), SFC_SET_CLIPPING, nullptr, SF_TRUE);
-
-    const size_t channels = signal.channels.size(), frames = signal.Frames();
-    std::vector<float> chunk(kChunkFrames * channels);
-    for (size_t done = 0; done < frames;) {
-        const size_t n = std::min(kChunkFrames, frames - done);
-        for (size_t i = 0; i < n; ++i)
-            for (size_t c = 0; c < channels; ++c) chunk[i * channels + c] = signal.channels[c][done + i];
-        if (sf_writef_float(f.get(), chunk.data(), sf_count_t(n)) != sf_count_t(n))
-            throw CliError("cannot write " + shownPath + ": " + sf_strerror(f.get()));
-        done += n;
-    }
-    if (sf_close(f.release()) != 0) throw CliError("cannot write " + shownPath + ": the file could not be finished");
 }

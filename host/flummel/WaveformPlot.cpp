@@ -54,18 +54,14 @@ private:
     std::vector<unsigned char> mPixels;
 };
 
-// Draws the minimum-to-maximum span of each column's samples; `frames` is the length that spans
-// the full width.
-void DrawWave(Picture& pic, const std::vector<float>& samples, size_t frames, int top, Rgb colour, float alpha)
+// Draws the minimum-to-maximum span of each column.
+void DrawWave(Picture& pic, const WaveformColumns& columns, int top, Rgb colour, float alpha)
 {
     const double half = (kPlotLaneHeight - 2) / 2.0, mid = top + kPlotLaneHeight / 2.0;
-    for (int x = 0; x < pic.Width(); ++x) {
-        const size_t begin = size_t(double(x) * double(frames) / pic.Width());
-        const size_t end = std::min(samples.size(), std::max(begin + 1, size_t(double(x + 1) * double(frames) / pic.Width())));
-        if (begin >= samples.size()) break;
-        float lo = samples[begin], hi = lo;
-        for (size_t i = begin; i < end; ++i) lo = std::min(lo, samples[i]), hi = std::max(hi, samples[i]);
-        lo = std::clamp(lo, -1.f, 1.f), hi = std::clamp(hi, -1.f, 1.f);
+    for (int x = 0; x < std::min(pic.Width(), columns.Width()); ++x) {
+        const WaveformColumns::Span& s = columns.Column(x);
+        if (!s.drawn) break;
+        const float lo = std::clamp(s.lo, -1.f, 1.f), hi = std::clamp(s.hi, -1.f, 1.f);
         const int y0 = int(std::floor(mid - hi * half)), y1 = int(std::ceil(mid - lo * half));
         pic.Blend(x, y0, x + 1, std::max(y1, y0 + 1), colour, alpha);
     }
@@ -73,24 +69,39 @@ void DrawWave(Picture& pic, const std::vector<float>& samples, size_t frames, in
 
 }  // namespace
 
-void WriteWaveformPlot(const std::string& path, const AudioSignal& input, const AudioSignal& output,
-                       const std::string& shownPath)
+WaveformPlot::WaveformPlot(double sampleRate, size_t channels, size_t inputFrames, size_t outputFrames)
+    : mSampleRate(sampleRate), mFrames(std::max<size_t>(1, std::max(outputFrames, inputFrames)))
 {
-    const int lanes = int(std::max<size_t>(1, output.channels.size()));
+    for (size_t c = 0; c < channels; ++c) {
+        mInput.emplace_back(kPlotWidth, mFrames, inputFrames);
+        mOutput.emplace_back(kPlotWidth, mFrames, outputFrames);
+    }
+}
+
+void WaveformPlot::AddInput(const float* const* channels, size_t frames)
+{
+    for (size_t c = 0; c < mInput.size(); ++c) mInput[c].Add(channels[c], frames);
+}
+
+void WaveformPlot::AddOutput(const float* const* channels, size_t frames)
+{
+    for (size_t c = 0; c < mOutput.size(); ++c) mOutput[c].Add(channels[c], frames);
+}
+
+void WaveformPlot::Write(const std::string& path, const std::string& shownPath) const
+{
+    const int lanes = int(std::max<size_t>(1, mOutput.size()));
     Picture pic(kPlotWidth, kGap + lanes * (kPlotLaneHeight + kGap));
-    const size_t frames = std::max<size_t>(1, std::max(output.Frames(), input.Frames()));
     for (int lane = 0; lane < lanes; ++lane) {
         const int top = kGap + lane * (kPlotLaneHeight + kGap);
         pic.Fill(0, top, kPlotWidth, top + kPlotLaneHeight, kLaneBackground);
         pic.Fill(0, top + kPlotLaneHeight / 2, kPlotWidth, top + kPlotLaneHeight / 2 + 1, kAxis);
-        for (size_t second = 1; double(second) * output.sampleRate < double(frames); ++second) {
-            const int x = int(double(second) * output.sampleRate * kPlotWidth / double(frames));
+        for (size_t second = 1; double(second) * mSampleRate < double(mFrames); ++second) {
+            const int x = int(double(second) * mSampleRate * kPlotWidth / double(mFrames));
             pic.Fill(x, top, x + 1, top + kPlotLaneHeight, kAxis);
         }
-        if (size_t(lane) < output.channels.size())
-            DrawWave(pic, output.channels[size_t(lane)], frames, top, kOutput, 1.f);
-        if (size_t(lane) < input.channels.size())
-            DrawWave(pic, input.channels[size_t(lane)], frames, top, kInput, 0.45f);
+        if (size_t(lane) < mOutput.size()) DrawWave(pic, mOutput[size_t(lane)], top, kOutput, 1.f);
+        if (size_t(lane) < mInput.size()) DrawWave(pic, mInput[size_t(lane)], top, kInput, 0.45f);
     }
 
     WritePng(path, pic.Width(), pic.Height(), pic.Row(0), shownPath);
