@@ -35,7 +35,7 @@ std::unique_ptr<FlummelLv2> FlummelLv2::Create(const Lv2Variant& variant, double
 }
 
 FlummelLv2::FlummelLv2(const Lv2Variant& variant, double sampleRate, const LV2_URID_Map* map)
-    : mVariant(variant), mUris(map), mTransport(sampleRate)
+    : mVariant(variant), mUris(map), mTransport(sampleRate), mNotify(sampleRate, map)
 {
 }
 
@@ -85,6 +85,8 @@ void FlummelLv2::ConnectPort(uint32_t port, void* data)
         mControls[port - mVariant.FirstControlPort()] = static_cast<const float*>(data);
     } else if (port == mVariant.EnabledPort(uint32_t(mControls.size()))) {
         mEnabled = static_cast<const float*>(data);
+    } else if (port == mVariant.NotifyPort(uint32_t(mControls.size()))) {
+        mNotify.Connect(data, mHost->Unit());
     }
 }
 
@@ -92,6 +94,7 @@ void FlummelLv2::Activate()
 {
     mHost->Reset();
     mBypass->Reset();
+    mNotify.Restart();
 }
 
 void FlummelLv2::Run(uint32_t frames) noexcept
@@ -100,11 +103,13 @@ void FlummelLv2::Run(uint32_t frames) noexcept
         if (mIn[c] && mOut[c]) continue;
         for (float* out : mOut)
             if (out) std::fill_n(out, frames, 0.f);
+        mNotify.Clear();
         return;
     }
     ApplyControls();
     mBypass->Set(!mEnabled || !(*mEnabled <= 0.f));  // unconnected or NaN: on
     ReadTimePort(frames);
+    mNotify.Run(mHost->Unit(), frames);
 }
 
 void FlummelLv2::ApplyControls()

@@ -1,7 +1,8 @@
 // One plug-in instance: hosts the effect through its component entry and the host calls,
 // feeds it the input ports through the render-callback input, renders into the output
 // ports, turns control-port changes into parameter changes, answers the effect's tempo
-// callback from the time-position port and crossfades to the input while bypassed.
+// callback from the time-position port, crossfades to the input while bypassed and sends the
+// editor's live data to the UI through the notify port.
 #pragma once
 
 #include <array>
@@ -14,6 +15,7 @@
 
 #include "host/AUHost.h"
 #include "plugins/lv2/Lv2Bypass.h"
+#include "plugins/lv2/Lv2NotifyPort.h"
 #include "plugins/lv2/Lv2ParameterList.h"
 #include "plugins/lv2/Lv2Transport.h"
 #include "plugins/lv2/Lv2Uris.h"
@@ -53,6 +55,7 @@ private:
     Lv2ParameterList mParameters;
     UInt32 mMaxFrames = 0;
     std::unique_ptr<Lv2Bypass> mBypass;
+    Lv2NotifyPort mNotify;
 
     std::array<const float*, kMaxChannels> mIn{};
     std::array<float*, kMaxChannels> mOut{};

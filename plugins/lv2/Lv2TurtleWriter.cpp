@@ -3,6 +3,8 @@
 #include <charconv>
 #include <sstream>
 
+#include "plugins/lv2/Lv2DisplayMessage.h"
+#include "plugins/lv2/Lv2NotifyPort.h"
 #include "plugins/lv2/Lv2PortPresentation.h"
 
 namespace {
@@ -12,13 +14,16 @@ const char* const kPrefixes =
     "@prefix doap:   <http://usefulinc.com/ns/doap#> .\n"
     "@prefix foaf:   <http://xmlns.com/foaf/0.1/> .\n"
     "@prefix lv2:    <http://lv2plug.in/ns/lv2core#> .\n"
+    "@prefix opts:   <http://lv2plug.in/ns/ext/options#> .\n"
     "@prefix pg:     <http://lv2plug.in/ns/ext/port-groups#> .\n"
     "@prefix pprops: <http://lv2plug.in/ns/ext/port-props#> .\n"
     "@prefix pset:   <http://lv2plug.in/ns/ext/presets#> .\n"
     "@prefix rdf:    <http://www.w3.org/1999/02/22-rdf-syntax-ns#> .\n"
     "@prefix rdfs:   <http://www.w3.org/2000/01/rdf-schema#> .\n"
+    "@prefix rsz:    <http://lv2plug.in/ns/ext/resize-port#> .\n"
     "@prefix state:  <http://lv2plug.in/ns/ext/state#> .\n"
     "@prefix time:   <http://lv2plug.in/ns/ext/time#> .\n"
+    "@prefix ui:     <http://lv2plug.in/ns/extensions/ui#> .\n"
     "@prefix units:  <http://lv2plug.in/ns/extensions/units#> .\n"
     "@prefix urid:   <http://lv2plug.in/ns/ext/urid#> .\n\n";
 
@@ -86,19 +91,25 @@ std::string Lv2TurtleWriter::Literal(const std::string& text)
     return out + "\"";
 }
 
-std::string Lv2TurtleWriter::Manifest(const std::string& binary, const std::string& description,
-                                      const std::vector<Lv2Preset>& presets, const std::string& presetFile)
+std::string Lv2TurtleWriter::Manifest(const std::string& binary, const std::string& uiBinary,
+                                      const std::string& description, const std::vector<Lv2Preset>& presets,
+                                      const std::string& presetFile)
 {
     std::ostringstream out;
     out << "@prefix lv2:  <http://lv2plug.in/ns/lv2core#> .\n"
         << "@prefix pset: <http://lv2plug.in/ns/ext/presets#> .\n"
-        << "@prefix rdfs: <http://www.w3.org/2000/01/rdf-schema#> .\n";
+        << "@prefix rdfs: <http://www.w3.org/2000/01/rdf-schema#> .\n"
+        << "@prefix ui:   <http://lv2plug.in/ns/extensions/ui#> .\n";
     for (uint32_t i = 0; i < Lv2Variant::kCount; ++i) {
         out << "\n<" << Lv2Variant::At(i).uri << ">\n"
             << "    a lv2:Plugin ;\n"
             << "    lv2:binary <" << binary << "> ;\n"
             << "    rdfs:seeAlso <" << description << "> .\n";
     }
+    out << "\n<" << kLv2BundleUiUri << ">\n"
+        << "    a ui:X11UI ;\n"
+        << "    ui:binary <" << uiBinary << "> ;\n"
+        << "    rdfs:seeAlso <" << description << "> .\n";
     for (const Lv2Preset& p : presets) {
         out << "\n<" << p.uri << ">\n"
             << "    a pset:Preset ;\n"
@@ -118,7 +129,12 @@ std::string Lv2TurtleWriter::Description(const Lv2ParameterList& parameters, Ver
         << "    rdfs:label \"drive\" ;\n"
         << "    units:symbol \"drive\" ;\n"
         << "    units:render \"%.1f\" .\n\n";
+    out << "<" << kLv2DisplayUri << ">\n"
+        << "    a rdfs:Class ;\n"
+        << "    rdfs:label \"display data\" ;\n"
+        << "    rdfs:comment \"The loop head, the LFO phase and the loop's sample overview, for the editor.\" .\n\n";
     for (uint32_t i = 0; i < Lv2Variant::kCount; ++i) out << Plugin(Lv2Variant::At(i), parameters, version);
+    out << Ui(parameters);
     return out.str();
 }
 
@@ -159,6 +175,7 @@ std::string Lv2TurtleWriter::Plugin(const Lv2Variant& v, const Lv2ParameterList&
         << "    lv2:minorVersion " << version.minor << " ;\n"
         << "    lv2:microVersion " << version.micro << " ;\n"
         << "    rdfs:comment " << Literal(kComment) << " ;\n"
+        << "    ui:ui <" << kLv2BundleUiUri << "> ;\n"
         << "    lv2:optionalFeature lv2:hardRTCapable , urid:map ;\n"
         << "    lv2:extensionData state:interface ;\n"
         << "    pg:mainInput " << Group(v, true) << " ;\n"
@@ -183,7 +200,44 @@ std::string Lv2TurtleWriter::Plugin(const Lv2Variant& v, const Lv2ParameterList&
     for (size_t i = 0; i < parameters.Size(); ++i)
         out << "    ] , [\n" << ControlPort(v.FirstControlPort() + uint32_t(i), parameters.Parameters()[i]);
     out << "    ] , [\n" << EnabledPort(v.EnabledPort(uint32_t(parameters.Size())));
+    out << "    ] , [\n" << NotifyPort(v.NotifyPort(uint32_t(parameters.Size())));
     out << "    ] .\n\n";
+    return out.str();
+}
+
+std::string Lv2TurtleWriter::NotifyPort(uint32_t index)
+{
+    std::ostringstream out;
+    out << "        a atom:AtomPort , lv2:OutputPort ;\n"
+        << "        atom:bufferType atom:Sequence ;\n"
+        << "        atom:supports <" << kLv2DisplayUri << "> ;\n"
+        << "        rsz:minimumSize " << Lv2NotifyPort::kMinimumSize << " ;\n"
+        << "        lv2:portProperty lv2:connectionOptional ;\n"
+        << "        lv2:index " << index << " ;\n"
+        << "        lv2:symbol \"" << kLv2NotifySymbol << "\" ;\n"
+        << "        lv2:name \"Notify\"\n";
+    return out.str();
+}
+
+// One UI for both plug-ins: the editor in the host's window, fed by the notify port.
+std::string Lv2TurtleWriter::Ui(const Lv2ParameterList& parameters)
+{
+    std::ostringstream out;
+    out << "<" << kLv2BundleUiUri << ">\n"
+        << "    a ui:X11UI ;\n"
+        << "    lv2:requiredFeature urid:map ;\n"
+        << "    lv2:optionalFeature ui:parent , ui:resize , ui:noUserResize , ui:idleInterface , opts:options ;\n"
+        << "    opts:supportedOption ui:scaleFactor ;\n"
+        << "    lv2:extensionData ui:idleInterface , ui:showInterface";
+    for (uint32_t i = 0; i < Lv2Variant::kCount; ++i) {
+        const Lv2Variant& v = Lv2Variant::At(i);
+        out << (i == 0 ? " ;\n    ui:portNotification [\n" : " , [\n")
+            << "        ui:plugin <" << v.uri << "> ;\n"
+            << "        ui:portIndex " << v.NotifyPort(uint32_t(parameters.Size())) << " ;\n"
+            << "        lv2:symbol \"" << kLv2NotifySymbol << "\" ;\n"
+            << "        ui:protocol atom:eventTransfer\n    ]";
+    }
+    out << " .\n";
     return out.str();
 }
 

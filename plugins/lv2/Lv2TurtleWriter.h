@@ -1,6 +1,6 @@
 // The bundle's Turtle: the manifest, the description of every plug-in variant (one control
-// port per effect parameter as the parameter list gives it, the bypass switch, port groups
-// and metadata) and the factory presets.
+// port per effect parameter as the parameter list gives it, the bypass switch, the notify
+// output, port groups and metadata) and of the UI, and the factory presets.
 #pragma once
 
 #include <string>
@@ -22,8 +22,9 @@ public:
         unsigned minor = 0, micro = 0;
     };
 
-    static std::string Manifest(const std::string& binary, const std::string& description,
-                                const std::vector<Lv2Preset>& presets, const std::string& presetFile);
+    static std::string Manifest(const std::string& binary, const std::string& uiBinary,
+                                const std::string& description, const std::vector<Lv2Preset>& presets,
+                                const std::string& presetFile);
     static std::string Description(const Lv2ParameterList& parameters, Version version);
     static std::string Presets(const std::vector<Lv2Preset>& presets);
 
@@ -36,4 +37,6 @@ private:
     static std::string Plugin(const Lv2Variant& variant, const Lv2ParameterList& parameters, Version version);
     static std::string ControlPort(uint32_t index, const Lv2ParameterList::Parameter& p);
     static std::string EnabledPort(uint32_t index);
+    static std::string NotifyPort(uint32_t index);
+    static std::string Ui(const Lv2ParameterList& parameters);
 };

@@ -1,6 +1,6 @@
 // The plug-ins of the bundle (stereo and mono) and their port layout: audio inputs, audio
 // outputs, the time-position input, one control input per effect parameter in the order of
-// the effect's parameter list, then the enabled (bypass) switch.
+// the effect's parameter list, the enabled (bypass) switch, then the notify output for the UI.
 #pragma once
 
 #include <cstdint>
@@ -24,6 +24,8 @@ struct Lv2Variant {
     uint32_t TimePort() const { return 2 * channels; }
     uint32_t FirstControlPort() const { return 2 * channels + 1; }
     uint32_t EnabledPort(uint32_t parameterCount) const { return FirstControlPort() + parameterCount; }
+    uint32_t NotifyPort(uint32_t parameterCount) const { return EnabledPort(parameterCount) + 1; }
+    uint32_t PortCount(uint32_t parameterCount) const { return NotifyPort(parameterCount) + 1; }
 
     static constexpr uint32_t kCount = 2;
     static const Lv2Variant& At(uint32_t index);  // index < kCount
@@ -34,3 +36,7 @@ struct Lv2Variant {
 inline constexpr const char* kLv2ClassInfoKey = "urn:flummel:lv2:class-info";
 // The symbol of the bypass switch (lv2:designation lv2:enabled).
 inline constexpr const char* kLv2EnabledSymbol = "enabled";
+// The symbol of the atom output that carries the display messages to the UI.
+inline constexpr const char* kLv2NotifySymbol = "notify";
+// The bundle's UI, the one flummel_ui.so describes.
+inline constexpr const char* kLv2BundleUiUri = "urn:flummel:lv2:ui";

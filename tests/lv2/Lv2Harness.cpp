@@ -72,7 +72,7 @@ Lv2Instance::Lv2Instance(const char* uri, double rate, bool withMap)
         if (lilv_port_is_a(mPlugin, port, audio))
             (lilv_port_is_a(mPlugin, port, input) ? mAudioIn : mAudioOut).push_back(i);
         else if (lilv_port_is_a(mPlugin, port, atom))
-            mTimePort = i;
+            (lilv_port_is_a(mPlugin, port, input) ? mTimePort : mNotifyPort) = i;
         else if (lilv_port_is_a(mPlugin, port, control)) {
             mControlPorts[lilv_node_as_string(lilv_port_get_symbol(mPlugin, port))] = i;
             mControls[i] = defaults[i];
@@ -85,6 +85,7 @@ Lv2Instance::Lv2Instance(const char* uri, double rate, bool withMap)
     mInputConnected.assign(mAudioIn.size(), true);
     mOutputConnected.assign(mAudioOut.size(), true);
     lv2_atom_forge_init(&mForge, static_cast<LV2_URID_Map*>(w.Map().MapFeature()->data));
+    mChunk = mForge.Chunk;
     ResetSequence();
     ConnectAll();
     lilv_instance_activate(mInstance);
@@ -133,6 +134,20 @@ void Lv2Instance::DisconnectAudioOutput(uint32_t channel)
     ConnectAll();
 }
 
+void Lv2Instance::ConnectNotify(uint32_t bytes)
+{
+    mNotifyConnected = bytes > 0;
+    if (bytes > 0) mNotify.assign(std::max<size_t>(bytes, sizeof(LV2_Atom)), 0);
+    ConnectAll();
+}
+
+void Lv2Instance::ResetNotify()
+{
+    if (!mNotifyConnected) return;
+    const LV2_Atom header{uint32_t(mNotify.size() - sizeof(LV2_Atom)), mChunk};
+    std::memcpy(mNotify.data(), &header, sizeof header);
+}
+
 void Lv2Instance::ConnectAll()
 {
     for (size_t c = 0; c < mAudioIn.size(); ++c)
@@ -144,6 +159,8 @@ void Lv2Instance::ConnectAll()
                                                         : mOutBuffers[c].data());
     void* time = mTimeBuffer ? const_cast<void*>(mTimeBuffer) : mTimeConnected ? mSequence : nullptr;
     lilv_instance_connect_port(mInstance, mTimePort, time);
+    if (mNotifyPort != UINT32_MAX)
+        lilv_instance_connect_port(mInstance, mNotifyPort, mNotifyConnected ? mNotify.data() : nullptr);
     for (const auto& [symbol, index] : mControlPorts) lilv_instance_connect_port(mInstance, index, &mControls[index]);
 }
 
@@ -170,7 +187,7 @@ void Lv2Instance::Run(const Signal& in, Signal& out, size_t at, uint32_t frames)
     ConnectAll();
     for (size_t c = 0; c < mAudioIn.size(); ++c)
         std::copy_n(in[c].begin() + std::ptrdiff_t(at), frames, mInBuffers[c].begin());
-    lilv_instance_run(mInstance, frames);
+    RunConnected(frames);
     const auto& results = mInPlace ? mInBuffers : mOutBuffers;
     for (size_t c = 0; c < mAudioOut.size(); ++c)
         std::copy_n(results[c].begin(), frames, out[c].begin() + std::ptrdiff_t(at));

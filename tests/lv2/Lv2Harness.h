@@ -1,6 +1,6 @@
 // A small LV2 host for the tests: one lilv world loaded from LV2_PATH (the build's bundle),
 // a URID map, and plug-in instances driven through the LV2 interface with planar buffers,
-// control values by symbol and a time-position input.
+// control values by symbol, a time-position input and a notify output.
 #pragma once
 
 #include <lilv/lilv.h>
@@ -73,6 +73,14 @@ public:
     void ConnectTimeTo(const void* buffer);
     void DisconnectAudioInput(uint32_t channel);
     void DisconnectAudioOutput(uint32_t channel);
+    // Connects the notify port to a buffer of exactly `bytes` bytes (at least an atom header)
+    // whose header, before every run, gives the rest as capacity, as hosts do; 0 connects none
+    // and leaves the last buffer as it is.
+    void ConnectNotify(uint32_t bytes);
+    uint32_t NotifyPort() const { return mNotifyPort; }
+    // The notify buffer as the last run left it.
+    const LV2_Atom_Sequence& Notify() const { return *reinterpret_cast<const LV2_Atom_Sequence*>(mNotify.data()); }
+    std::vector<uint8_t>& NotifyBytes() { return mNotify; }
     // Adds a time:Position with this tempo at `frame` of the next run.
     void QueueTempo(uint32_t frame, float bpm);
     // Output ports share the input buffers.
@@ -83,16 +91,25 @@ public:
     // The whole input in runs of `block` frames (the last shorter).
     Signal Process(const Signal& in, uint32_t block);
     // The bare run call on the connected buffers, for timing and allocation counts.
-    void RunConnected(uint32_t frames) { lilv_instance_run(mInstance, frames); }
+    void RunConnected(uint32_t frames)
+    {
+        ResetNotify();
+        lilv_instance_run(mInstance, frames);
+    }
 
 private:
     void ConnectAll();
     void ResetSequence();
+    void ResetNotify();
 
     LilvInstance* mInstance = nullptr;
     const LilvPlugin* mPlugin = nullptr;
     std::vector<uint32_t> mAudioIn, mAudioOut;
     uint32_t mTimePort = 0;
+    uint32_t mNotifyPort = UINT32_MAX;
+    bool mNotifyConnected = false;
+    LV2_URID mChunk = 0;
+    std::vector<uint8_t> mNotify;  // exactly the size given, so reads and writes past it are caught
     bool mTimeConnected = true;
     const void* mTimeBuffer = nullptr;  // the caller's, when set
     bool mInPlace = false;

@@ -17,6 +17,7 @@ public:
     // Renders frames [at, at + frames) of `in` into `out` in one render call.
     void Render(const Signal& in, Signal& out, size_t at, uint32_t frames);
     Signal Process(const Signal& in, uint32_t block);
+    AudioUnit Unit() const { return mHost->Unit(); }
 
 private:
     std::unique_ptr<AUHost> mHost;

@@ -1,10 +1,15 @@
 // The bundle as hosts see it: lilv parses it cleanly, lv2_validate finds no error, every
 // control port describes its effect parameter (symbol, name, range, default, unit or scale
-// points, scale, enumeration, toggle, trigger), the audio ports sit in port groups and the
-// bypass switch carries the enabled designation.
+// points, scale, enumeration, toggle, trigger), the audio ports sit in port groups, the
+// bypass switch carries the enabled designation, the notify port follows it and both
+// plug-ins name the UI module.
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
+#include <lv2/atom/atom.h>
 #include <lv2/port-props/port-props.h>
+#include <lv2/resize-port/resize-port.h>
+#include <lv2/ui/ui.h>
 #include <lv2/units/units.h>
 #include <unistd.h>
 
@@ -20,6 +25,7 @@
 #include "lv2/Lv2Harness.h"
 #include "lv2/Subprocess.h"
 #include "platform/cf/CFString.h"
+#include "plugins/lv2/Lv2NotifyPort.h"
 
 namespace {
 
@@ -107,10 +113,10 @@ TEST(Lv2Bundle, LilvLoadsItWithoutWarnings)
     EXPECT_EQ(text.str(), "");
 }
 
-TEST_P(Lv2BundleTest, HasAudioPortsTheTimePortAndOneControlPerParameter)
+TEST_P(Lv2BundleTest, HasAudioPortsTheTimePortOneControlPerParameterAndTheNotifyPort)
 {
     ASSERT_NE(Plugin(), nullptr);
-    ASSERT_EQ(lilv_plugin_get_num_ports(Plugin()), 2 * Channels() + 1 + kNumParams + 1);
+    ASSERT_EQ(lilv_plugin_get_num_ports(Plugin()), 2 * Channels() + 1 + kNumParams + 2);
     LilvNode* audio = Lv2World::Get().Uri(LV2_CORE__AudioPort);
     LilvNode* input = Lv2World::Get().Uri(LV2_CORE__InputPort);
     LilvNode* control = Lv2World::Get().Uri(LV2_CORE__ControlPort);
@@ -130,6 +136,81 @@ TEST_P(Lv2BundleTest, HasAudioPortsTheTimePortAndOneControlPerParameter)
     EXPECT_TRUE(lilv_port_supports_event(Plugin(), time, position));
     lilv_node_free(position);
     EXPECT_TRUE((PortView{Plugin(), time}.Has(LV2_CORE__connectionOptional)));
+
+    // The notify port last, after the bypass switch, so every earlier index stays.
+    Lv2World& w = Lv2World::Get();
+    const LilvPort* notify = lilv_plugin_get_port_by_index(Plugin(), 2 * Channels() + 1 + kNumParams + 1);
+    LilvNode* output = w.Uri(LV2_CORE__OutputPort);
+    LilvNode* atom = w.Uri(LV2_ATOM__AtomPort);
+    LilvNode* display = w.Uri("urn:flummel:lv2:display");
+    LilvNode* minimumSize = w.Uri(LV2_RESIZE_PORT__minimumSize);
+    EXPECT_STREQ(lilv_node_as_string(lilv_port_get_symbol(Plugin(), notify)), "notify");
+    EXPECT_TRUE(lilv_port_is_a(Plugin(), notify, output) && lilv_port_is_a(Plugin(), notify, atom));
+    EXPECT_TRUE(lilv_port_supports_event(Plugin(), notify, display));
+    EXPECT_TRUE((PortView{Plugin(), notify}.Has(LV2_CORE__connectionOptional)));
+    LilvNode* size = lilv_port_get(Plugin(), notify, minimumSize);
+    ASSERT_NE(size, nullptr);
+    EXPECT_GE(lilv_node_as_int(size), int(Lv2NotifyPort::kMinimumSize));
+    for (LilvNode* n : {output, atom, display, minimumSize, size}) lilv_node_free(n);
+}
+
+// Both plug-ins name the one X11 UI in flummel_ui.so, which needs only the URID map and is sent
+// the notify port's atoms; the module's descriptor carries the URI the Turtle gives.
+TEST_P(Lv2BundleTest, NamesTheUiModule)
+{
+    ASSERT_NE(Plugin(), nullptr);
+    Lv2World& w = Lv2World::Get();
+    LilvUIs* uis = lilv_plugin_get_uis(Plugin());
+    ASSERT_EQ(uis ? lilv_uis_size(uis) : 0u, 1u);
+    const LilvUI* ui = lilv_uis_get(uis, lilv_uis_begin(uis));
+    const LilvNode* uri = lilv_ui_get_uri(ui);
+    EXPECT_STREQ(lilv_node_as_uri(uri), "urn:flummel:lv2:ui");
+    LilvNode* x11 = w.Uri(LV2_UI__X11UI);
+    EXPECT_TRUE(lilv_ui_is_a(ui, x11));
+    char* binary = lilv_file_uri_parse(lilv_node_as_uri(lilv_ui_get_binary_uri(ui)), nullptr);
+    ASSERT_NE(binary, nullptr);
+    EXPECT_EQ(std::string(binary).substr(std::string(binary).rfind('/') + 1), "flummel_ui.so");
+    if (void* module = dlopen(binary, RTLD_NOW | RTLD_LOCAL)) {
+        const auto entry = reinterpret_cast<LV2UI_DescriptorFunction>(dlsym(module, "lv2ui_descriptor"));
+        ASSERT_NE(entry, nullptr);
+        const LV2UI_Descriptor* descriptor = entry(0);
+        ASSERT_NE(descriptor, nullptr);
+        EXPECT_STREQ(descriptor->URI, lilv_node_as_uri(uri));
+        EXPECT_EQ(entry(1), nullptr);
+    } else {
+        ADD_FAILURE() << dlerror();
+    }
+    lilv_free(binary);
+
+    auto objects = [&](const LilvNode* subject, const char* predicate) {
+        LilvNode* p = w.Uri(predicate);
+        LilvNodes* found = lilv_world_find_nodes(w.World(), subject, p, nullptr);
+        std::set<std::string> values;
+        LILV_FOREACH (nodes, i, found) values.insert(lilv_node_as_string(lilv_nodes_get(found, i)));
+        lilv_nodes_free(found);
+        lilv_node_free(p);
+        return values;
+    };
+    EXPECT_EQ(objects(uri, LV2_CORE__requiredFeature), std::set<std::string>{LV2_URID__map});
+    EXPECT_EQ(objects(uri, LV2_CORE__extensionData),
+              (std::set<std::string>{LV2_UI__idleInterface, LV2_UI__showInterface}));
+    // The port notification for this plug-in's notify port.
+    LilvNode* notification = w.Uri(LV2_UI__portNotification);
+    LilvNodes* notifications = lilv_world_find_nodes(w.World(), uri, notification, nullptr);
+    int matching = 0;
+    LILV_FOREACH (nodes, i, notifications) {
+        const LilvNode* n = lilv_nodes_get(notifications, i);
+        if (objects(n, LV2_UI__plugin) != std::set<std::string>{GetParam()}) continue;
+        ++matching;
+        EXPECT_EQ(objects(n, LV2_CORE__symbol), std::set<std::string>{"notify"});
+        EXPECT_EQ(objects(n, LV2_UI__portIndex),
+                  std::set<std::string>{std::to_string(2 * Channels() + 1 + kNumParams + 1)});
+        EXPECT_EQ(objects(n, LV2_UI__protocol), std::set<std::string>{LV2_ATOM__eventTransfer});
+    }
+    EXPECT_EQ(matching, 1);
+    lilv_nodes_free(notifications);
+    for (LilvNode* n : {x11, notification}) lilv_node_free(n);
+    lilv_uis_free(uis);
 }
 
 TEST_P(Lv2BundleTest, ControlPortsCarryTheParameterInformation)

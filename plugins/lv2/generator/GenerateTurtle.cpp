@@ -1,7 +1,7 @@
 // Build step: opens the effect through its component entry, reads its parameters through the
 // host calls and writes the bundle's manifest.ttl and flummel.ttl into the given directory,
 // and presets.ttl from the factory presets in PRESET-DIR.
-//   flummel-lv2-ttl BUNDLE-DIR BINARY-FILE-NAME PRESET-DIR
+//   flummel-lv2-ttl BUNDLE-DIR BINARY-FILE-NAME UI-BINARY-FILE-NAME PRESET-DIR
 #include <cstdio>
 #include <fstream>
 #include <set>
@@ -30,7 +30,7 @@ bool SymbolsUnique(const Lv2ParameterList& parameters)
 {
     for (uint32_t i = 0; i < Lv2Variant::kCount; ++i) {
         const Lv2Variant& v = Lv2Variant::At(i);
-        std::set<std::string> symbols{"control", kLv2EnabledSymbol};
+        std::set<std::string> symbols{"control", kLv2EnabledSymbol, kLv2NotifySymbol};
         for (uint32_t c = 0; c < v.channels; ++c) symbols.insert({v.inputSymbols[c], v.outputSymbols[c]});
         for (const auto& p : parameters.Parameters())
             if (!symbols.insert(p.symbol).second) return false;
@@ -42,8 +42,8 @@ bool SymbolsUnique(const Lv2ParameterList& parameters)
 
 int main(int argc, char** argv)
 {
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: flummel-lv2-ttl BUNDLE-DIR BINARY-FILE-NAME PRESET-DIR\n");
+    if (argc != 5) {
+        std::fprintf(stderr, "usage: flummel-lv2-ttl BUNDLE-DIR BINARY-FILE-NAME UI-BINARY-FILE-NAME PRESET-DIR\n");
         return 2;
     }
     const std::string dir = argv[1];
@@ -62,12 +62,12 @@ int main(int argc, char** argv)
     }
     std::vector<Lv2Preset> presets;
     std::string error;
-    if (!Lv2FactoryPresets::Read(argv[3], presets, error)) {
+    if (!Lv2FactoryPresets::Read(argv[4], presets, error)) {
         std::fprintf(stderr, "flummel-lv2-ttl: %s\n", error.c_str());
         return 1;
     }
     const Lv2TurtleWriter::Version version{FLUMMEL_VERSION_MINOR, FLUMMEL_VERSION_MICRO};
-    if (!Write(dir + "/manifest.ttl", Lv2TurtleWriter::Manifest(argv[2], "flummel.ttl", presets, "presets.ttl")) ||
+    if (!Write(dir + "/manifest.ttl", Lv2TurtleWriter::Manifest(argv[2], argv[3], "flummel.ttl", presets, "presets.ttl")) ||
         !Write(dir + "/flummel.ttl", Lv2TurtleWriter::Description(parameters, version)) ||
         !Write(dir + "/presets.ttl", Lv2TurtleWriter::Presets(presets))) {
         std::fprintf(stderr, "flummel-lv2-ttl: cannot write into %s\n", dir.c_str());

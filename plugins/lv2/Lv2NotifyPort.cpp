@@ -1,0 +1,66 @@
+#include "plugins/lv2/Lv2NotifyPort.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "engine/FlummelShared.h"
+#include "platform/audio/AudioUnitCalls.h"
+
+Lv2NotifyPort::Lv2NotifyPort(double sampleRate, const LV2_URID_Map* map)
+    : mMessage(map), mInterval(Interval(sampleRate))
+{
+    if (!map) return;
+    lv2_atom_forge_init(&mForge, const_cast<LV2_URID_Map*>(map));
+    mSequence = mForge.Sequence;
+}
+
+uint32_t Lv2NotifyPort::Interval(double sampleRate)
+{
+    const double frames = std::round(sampleRate / kMessagesPerSecond);
+    return frames >= 1 ? uint32_t(frames) : 1;
+}
+
+void Lv2NotifyPort::Connect(void* data, AudioUnit unit)
+{
+    mPort = static_cast<LV2_Atom_Sequence*>(data);
+    if (!mPort || mOverview || !mMessage.Mapped()) return;
+    float* address = nullptr;
+    UInt32 size = sizeof address;
+    if (AudioUnitGetProperty(unit, kSampleOverviewProperty, kAudioUnitScope_Global, 0, &address, &size) == noErr &&
+        size == sizeof address)
+        mOverview = reinterpret_cast<const std::atomic<float>*>(address);
+}
+
+// The host gives the buffer's capacity in the sequence's atom.size.
+bool Lv2NotifyPort::Begin(LV2_Atom_Forge_Frame& sequence)
+{
+    if (!mPort || !mSequence) return false;
+    const uint32_t capacity = mPort->atom.size;
+    lv2_atom_forge_set_buffer(&mForge, reinterpret_cast<uint8_t*>(mPort), sizeof(LV2_Atom) + size_t(capacity));
+    if (lv2_atom_forge_sequence_head(&mForge, &sequence, 0)) return true;
+    mPort->atom.size = 0;  // not even room for the sequence body
+    mPort->atom.type = mSequence;
+    return false;
+}
+
+void Lv2NotifyPort::Clear()
+{
+    LV2_Atom_Forge_Frame sequence;
+    if (Begin(sequence)) lv2_atom_forge_pop(&mForge, &sequence);
+}
+
+void Lv2NotifyPort::Run(AudioUnit unit, uint32_t frames)
+{
+    LV2_Atom_Forge_Frame sequence;
+    if (!Begin(sequence)) return;
+    if (frames > 0 && mUntilNext < frames) {
+        DataToGui data{};
+        UInt32 size = sizeof data;
+        if (mOverview &&
+            AudioUnitGetProperty(unit, kDataToGuiProperty, kAudioUnitScope_Global, 0, &data, &size) == noErr)
+            mMessage.Write(&mForge, int64_t(frames) - 1, data, mOverview);
+        mUntilNext += (frames - mUntilNext + mInterval - 1) / mInterval * mInterval;
+    }
+    mUntilNext -= frames;
+    lv2_atom_forge_pop(&mForge, &sequence);
+}

@@ -1,0 +1,246 @@
+// The notify port: display messages 30 times a second of audio time (one per run when runs
+// are longer than that), carrying the engine's live data; an unconnected port is never
+// written, a small buffer gets an empty sequence instead of part of a message, and the run
+// allocates nothing while sending.
+#include <gtest/gtest.h>
+
+#include <lv2/atom/util.h>
+
+#include <atomic>
+#include <cstring>
+
+#include "engine/FlummelShared.h"
+#include "lv2/Reference.h"
+#include "lv2/Settings.h"
+#include "plugins/lv2/Lv2DisplayMessage.h"
+#include "plugins/lv2/Lv2NotifyPort.h"
+#include "platform/audio/AudioUnitCalls.h"
+#include "support/AllocCounter.h"
+
+namespace {
+
+constexpr uint32_t kRoomy = 16384;
+constexpr uint8_t kUntouched = 0xA5;
+
+struct Message {
+    int64_t frame;
+    DataToGui data;
+    std::vector<float> overview;  // (lower_k, upper_k) for each entry k
+};
+
+// The display messages the last run left in the notify buffer; any other event, or a sequence
+// that claims more than the buffer holds, fails the test.
+std::vector<Message> Messages(Lv2Instance& plugin)
+{
+    UridMap& map = Lv2World::Get().Map();
+    const Lv2DisplayMessage reader(static_cast<const LV2_URID_Map*>(map.MapFeature()->data));
+    const LV2_Atom_Sequence& sequence = plugin.Notify();
+    std::vector<Message> messages;
+    EXPECT_EQ(sequence.atom.type, map.Map(LV2_ATOM__Sequence));
+    if (sequence.atom.size > plugin.NotifyBytes().size() - sizeof(LV2_Atom)) {
+        ADD_FAILURE() << "the sequence runs past its buffer";
+        return messages;
+    }
+    LV2_ATOM_SEQUENCE_FOREACH (&sequence, event) {
+        std::vector<std::atomic<float>> overview(kSampleOverviewFloats);
+        Message m{event->time.frames, {}, {}};
+        EXPECT_TRUE(reader.Read(&event->body, m.data, overview.data())) << "not a display message";
+        for (int k = 0; k < kSampleOverviewEntries; ++k)
+            m.overview.insert(m.overview.end(), {overview[4 * k + 1].load(), overview[4 * k + 3].load()});
+        messages.push_back(std::move(m));
+    }
+    return messages;
+}
+
+TEST(Lv2Notify, SendsThirtyMessagesASecondOfAudioAndAtMostOnePerRun)
+{
+    const struct {
+        const char* uri;
+        double rate;
+        uint32_t block, runs, messages;
+    } cases[] = {
+        {kStereoUri, 48000, 512, 937, 300},  // 10 s: due every 1600 frames
+        {kStereoUri, 48000, 64, 1500, 60},   // 2 s
+        {kMonoUri, 44100, 1000, 441, 300},   // 10 s: due every 1470 frames
+        {kStereoUri, 96000, 480, 2000, 300},
+        {kStereoUri, 48000, 1600, 300, 300},  // exactly one interval a run
+        {kStereoUri, 48000, 2000, 240, 240},  // one or two due in every run: one message each
+        {kMonoUri, 48000, 8192, 60, 60},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.uri << " " << c.rate << " Hz, runs of " << c.block);
+        Lv2Instance plugin(c.uri, c.rate);
+        ASSERT_TRUE(plugin.Valid());
+        plugin.ConnectNotify(kRoomy);
+        const Signal silence(plugin.Channels(), std::vector<float>(c.block));
+        Signal out = silence;
+        const double interval = c.rate / 30.0;
+        uint32_t count = 0;
+        int64_t last = -1;
+        for (uint32_t run = 0; run < c.runs; ++run) {
+            plugin.Run(silence, out, 0, c.block);
+            const std::vector<Message> messages = Messages(plugin);
+            ASSERT_LE(messages.size(), 1u) << "run " << run;
+            if (messages.empty()) continue;
+            ASSERT_TRUE(messages[0].frame >= 0 && messages[0].frame < c.block);
+            const int64_t at = int64_t(run) * c.block + messages[0].frame;
+            if (count == 0) {
+                EXPECT_EQ(run, 0u) << "the first message comes with the first run";
+            }
+            if (last >= 0 && c.block < interval) {
+                EXPECT_NEAR(double(at - last), interval, c.block) << "run " << run;
+            }
+            last = at;
+            ++count;
+        }
+        EXPECT_EQ(count, c.messages);
+    }
+}
+
+TEST(Lv2Notify, TheFirstRunAfterActivationSends)
+{
+    Lv2Instance plugin(kStereoUri, 48000);
+    plugin.ConnectNotify(kRoomy);
+    const Signal silence(2, std::vector<float>(256));
+    Signal out = silence;
+    plugin.Run(silence, out, 0, 256);
+    EXPECT_EQ(Messages(plugin).size(), 1u);
+    plugin.Run(silence, out, 0, 256);
+    EXPECT_EQ(Messages(plugin).size(), 0u);
+    lilv_instance_deactivate(plugin.Lilv());
+    lilv_instance_activate(plugin.Lilv());
+    plugin.Run(silence, out, 0, 256);
+    EXPECT_EQ(Messages(plugin).size(), 1u);
+}
+
+// Half a second of signal into the first quarter of a two-second loop, then silence: every
+// message holds what the engine itself reports after the same audio, the head moves on, and
+// the overview shows signal where it was recorded and nothing elsewhere.
+TEST(Lv2Notify, MessagesCarryTheEnginesHeadAndOverview)
+{
+    const std::vector<Setting> settings = {{"delay_time", kParam_DelayTime, 2.f}, {"feedback", kParam_Feedback, 0.f}};
+    Lv2Instance plugin(kStereoUri, 48000);
+    Reference reference(2, 48000);
+    Apply(settings, plugin, reference);
+    plugin.ConnectNotify(kRoomy);
+    float* address = nullptr;
+    UInt32 size = sizeof address;
+    ASSERT_EQ(AudioUnitGetProperty(reference.Unit(), kSampleOverviewProperty, kAudioUnitScope_Global, 0, &address, &size),
+              noErr);
+
+    Signal in = TestSignal(2, 48000, 5);
+    for (auto& channel : in) std::fill(channel.begin() + 24000, channel.end(), 0.f);
+    Signal out = in, expected = in;
+    std::vector<float> heads;
+    Message last{};
+    for (size_t at = 0; at < in[0].size(); at += 512) {
+        const uint32_t frames = uint32_t(std::min<size_t>(512, in[0].size() - at));
+        plugin.Run(in, out, at, frames);
+        reference.Render(in, expected, at, frames);
+        const std::vector<Message> messages = Messages(plugin);
+        if (messages.empty()) continue;
+        DataToGui engine{};
+        size = sizeof engine;
+        ASSERT_EQ(AudioUnitGetProperty(reference.Unit(), kDataToGuiProperty, kAudioUnitScope_Global, 0, &engine, &size),
+                  noErr);
+        EXPECT_EQ(std::memcmp(&messages[0].data, &engine, sizeof engine), 0) << "at " << at;
+        heads.push_back(messages[0].data.headPosition);
+        last = messages[0];
+    }
+    ASSERT_EQ(heads.size(), 30u);
+    for (size_t i = 1; i < heads.size(); ++i) EXPECT_GT(heads[i], heads[i - 1]);
+    EXPECT_NEAR(heads.back(), 0.5f, 0.02f);
+    EXPECT_EQ(last.data.headForward, 1);
+
+    for (int k = 0; k < kSampleOverviewEntries; ++k) {
+        SCOPED_TRACE(k);
+        EXPECT_EQ(last.overview[2 * k], address[4 * k + 1]);
+        EXPECT_EQ(last.overview[2 * k + 1], address[4 * k + 3]);
+        const bool recorded = k < 64;  // 24000 frames of 96000, 256 entries
+        if (recorded) {
+            EXPECT_LT(last.overview[2 * k], 0.f);
+            EXPECT_GT(last.overview[2 * k + 1], 0.f);
+        } else {
+            EXPECT_EQ(last.overview[2 * k], 0.f);
+            EXPECT_EQ(last.overview[2 * k + 1], 0.f);
+        }
+    }
+}
+
+// A port once connected and then disconnected: its old buffer is left alone.
+TEST(Lv2Notify, ADisconnectedPortIsNeverWritten)
+{
+    Lv2Instance plugin(kMonoUri, 48000);
+    plugin.ConnectNotify(kRoomy);
+    const Signal silence(1, std::vector<float>(1024));
+    Signal out = silence;
+    plugin.Run(silence, out, 0, 1024);
+    ASSERT_EQ(Messages(plugin).size(), 1u);
+    plugin.ConnectNotify(0);
+    std::fill(plugin.NotifyBytes().begin(), plugin.NotifyBytes().end(), kUntouched);
+    for (int run = 0; run < 10; ++run) plugin.Run(silence, out, 0, 1024);
+    for (uint8_t b : plugin.NotifyBytes()) ASSERT_EQ(b, kUntouched);
+}
+
+// Too small for a message: a valid empty sequence, and nothing written past its header.
+TEST(Lv2Notify, ABufferTooSmallGetsAnEmptySequenceAndNoPartOfAMessage)
+{
+    const uint32_t kExact = Lv2NotifyPort::kMinimumSize;
+    const struct {
+        uint32_t bytes, atomSize, messages;
+    } cases[] = {
+        {kExact, kExact - 8, 1},
+        {kExact - 8, 8, 0},
+        {64, 8, 0},
+        {16, 8, 0},  // room for the sequence body only
+        {8, 0, 0},   // not even that
+    };
+    const Signal silence(2, std::vector<float>(512));
+    Signal out = silence;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.bytes);
+        Lv2Instance plugin(kStereoUri, 48000);
+        plugin.ConnectNotify(c.bytes);
+        std::fill(plugin.NotifyBytes().begin(), plugin.NotifyBytes().end(), kUntouched);
+        plugin.Run(silence, out, 0, 512);
+        EXPECT_EQ(plugin.Notify().atom.size, c.atomSize);
+        if (c.atomSize > 0) {
+            EXPECT_EQ(Messages(plugin).size(), c.messages);
+        }
+        const std::vector<uint8_t>& bytes = plugin.NotifyBytes();
+        for (size_t i = sizeof(LV2_Atom) + c.atomSize; i < bytes.size(); ++i) ASSERT_EQ(bytes[i], kUntouched) << i;
+    }
+}
+
+// With an audio buffer missing the effect does not run, but the host still reads a sequence.
+TEST(Lv2Notify, AMissingAudioBufferLeavesAnEmptySequence)
+{
+    Lv2Instance plugin(kStereoUri, 48000);
+    plugin.ConnectNotify(kRoomy);
+    plugin.DisconnectAudioInput(0);
+    std::fill(plugin.NotifyBytes().begin(), plugin.NotifyBytes().end(), kUntouched);
+    plugin.RunConnected(512);
+    EXPECT_EQ(plugin.Notify().atom.size, 8u);
+    EXPECT_EQ(plugin.Notify().atom.type, Lv2World::Get().Map().Map(LV2_ATOM__Sequence));
+}
+
+TEST(Lv2Notify, RunAllocatesNothingWhileSending)
+{
+    Lv2Instance plugin(kStereoUri, 48000);
+    plugin.ConnectNotify(kRoomy);
+    const Signal in = TestSignal(2, 4096);
+    Signal out = in;
+    plugin.Run(in, out, 0, 4096);  // warm up
+    long allocations = 0;
+    size_t messages = 0;
+    for (int n = 0; n < 40; ++n) {
+        testsupport::AllocationScope scope;
+        plugin.RunConnected(n % 5 == 0 ? 2500 : 512);
+        allocations += scope.Count();
+        messages += Messages(plugin).size();
+    }
+    EXPECT_GE(messages, 15u);
+    EXPECT_EQ(allocations, 0);
+}
+
+}  // namespace
