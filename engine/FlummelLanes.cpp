@@ -14,12 +14,21 @@ inline __m128 Select(__m128 mask, __m128 a, __m128 b)
     return _mm_or_ps(_mm_and_ps(mask, a), _mm_andnot_ps(mask, b));
 }
 
+// Lanes past count repeat the channels before them (lane c holds channel c % count): they
+// compute the same values again, and only the first count lanes are stored.
+template <UInt32 count>
 inline __m128 Gather(Float32* const* p, size_t i)
 {
-    return _mm_set_ps(p[3][i], p[2][i], p[1][i], p[0][i]);
+    if constexpr (count == 1) {
+        return _mm_set1_ps(p[0][i]);
+    } else if constexpr (count == 2) {
+        const __m128 pair = _mm_unpacklo_ps(_mm_set_ss(p[0][i]), _mm_set_ss(p[1][i]));
+        return _mm_movelh_ps(pair, pair);
+    } else {
+        return _mm_set_ps(p[3][i], p[2][i], p[1][i], p[0][i]);
+    }
 }
 
-// Lanes past count repeat channel 0: they compute its values again and store the same.
 template <UInt32 count>
 inline void Scatter(Float32* const* p, size_t i, __m128 v)
 {
@@ -56,9 +65,9 @@ void RunLanes(const FlummelBlockConstants& k, Float32* const* loops, Float32* co
         if (runFrames == UInt32(run)) forward = !forward;
         const Float32 fstep = Float32(step);
         for (UInt32 i = 0; i < runFrames; ++i, ++frame) {
-            __m128 x = Gather(ios, frame);
+            __m128 x = Gather<count>(ios, frame);
             x = _mm_and_ps(x, _mm_cmple_ps(_mm_and_ps(x, magnitude), largest));
-            const __m128 d = _mm_mul_ps(g, Gather(loops, size_t(pos)));
+            const __m128 d = _mm_mul_ps(g, Gather<count>(loops, size_t(pos)));
             __m128 y = _mm_sub_ps(d, _mm_mul_ps(_mm_mul_ps(_mm_mul_ps(c3, d), d), d));
             y = Select(_mm_cmpgt_ps(d, edge), clip, y);
             y = Select(_mm_cmpnge_ps(d, negEdge), negClip, y);
@@ -87,7 +96,7 @@ void RunLanes(const FlummelBlockConstants& k, Float32* const* loops, Float32* co
 __m128 LaneState(Float32 Kernel::*state, Kernel* const* kernels, UInt32 count)
 {
     alignas(16) Float32 v[4];
-    for (UInt32 c = 0; c < 4; ++c) v[c] = kernels[c < count ? c : 0]->*state;
+    for (UInt32 c = 0; c < 4; ++c) v[c] = kernels[c % count]->*state;
     return _mm_load_ps(v);
 }
 
@@ -105,8 +114,8 @@ void FlummelLanes::Run(const FlummelBlockConstants& k, Kernel* const* kernels, F
     Float32* loops[4];
     Float32* ios[4];
     for (UInt32 c = 0; c < 4; ++c) {
-        loops[c] = kernels[c < count ? c : 0]->mDelayBuffer();
-        ios[c] = io[c < count ? c : 0];
+        loops[c] = kernels[c % count]->mDelayBuffer();
+        ios[c] = io[c % count];
     }
     Lanes s{LaneState(&Kernel::mLow, kernels, count), LaneState(&Kernel::mHigh, kernels, count),
             LaneState(&Kernel::mBand, kernels, count), LaneState(&Kernel::mLastInput, kernels, count),
