@@ -48,7 +48,7 @@ protected:
     void SetUp() override
     {
         if (!std::getenv("DISPLAY") || !*std::getenv("DISPLAY")) GTEST_SKIP() << "needs an X display (Xvfb)";
-        mLock = open("/tmp/flummel-display-tests.lock", O_CREAT | O_RDWR, 0666);
+        mLock = open("/tmp/flummel-display-tests.lock", O_CREAT | O_RDWR | O_CLOEXEC, 0666);
         ASSERT_GE(mLock, 0);
         ASSERT_EQ(flock(mLock, LOCK_EX), 0);
         mX = XOpenDisplay(nullptr);
@@ -175,15 +175,10 @@ protected:
         return n > share * 770 * 315;
     }
 
-    // Pointer and button through XTest, in parent window coordinates.
+    // The pointer through XTest, in parent window coordinates.
     void MovePointer(int x, int y)
     {
         XTestFakeMotionEvent(mX, DefaultScreen(mX), kParentX + x, kParentY + y, 0);
-        XSync(mX, False);
-    }
-    void Button(bool down)
-    {
-        XTestFakeButtonEvent(mX, 1, down, 0);
         XSync(mX, False);
     }
 
