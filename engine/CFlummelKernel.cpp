@@ -67,6 +67,7 @@ void TrWkFlummel::CFlummelKernel::Run(const FlummelBlockConstants& constants, Fl
         const Float32 fstep = Float32(step);
         for (UInt32 i = 0; i < count; ++i) {
             const Float32 x = SilenceIfNotFinite(io[i]);
+            // Clip curve on the driven loop sample, brought back by the makeup gain.
             const Float32 v = k.m * ClipCurve(k.g * loop[pos], k.c3, k.L);
             // State-variable filter, morphed between thru, low, band and high.
             low = low + k.f * band;
