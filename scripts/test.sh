@@ -37,7 +37,7 @@ cmake --build build-tsan -j "$jobs" --target test_platform test_framework test_d
 # The saved-state fuzz target, run for a bounded time.
 CC=clang CXX=clang++ configure build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFLUMMEL_FUZZ=ON -DFLUMMEL_TESTS=OFF \
   -DFLUMMEL_BENCH=OFF
-cmake --build build-fuzz -j "$jobs" --target state_fuzz
+cmake --build build-fuzz -j "$jobs" --target state_fuzz lv2_atom_fuzz
 (cd build-fuzz && ctest --output-on-failure)
 
 build build -DCMAKE_BUILD_TYPE=Release
