@@ -29,12 +29,12 @@ inline Float32 EdgeFade(Float32 p, Float32 nf)
 inline Float32 ClipCurve(Float32 d, Float32 c3, Float32 L)
 {
 #if defined(__SSE2__)
-    const __m128 v = _mm_set_ss(d);
-    const __m128 cubic = _mm_sub_ss(v, _mm_mul_ss(_mm_mul_ss(_mm_mul_ss(_mm_set_ss(c3), v), v), v));
-    const __m128 above = _mm_cmpgt_ss(v, _mm_set_ss(1.5f));
-    const __m128 below = _mm_cmpnge_ss(v, _mm_set_ss(-1.5f));
-    __m128 y = _mm_or_ps(_mm_and_ps(above, _mm_set_ss(L)), _mm_andnot_ps(above, cubic));
-    y = _mm_or_ps(_mm_and_ps(below, _mm_set_ss(-L)), _mm_andnot_ps(below, y));
+    const __m128 v = _mm_set1_ps(d);  // all lanes alike; only the lowest is read
+    const __m128 cubic = _mm_sub_ss(v, _mm_mul_ss(_mm_mul_ss(_mm_mul_ss(_mm_set1_ps(c3), v), v), v));
+    const __m128 above = _mm_cmpgt_ss(v, _mm_set1_ps(1.5f));
+    const __m128 below = _mm_cmpnge_ss(v, _mm_set1_ps(-1.5f));
+    __m128 y = _mm_or_ps(_mm_and_ps(above, _mm_set1_ps(L)), _mm_andnot_ps(above, cubic));
+    y = _mm_or_ps(_mm_and_ps(below, _mm_set1_ps(-L)), _mm_andnot_ps(below, y));
     return _mm_cvtss_f32(y);
 #else
     Float32 y = d - c3 * d * d * d;
