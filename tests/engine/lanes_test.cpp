@@ -145,3 +145,41 @@ TEST_F(FlummelTest, ChannelsOutOfStepRunOneByOne)
 }
 
 }  // namespace
+
+// The overview after every call equals the envelope of both loops read one sample at a time,
+// zeros' signs included: busy noise with silent stretches, so entries end on +0 and -0 too.
+TEST_F(FlummelTest, SampleOverviewIsTheLoopsEnvelopeSampleBySample)
+{
+    float* overview = nullptr;
+    UInt32 size = sizeof overview;
+    ASSERT_EQ(AudioUnitGetProperty(host->Unit(), kSampleOverviewProperty, 0, 0, &overview, &size), noErr);
+    Set(kParam_DelayTime, float(5003 / kRate));  // 19 samples an entry
+    Set(kParam_Feedback, 50.f);
+    Set(kParam_SaturationAmount, 5.f);
+    ASSERT_EQ(host->Initialize(), noErr);
+    auto compress = [](float v) { return v >= 0.f ? std::sqrt(v) : -std::sqrt(-v); };
+    UInt32 seed = 3;
+    for (int call = 0; call < 40; ++call) {
+        Signal in(2, std::vector<float>(333, 0.f));
+        if (call % 4 != 3)
+            for (auto& ch : in)
+                for (float& v : ch) v = float((seed = seed * 1664525u + 1013904223u) >> 8) / float(1 << 24) - 0.5f;
+        in[1][7] = -0.f;
+        Run(in, 333);
+        for (int k = 0; k < kSampleOverviewEntries; ++k) {
+            float lo = 0.f, hi = 0.f;
+            for (size_t c = 0; c < 2; ++c) {
+                float l = 1000000.f, h = -1000000.f;
+                for (int i = 19 * k; i < 19 * (k + 1); ++i) {
+                    const float v = Effect()->Kernel(c)->Loop()[i];
+                    if (v < l) l = v;
+                    if (v > h) h = v;
+                }
+                lo = c == 0 ? compress(l) : std::min(compress(l), lo);
+                hi = c == 0 ? compress(h) : std::max(compress(h), hi);
+            }
+            ASSERT_EQ(0, std::memcmp(&lo, &overview[4 * k + 1], 4)) << "call " << call << ", entry " << k;
+            ASSERT_EQ(0, std::memcmp(&hi, &overview[4 * k + 3], 4)) << "call " << call << ", entry " << k;
+        }
+    }
+}
