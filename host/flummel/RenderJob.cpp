@@ -76,8 +76,19 @@ struct RenderSink {
     {
         output.Write(channels, frames);
         if (plotSamples) plotSamples->Write(channels, frames);
-        for (size_t c = 0; c < count; ++c)
-            for (size_t i = 0; i < frames; ++i) peak = std::max(peak, std::fabs(channels[c][i]));
+        for (size_t c = 0; c < count; ++c) peak = std::max(peak, Peak(channels[c], frames));
+    }
+
+    // The largest magnitude; NaNs pass unnoticed. Four running maxima keep the loop from waiting
+    // on itself.
+    static float Peak(const float* samples, size_t frames)
+    {
+        float m[4] = {0, 0, 0, 0};
+        size_t i = 0;
+        for (; i + 4 <= frames; i += 4)
+            for (size_t k = 0; k < 4; ++k) m[k] = std::max(m[k], std::fabs(samples[i + k]));
+        for (; i < frames; ++i) m[0] = std::max(m[0], std::fabs(samples[i]));
+        return std::max(std::max(m[0], m[1]), std::max(m[2], m[3]));
     }
 };
 
