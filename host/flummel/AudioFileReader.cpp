@@ -4,7 +4,7 @@
 
 namespace {
 
-constexpr size_t kChunkFrames = 4096;
+constexpr size_t kChunkFrames = 16384;
 
 }  // namespace
 

@@ -6,13 +6,18 @@
 
 namespace {
 
-constexpr size_t kChunkFrames = 4096;
+// Codecs get the same calls whatever the block size, since their output can depend on them; raw
+// float samples go in larger writes.
+constexpr size_t kCodecChunkFrames = 4096, kFloatChunkFrames = 16384;
 
 }  // namespace
 
 AudioFileWriter::AudioFileWriter(const std::string& path, int format, double sampleRate, size_t channels,
                                  const std::string& shownPath)
-    : mShownPath(shownPath), mChannels(channels), mChunk(kChunkFrames * channels)
+    : mShownPath(shownPath),
+      mChannels(channels),
+      mChunkFrames((format & SF_FORMAT_SUBMASK) == SF_FORMAT_FLOAT ? kFloatChunkFrames : kCodecChunkFrames),
+      mChunk(mChunkFrames * channels)
 {
     SF_INFO info{};
     info.samplerate = int(sampleRate + 0.5);
@@ -26,13 +31,13 @@ AudioFileWriter::AudioFileWriter(const std::string& path, int format, double sam
 void AudioFileWriter::Write(const float* const* channels, size_t frames)
 {
     for (size_t done = 0; done < frames;) {
-        const size_t n = std::min(kChunkFrames - mHeld, frames - done);
+        const size_t n = std::min(mChunkFrames - mHeld, frames - done);
         float* out = mChunk.data() + mHeld * mChannels;
         for (size_t i = 0; i < n; ++i, out += mChannels)
             for (size_t c = 0; c < mChannels; ++c) out[c] = channels[c][done + i];
         mHeld += n;
         done += n;
-        if (mHeld == kChunkFrames) Flush();
+        if (mHeld == mChunkFrames) Flush();
     }
 }
 

@@ -29,6 +29,7 @@ private:
 
     std::string mShownPath;
     size_t mChannels;
+    size_t mChunkFrames;
     std::unique_ptr<SNDFILE, Closer> mFile;
     std::vector<float> mChunk;  // interleaved frames not yet written
     size_t mHeld = 0;
