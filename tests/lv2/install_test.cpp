@@ -1,4 +1,4 @@
-// cmake --install puts a bundle that hosts find and load, presets included, and the renderer
+// cmake --install puts a bundle that hosts find and load, presets and UI included, and the renderer
 // beside its factory presets.
 #include <gtest/gtest.h>
 
@@ -23,7 +23,7 @@ TEST(Lv2Install, PutsALoadableBundleIntoTheLv2Directory)
 
     const std::filesystem::path bundle = stage / std::filesystem::path(FLUMMEL_LV2_INSTALLED_DIR).relative_path() /
                                          "flummel.lv2";
-    for (const char* file : {"manifest.ttl", "flummel.ttl", "presets.ttl", "flummel.so"})
+    for (const char* file : {"manifest.ttl", "flummel.ttl", "presets.ttl", "flummel.so", "flummel_ui.so"})
         EXPECT_TRUE(std::filesystem::is_regular_file(bundle / file)) << bundle / file;
 
     std::vector<std::string> env = ForeignHostEnvironment();
