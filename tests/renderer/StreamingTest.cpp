@@ -35,16 +35,28 @@ TEST_F(RendererTest, ThePlotIsTheSameWhateverFormatTheOutputIsWrittenIn)
     }
 }
 
-TEST_F(RendererTest, AnInputLongerThanAnHourRendersWhole)
+TEST_F(RendererTest, LongInputsPassThroughWholeAndInOrder)
 {
-    // An hour and a second at 1 kHz, mono: a ramp, so every frame is told apart.
-    constexpr size_t kFrames = 3601 * 1000;
-    Planar ramp(1, std::vector<float>(kFrames));
-    for (size_t i = 0; i < kFrames; ++i) ramp[0][i] = float(i % 1000) / 1000.f - 0.5f;
-    WriteWav("in.wav", ramp, 1000);
-    const Result r = Run({"render", Path("in.wav"), Path("out.wav"), "--set", "Dry Level=1", "--set",
-                          "effect_level=0", "--tail", "0", "--block", "4096"});
-    ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_NE(r.out.find("(3601.00 s, 1000 Hz, 1 channel, peak -6.0 dBFS)"), std::string::npos) << r.out;
-    EXPECT_EQ(ReadAudio("out.wav"), ramp);
+    // Ramps, so every frame is told apart; blocks that do not divide the file's reads. The first
+    // is an hour and a second long.
+    const struct {
+        size_t channels, frames;
+        int rate;
+        const char* block;
+        const char* summary;
+    } cases[] = {
+        {1, 3601 * 1000, 1000, "4096", "(3601.00 s, 1000 Hz, 1 channel, peak -6.0 dBFS)"},
+        {3, 100000, 44100, "999", "(2.27 s, 44100 Hz, 3 channels, peak -6.0 dBFS)"},
+    };
+    for (const auto& c : cases) {
+        Planar ramp(c.channels, std::vector<float>(c.frames));
+        for (size_t ch = 0; ch < c.channels; ++ch)
+            for (size_t i = 0; i < c.frames; ++i) ramp[ch][i] = float((i + 7 * ch) % 1000) / 1000.f - 0.5f;
+        WriteWav("in.wav", ramp, c.rate);
+        const Result r = Run({"render", Path("in.wav"), Path("out.wav"), "--set", "Dry Level=1", "--set",
+                              "effect_level=0", "--tail", "0", "--block", c.block});
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_NE(r.out.find(c.summary), std::string::npos) << r.out;
+        EXPECT_EQ(ReadAudio("out.wav"), ramp) << c.channels << " channels";
+    }
 }
