@@ -1,6 +1,7 @@
 #include "engine/FlummelParameters.h"
 
 #include "engine/FlummelShared.h"
+#include "platform/cf/CFArray.h"
 #include "platform/cf/CFString.h"
 
 const FlummelParamInfo* astParamInfos()
@@ -48,4 +49,32 @@ CFStringRef FilterTypeName(int index)
 {
     static const CFStringRef names[5] = {CFSTR("Thru"), CFSTR("Low"), CFSTR("Band"), CFSTR("High"), CFSTR("Thru")};
     return index >= 0 && index < 5 ? names[index] : nullptr;
+}
+
+OSStatus FlummelParameterInfo(AudioUnitScope scope, AudioUnitParameterID id, AudioUnitParameterInfo& outInfo)
+{
+    if (scope != kAudioUnitScope_Global) return kAudioUnitErr_InvalidParameter;
+    outInfo.flags = kAudioUnitParameterFlag_IsWritable | kAudioUnitParameterFlag_IsReadable |
+                    kAudioUnitParameterFlag_HasCFNameString | kAudioUnitParameterFlag_Global;
+    if (id >= kNumParams) return kAudioUnitErr_InvalidParameter;
+    const FlummelParamInfo& row = astParamInfos()[id];
+    outInfo.cfNameString = row.name;
+    CFStringGetCString(row.name, outInfo.name, sizeof outInfo.name, kCFStringEncodingUTF8);
+    outInfo.unit = row.unit;
+    outInfo.minValue = row.minValue;
+    outInfo.maxValue = row.maxValue;
+    outInfo.defaultValue = row.defaultValue;
+    if (id == kParam_FilterType) outInfo.flags |= kAudioUnitParameterFlag_ValuesHaveStrings;
+    return noErr;
+}
+
+OSStatus FlummelParameterValueStrings(AudioUnitScope scope, AudioUnitParameterID id, CFArrayRef* outStrings)
+{
+    if (!outStrings) return noErr;
+    if (scope == kAudioUnitScope_Global && (id == kParam_BeatDivisor || id == kParam_LfoBeatDivisor)) {
+        *outStrings = CFArrayCreate(nullptr, reinterpret_cast<const void**>(const_cast<CFStringRef*>(ppVal())),
+                                    kNumDivisorStrings, nullptr);
+        return noErr;
+    }
+    return kAudioUnitErr_InvalidProperty;
 }

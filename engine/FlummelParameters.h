@@ -45,3 +45,9 @@ constexpr int kNumDivisorStrings = 6;
 CFStringRef const* ppVal();
 // "Thru", "Low", "Band", "High", "Thru".
 CFStringRef FilterTypeName(int index);
+
+// What a unit with these parameters answers: the information of parameter `id` in the global
+// scope (-10878 for another scope or id), and the value strings of the two divisors (a new array
+// the caller releases; -10879 for any other parameter).
+OSStatus FlummelParameterInfo(AudioUnitScope scope, AudioUnitParameterID id, AudioUnitParameterInfo& outInfo);
+OSStatus FlummelParameterValueStrings(AudioUnitScope scope, AudioUnitParameterID id, CFArrayRef* outStrings);

@@ -48,30 +48,12 @@ TrWkFlummel::CFlummelKernel* TrWkFlummel::Kernel(size_t channel) const
 
 OSStatus TrWkFlummel::GetParameterInfo(AudioUnitScope scope, AudioUnitParameterID id, AudioUnitParameterInfo& outInfo)
 {
-    if (scope != kAudioUnitScope_Global) return kAudioUnitErr_InvalidParameter;
-    outInfo.flags = kAudioUnitParameterFlag_IsWritable | kAudioUnitParameterFlag_IsReadable |
-                    kAudioUnitParameterFlag_HasCFNameString | kAudioUnitParameterFlag_Global;
-    if (id >= kNumParams) return kAudioUnitErr_InvalidParameter;
-    const FlummelParamInfo& row = astParamInfos()[id];
-    outInfo.cfNameString = row.name;
-    CFStringGetCString(row.name, outInfo.name, sizeof outInfo.name, kCFStringEncodingUTF8);
-    outInfo.unit = row.unit;
-    outInfo.minValue = row.minValue;
-    outInfo.maxValue = row.maxValue;
-    outInfo.defaultValue = row.defaultValue;
-    if (id == kParam_FilterType) outInfo.flags |= kAudioUnitParameterFlag_ValuesHaveStrings;
-    return noErr;
+    return FlummelParameterInfo(scope, id, outInfo);
 }
 
 OSStatus TrWkFlummel::GetParameterValueStrings(AudioUnitScope scope, AudioUnitParameterID id, CFArrayRef* outStrings)
 {
-    if (!outStrings) return noErr;
-    if (scope == kAudioUnitScope_Global && (id == kParam_BeatDivisor || id == kParam_LfoBeatDivisor)) {
-        *outStrings = CFArrayCreate(nullptr, reinterpret_cast<const void**>(const_cast<CFStringRef*>(ppVal())),
-                                    kNumDivisorStrings, nullptr);
-        return noErr;
-    }
-    return kAudioUnitErr_InvalidProperty;
+    return FlummelParameterValueStrings(scope, id, outStrings);
 }
 
 OSStatus TrWkFlummel::GetPropertyInfo(AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement element,

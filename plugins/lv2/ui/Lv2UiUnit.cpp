@@ -88,29 +88,12 @@ OSStatus Lv2UiUnit::SetParameter(AudioUnitParameterID id, AudioUnitScope scope, 
 
 OSStatus Lv2UiUnit::GetParameterInfo(AudioUnitScope scope, AudioUnitParameterID id, AudioUnitParameterInfo& outInfo)
 {
-    if (!IsParameter(scope, id)) return kAudioUnitErr_InvalidParameter;
-    const FlummelParamInfo& row = astParamInfos()[id];
-    outInfo.flags = kAudioUnitParameterFlag_IsWritable | kAudioUnitParameterFlag_IsReadable |
-                    kAudioUnitParameterFlag_HasCFNameString | kAudioUnitParameterFlag_Global;
-    if (id == kParam_FilterType) outInfo.flags |= kAudioUnitParameterFlag_ValuesHaveStrings;
-    outInfo.cfNameString = row.name;
-    CFStringGetCString(row.name, outInfo.name, sizeof outInfo.name, kCFStringEncodingUTF8);
-    outInfo.unit = row.unit;
-    outInfo.minValue = row.minValue;
-    outInfo.maxValue = row.maxValue;
-    outInfo.defaultValue = row.defaultValue;
-    return noErr;
+    return FlummelParameterInfo(scope, id, outInfo);
 }
 
 OSStatus Lv2UiUnit::GetParameterValueStrings(AudioUnitScope scope, AudioUnitParameterID id, CFArrayRef* outStrings)
 {
-    if (!outStrings) return noErr;
-    if (scope == kAudioUnitScope_Global && (id == kParam_BeatDivisor || id == kParam_LfoBeatDivisor)) {
-        *outStrings = CFArrayCreate(nullptr, reinterpret_cast<const void**>(const_cast<CFStringRef*>(ppVal())),
-                                    kNumDivisorStrings, nullptr);
-        return noErr;
-    }
-    return kAudioUnitErr_InvalidProperty;
+    return FlummelParameterValueStrings(scope, id, outStrings);
 }
 
 OSStatus Lv2UiUnit::GetPropertyInfo(AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement element,
