@@ -47,13 +47,13 @@ void Texture::Load()
     CFRef<CFStringRef> resource(CFStringCreateWithCString(nullptr, name.c_str(), kCFStringEncodingASCII));
     CFRef<CFURLRef> url(resource ? CFBundleCopyResourceURL(bundle, resource, nullptr, nullptr) : nullptr);
     FSRef ref;
-    FSSpec spec;
+    FSSpec file;
     GraphicsImportComponent importer = nullptr;
     if (!url) {
         std::printf("ERROR: can't find URL!\n");
     } else if (CFURLGetFSRef(url, &ref) &&
-               FSGetCatalogInfo(&ref, kFSCatInfoNone, nullptr, nullptr, &spec, nullptr) == noErr &&
-               GetGraphicsImporterForFile(&spec, &importer) == noErr) {
+               FSGetCatalogInfo(&ref, kFSCatInfoNone, nullptr, nullptr, &file, nullptr) == noErr &&
+               GetGraphicsImporterForFile(&file, &importer) == noErr) {
         Rect r{};
         GraphicsImportGetNaturalBounds(importer, &r);
         const int width = r.right - r.left, height = r.bottom - r.top;
