@@ -1,5 +1,7 @@
 #include "engine/FlummelParameters.h"
 
+#include <cmath>
+
 #include "engine/FlummelShared.h"
 #include "platform/cf/CFArray.h"
 #include "platform/cf/CFString.h"
@@ -77,4 +79,27 @@ OSStatus FlummelParameterValueStrings(AudioUnitScope scope, AudioUnitParameterID
         return noErr;
     }
     return kAudioUnitErr_InvalidProperty;
+}
+
+OSStatus FlummelParameterStringFromValue(AudioUnitParameterStringFromValue& record, Float32 current)
+{
+    if (record.inParamID != kParam_FilterType) return kAudioUnitErr_InvalidParameter;
+    record.outString = nullptr;
+    const Float32 v = record.inValue ? *record.inValue : current;
+    const int n = int(v + 0.5f);
+    if (std::fabs(v - Float32(n)) < 0.005f && n >= 0 && n <= 4) {
+        record.outString = FilterTypeName(n);
+        CFRetain(record.outString);
+    }
+    return noErr;
+}
+
+bool FlummelPropertySize(AudioUnitPropertyID id, UInt32& outSize)
+{
+    switch (id) {
+    case kAudioUnitProperty_ParameterStringFromValue: outSize = sizeof(AudioUnitParameterStringFromValue); return true;
+    case kDataToGuiProperty: outSize = sizeof(DataToGui); return true;
+    case kSampleOverviewProperty: outSize = sizeof(float*); return true;
+    default: return false;
+    }
 }

@@ -51,3 +51,8 @@ CFStringRef FilterTypeName(int index);
 // the caller releases; -10879 for any other parameter).
 OSStatus FlummelParameterInfo(AudioUnitScope scope, AudioUnitParameterID id, AudioUnitParameterInfo& outInfo);
 OSStatus FlummelParameterValueStrings(AudioUnitScope scope, AudioUnitParameterID id, CFArrayRef* outStrings);
+// The string of a Filter Type value (property 33): its name at whole values 0..4, else none;
+// `current` stands in for a record without a value. -10878 for any other parameter.
+OSStatus FlummelParameterStringFromValue(AudioUnitParameterStringFromValue& record, Float32 current);
+// The sizes of the read-only properties such a unit adds: 33, 64001 and 64003. False for others.
+bool FlummelPropertySize(AudioUnitPropertyID id, UInt32& outSize);

@@ -21,12 +21,7 @@ void TrWkFlummel::Constructor()
     mLfoPhase = 0.f;
     mDelayLength = 1;
     mSampleOverview = std::make_unique<std::atomic<float>[]>(kSampleOverviewFloats);
-    for (int k = 0; k < kSampleOverviewEntries; ++k) {
-        mSampleOverview[4 * k + 0].store(Float32(k), std::memory_order_relaxed);
-        mSampleOverview[4 * k + 1].store(0.f, std::memory_order_relaxed);
-        mSampleOverview[4 * k + 2].store(Float32(k), std::memory_order_relaxed);
-        mSampleOverview[4 * k + 3].store(0.f, std::memory_order_relaxed);
-    }
+    ClearSampleOverview(mSampleOverview.get());
 }
 
 OSStatus TrWkFlummel::Initialize()
@@ -59,49 +54,23 @@ OSStatus TrWkFlummel::GetParameterValueStrings(AudioUnitScope scope, AudioUnitPa
 OSStatus TrWkFlummel::GetPropertyInfo(AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement element,
                                       UInt32& outDataSize, Boolean& outWritable)
 {
-    switch (id) {
-    case kAudioUnitProperty_ParameterStringFromValue:
-        outDataSize = sizeof(AudioUnitParameterStringFromValue);
-        outWritable = false;
-        return noErr;
-    case kDataToGuiProperty:
-        outDataSize = sizeof(DataToGui);
-        outWritable = false;
-        return noErr;
-    case kSampleOverviewProperty:
-        outDataSize = sizeof(float*);
-        outWritable = false;
-        return noErr;
-    default:
+    if (!FlummelPropertySize(id, outDataSize))
         return AUInlineEffectBase::GetPropertyInfo(id, scope, element, outDataSize, outWritable);
-    }
+    outWritable = false;
+    return noErr;
 }
 
 DataToGui TrWkFlummel::CopyDataToGui() const
 {
-    DataToGui d{};
-    d.headPosition = mHeadPosition.load(std::memory_order_relaxed);
-    d.headForward = mHeadForward.load(std::memory_order_relaxed);
-    d.delayPhase = mDelayPhase.load(std::memory_order_relaxed);
-    d.lfoPhase = mGuiLfoPhase.load(std::memory_order_relaxed);
-    return d;
+    return mDataToGui.Load();
 }
 
 OSStatus TrWkFlummel::GetProperty(AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement element, void* outData)
 {
     switch (id) {
-    case kAudioUnitProperty_ParameterStringFromValue: {
-        auto* record = static_cast<AudioUnitParameterStringFromValue*>(outData);
-        if (record->inParamID != kParam_FilterType) return kAudioUnitErr_InvalidParameter;
-        record->outString = nullptr;
-        const Float32 v = record->inValue ? *record->inValue : AUEffectBase::GetParameter(kParam_FilterType);
-        const int n = int(v + 0.5f);
-        if (std::fabs(v - Float32(n)) < 0.005f && n >= 0 && n <= 4) {
-            record->outString = FilterTypeName(n);
-            CFRetain(record->outString);
-        }
-        return noErr;
-    }
+    case kAudioUnitProperty_ParameterStringFromValue:
+        return FlummelParameterStringFromValue(*static_cast<AudioUnitParameterStringFromValue*>(outData),
+                                               AUEffectBase::GetParameter(kParam_FilterType));
     case kDataToGuiProperty: {
         const DataToGui d = CopyDataToGui();
         std::memcpy(outData, &d, sizeof d);

@@ -80,10 +80,7 @@ private:
     bool mSnapshotForward = true;
 
     // DataToGui, written by the audio thread slot by slot, read by the editor's threads.
-    std::atomic<float> mHeadPosition{0.f};
-    std::atomic<UInt8> mHeadForward{0};
-    std::atomic<float> mDelayPhase{0.f};
-    std::atomic<float> mGuiLfoPhase{0.f};
+    SharedDataToGui mDataToGui;
 
     std::unique_ptr<std::atomic<float>[]> mSampleOverview;
     // Nobody can see the overview before its address is handed out, so until then the audio

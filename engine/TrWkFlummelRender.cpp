@@ -104,9 +104,7 @@ bool TrWkFlummel::CanRunLanes(const AudioBufferList& inBuffer, const AudioBuffer
 void TrWkFlummel::PublishHead(Float32 p, bool forward)
 {
     const Float32 head = p / Float32(mDelayLength);
-    mHeadPosition.store(head, std::memory_order_relaxed);
-    mHeadForward.store(forward ? 1 : 0, std::memory_order_relaxed);
-    mDelayPhase.store(head, std::memory_order_relaxed);
+    mDataToGui.SetHead(head, forward);
 }
 
 bool TrWkFlummel::PreRender(UInt32)
@@ -164,7 +162,7 @@ void TrWkFlummel::RenderTimeProcessing(UInt32 frames)
         const Float32 rate = syncedLfoRate != 0.f ? syncedLfoRate : UsableParameter(kParam_FilterLfoSpeed);
         mLfoPhase = WrapPhase(mLfoPhase + Float32(frames) * (rate * kTwoPi) / sr);
     }
-    mGuiLfoPhase.store(mLfoPhase * 0.15915494f, std::memory_order_relaxed);
+    mDataToGui.SetLfoPhase(mLfoPhase * 0.15915494f);
 
     Float32 d = syncedDelay != 0.f ? syncedDelay : UsableParameter(kParam_DelayTime);
     if (d > TW::kMaxDelayTime) d = TW::kMaxDelayTime;
@@ -204,10 +202,7 @@ void TrWkFlummel::PostRender(UInt32 frames)
 void TrWkFlummel::GenerateSampleOverview()
 {
     if (mDelayLength < kSampleOverviewEntries) {
-        for (int k = 0; k < kSampleOverviewEntries; ++k) {
-            mSampleOverview[4 * k + 1].store(0.f, std::memory_order_relaxed);
-            mSampleOverview[4 * k + 3].store(0.f, std::memory_order_relaxed);
-        }
+        ClearSampleOverview(mSampleOverview.get());
         return;
     }
     UpdateSampleOverview(0, mDelayLength);

@@ -27,12 +27,8 @@ Lv2UiUnit::Lv2UiUnit(ComponentInstance instance) : AUBase(instance, 0, 0)
 {
     Globals()->UseIndexedParameters(kNumParams);
     for (AudioUnitParameterID id = 0; id < kNumParams; ++id) Globals()->SetParameter(id, InitialParameterValue(id));
-    for (int k = 0; k < kSampleOverviewEntries; ++k) {
-        mOverview[4 * k + 0].store(float(k), std::memory_order_relaxed);
-        mOverview[4 * k + 1].store(0.f, std::memory_order_relaxed);
-        mOverview[4 * k + 2].store(float(k), std::memory_order_relaxed);
-        mOverview[4 * k + 3].store(0.f, std::memory_order_relaxed);
-    }
+    ClearSampleOverview(mOverview);
+    mDataToGui.SetHead(0.f, true);  // until the first message: the head at the start, moving forward
 }
 
 ComponentDescription Lv2UiUnit::Description()
@@ -67,10 +63,7 @@ bool Lv2UiUnit::DisplayMessage(const Lv2DisplayMessage& reader, const LV2_Atom* 
 {
     DataToGui data{};
     if (!reader.Read(atom, data, mOverview)) return false;
-    mHeadPosition.store(data.headPosition, std::memory_order_relaxed);
-    mHeadForward.store(data.headForward, std::memory_order_relaxed);
-    mDelayPhase.store(data.delayPhase, std::memory_order_relaxed);
-    mLfoPhase.store(data.lfoPhase, std::memory_order_relaxed);
+    mDataToGui.Store(data);
     return true;
 }
 
@@ -99,36 +92,20 @@ OSStatus Lv2UiUnit::GetParameterValueStrings(AudioUnitScope scope, AudioUnitPara
 OSStatus Lv2UiUnit::GetPropertyInfo(AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement element,
                                     UInt32& outDataSize, Boolean& outWritable)
 {
+    if (!FlummelPropertySize(id, outDataSize))
+        return AUBase::GetPropertyInfo(id, scope, element, outDataSize, outWritable);
     outWritable = false;
-    switch (id) {
-    case kAudioUnitProperty_ParameterStringFromValue: outDataSize = sizeof(AudioUnitParameterStringFromValue); return noErr;
-    case kDataToGuiProperty: outDataSize = sizeof(DataToGui); return noErr;
-    case kSampleOverviewProperty: outDataSize = sizeof(float*); return noErr;
-    default: return AUBase::GetPropertyInfo(id, scope, element, outDataSize, outWritable);
-    }
+    return noErr;
 }
 
 OSStatus Lv2UiUnit::GetProperty(AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement element, void* outData)
 {
     switch (id) {
-    case kAudioUnitProperty_ParameterStringFromValue: {
-        auto* record = static_cast<AudioUnitParameterStringFromValue*>(outData);
-        if (record->inParamID != kParam_FilterType) return kAudioUnitErr_InvalidParameter;
-        record->outString = nullptr;
-        const float v = record->inValue ? *record->inValue : Globals()->GetParameter(kParam_FilterType);
-        const int n = int(v + 0.5f);
-        if (std::fabs(v - float(n)) < 0.005f && n >= 0 && n <= 4) {
-            record->outString = FilterTypeName(n);
-            CFRetain(record->outString);
-        }
-        return noErr;
-    }
+    case kAudioUnitProperty_ParameterStringFromValue:
+        return FlummelParameterStringFromValue(*static_cast<AudioUnitParameterStringFromValue*>(outData),
+                                               Globals()->GetParameter(kParam_FilterType));
     case kDataToGuiProperty: {
-        DataToGui d{};
-        d.headPosition = mHeadPosition.load(std::memory_order_relaxed);
-        d.headForward = mHeadForward.load(std::memory_order_relaxed);
-        d.delayPhase = mDelayPhase.load(std::memory_order_relaxed);
-        d.lfoPhase = mLfoPhase.load(std::memory_order_relaxed);
+        const DataToGui d = mDataToGui.Load();
         std::memcpy(outData, &d, sizeof d);
         return noErr;
     }

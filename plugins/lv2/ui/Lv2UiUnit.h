@@ -45,8 +45,6 @@ private:
     LV2UI_Write_Function mWrite = nullptr;
     LV2UI_Controller mController = nullptr;
     uint32_t mFirstControlPort = 0;
-    // DataToGui's fields, each written whole by the main thread and read by the render thread.
-    std::atomic<float> mHeadPosition{0}, mDelayPhase{0}, mLfoPhase{0};
-    std::atomic<UInt8> mHeadForward{1};
+    SharedDataToGui mDataToGui;  // written by the main thread, read by the render thread
     std::atomic<float> mOverview[kSampleOverviewFloats];
 };
