@@ -34,12 +34,7 @@ void VrelButton::Render() const
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glColor4fv(currentColour.Data());
-    glBegin(GL_QUADS);
-    glVertex2f(bounds.min.x, bounds.min.y);
-    glVertex2f(bounds.max.x, bounds.min.y);
-    glVertex2f(bounds.max.x, bounds.max.y);
-    glVertex2f(bounds.min.x, bounds.max.y);
-    glEnd();
+    DrawRectangle(GL_QUADS);
     glDisable(GL_BLEND);
 }
 

@@ -3,13 +3,13 @@
 
 #include <GL/gl.h>
 #include <GL/glext.h>
-#include <GL/glx.h>
 
 #include <cmath>
 #include <cstdio>
 #include <mutex>
 
 #include "gui/FileLoader.h"
+#include "platform/desktop/GLProcedures.h"
 
 namespace TW {
 
@@ -27,21 +27,15 @@ struct ProgramCalls {
     bool complete = false;
 };
 
-template <class F>
-void Load(F& f, const char* name)
-{
-    f = reinterpret_cast<F>(glXGetProcAddress(reinterpret_cast<const GLubyte*>(name)));
-}
-
 const ProgramCalls& Calls()
 {
     static ProgramCalls c;
     static std::once_flag once;
     std::call_once(once, [] {
-        Load(c.genPrograms, "glGenProgramsARB");
-        Load(c.deletePrograms, "glDeleteProgramsARB");
-        Load(c.bindProgram, "glBindProgramARB");
-        Load(c.programString, "glProgramStringARB");
+        LoadGLProcedure(c.genPrograms, "glGenProgramsARB");
+        LoadGLProcedure(c.deletePrograms, "glDeleteProgramsARB");
+        LoadGLProcedure(c.bindProgram, "glBindProgramARB");
+        LoadGLProcedure(c.programString, "glProgramStringARB");
         c.complete = c.genPrograms && c.deletePrograms && c.bindProgram && c.programString;
         if (!c.complete) std::printf("VrelKnobRenderer: no vertex programs in this GL\n");
     });

@@ -46,7 +46,12 @@ void ControlBase::ResetToDefault(const CAAUParameter& p)
 void ControlBase::DrawFrame() const
 {
     glColor3f(0, 1, 0);
-    glBegin(GL_LINE_LOOP);
+    DrawRectangle(GL_LINE_LOOP);
+}
+
+void ControlBase::DrawRectangle(GLenum mode) const
+{
+    glBegin(mode);
     glVertex2f(bounds.min.x, bounds.min.y);
     glVertex2f(bounds.max.x, bounds.min.y);
     glVertex2f(bounds.max.x, bounds.max.y);

@@ -3,6 +3,8 @@
 // position, with optional snapping to whole steps.
 #pragma once
 
+#include <GL/gl.h>
+
 #include "framework/CAAUParameter.h"
 #include "gui/Bounds.h"
 #include "gui/UIElement.h"
@@ -29,6 +31,8 @@ protected:
     static void ResetToDefault(const CAAUParameter& p);
     // The plain look: a green line loop around `bounds`.
     void DrawFrame() const;
+    // `bounds` as one GL primitive of four corners (GL_LINE_LOOP, GL_QUADS) in the current colour.
+    void DrawRectangle(GLenum mode) const;
 };
 
 }  // namespace TW

@@ -185,6 +185,7 @@ private:
     void ReleaseTrackingRegions();
     void RebuildRegionsIfDirty();
     void SendRenderEvent(MPEventFlags bits) const;
+    void LoadGuiProjection() const;
     // The status line and the tooltip text of this frame.
     void DrawStatus();
     void DrawTooltip();

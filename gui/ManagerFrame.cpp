@@ -107,6 +107,17 @@ void Manager::Update()
     for (Effect* fx : effects) fx->Update();
 }
 
+void Manager::LoadGuiProjection() const
+{
+    // GUI units to clip space: the 2-D pass and the label bitmap.
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glTranslatef(-1.0f, -1.0f, 0.0f);
+    glScalef(scaleX, scaleY, 1.0f);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
 void Manager::Draw()
 {
     if (!context) return;
@@ -153,13 +164,7 @@ void Manager::Draw()
     glBindTexture(GL_TEXTURE_2D, 0);
     glDisable(GL_TEXTURE_2D);
 
-    // 2-D: GUI units.
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glTranslatef(-1.0f, -1.0f, 0.0f);
-    glScalef(scaleX, scaleY, 1.0f);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    LoadGuiProjection();
     Draw2d();
     aglSwapBuffers(context);
 }

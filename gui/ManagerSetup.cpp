@@ -77,12 +77,7 @@ int Manager::InitGL()
             glClear(GL_COLOR_BUFFER_BIT);
             glDisable(GL_DEPTH_TEST);
             glDepthMask(GL_FALSE);
-            glMatrixMode(GL_PROJECTION);
-            glLoadIdentity();
-            glTranslatef(-1.0f, -1.0f, 0.0f);
-            glScalef(scaleX, scaleY, 1.0f);
-            glMatrixMode(GL_MODELVIEW);
-            glLoadIdentity();
+            LoadGuiProjection();
             for (UIElement* e : elements) e->DrawLabel(labelFont);
             glFlush();
         }

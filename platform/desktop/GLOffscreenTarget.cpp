@@ -2,10 +2,11 @@
 #include "platform/desktop/GLOffscreenTarget.h"
 
 #include <GL/glext.h>
-#include <GL/glx.h>
 
 #include <mutex>
 #include <vector>
+
+#include "platform/desktop/GLProcedures.h"
 
 namespace {
 
@@ -22,26 +23,20 @@ struct FramebufferCalls {
     bool complete = false;
 };
 
-template <class F>
-void Load(F& f, const char* name)
-{
-    f = reinterpret_cast<F>(glXGetProcAddress(reinterpret_cast<const GLubyte*>(name)));
-}
-
 const FramebufferCalls& Calls()
 {
     static FramebufferCalls c;
     static std::once_flag once;
     std::call_once(once, [] {
-        Load(c.genFramebuffers, "glGenFramebuffers");
-        Load(c.deleteFramebuffers, "glDeleteFramebuffers");
-        Load(c.bindFramebuffer, "glBindFramebuffer");
-        Load(c.framebufferRenderbuffer, "glFramebufferRenderbuffer");
-        Load(c.checkFramebufferStatus, "glCheckFramebufferStatus");
-        Load(c.genRenderbuffers, "glGenRenderbuffers");
-        Load(c.deleteRenderbuffers, "glDeleteRenderbuffers");
-        Load(c.bindRenderbuffer, "glBindRenderbuffer");
-        Load(c.renderbufferStorage, "glRenderbufferStorage");
+        LoadGLProcedure(c.genFramebuffers, "glGenFramebuffers");
+        LoadGLProcedure(c.deleteFramebuffers, "glDeleteFramebuffers");
+        LoadGLProcedure(c.bindFramebuffer, "glBindFramebuffer");
+        LoadGLProcedure(c.framebufferRenderbuffer, "glFramebufferRenderbuffer");
+        LoadGLProcedure(c.checkFramebufferStatus, "glCheckFramebufferStatus");
+        LoadGLProcedure(c.genRenderbuffers, "glGenRenderbuffers");
+        LoadGLProcedure(c.deleteRenderbuffers, "glDeleteRenderbuffers");
+        LoadGLProcedure(c.bindRenderbuffer, "glBindRenderbuffer");
+        LoadGLProcedure(c.renderbufferStorage, "glRenderbufferStorage");
         c.complete = c.genFramebuffers && c.deleteFramebuffers && c.bindFramebuffer && c.framebufferRenderbuffer &&
                      c.checkFramebufferStatus && c.genRenderbuffers && c.deleteRenderbuffers && c.bindRenderbuffer &&
                      c.renderbufferStorage;
