@@ -1,5 +1,7 @@
 #include "editor/EditorPreferences.h"
 
+#include <algorithm>
+
 #include "platform/cf/CFNumber.h"
 #include "platform/cf/CFString.h"
 #include "platform/desktop/CFPreferences.h"
@@ -24,6 +26,11 @@ int GetPrefInt(const char* key, int defaultValue)
         if (CFNumberGetValue(static_cast<CFNumberRef>(value.get()), kCFNumberIntType, &n)) result = n;
     }
     return result;
+}
+
+int StoredGuiScale()
+{
+    return std::clamp(GetPrefInt(kPrefGuiScale, 100), kMinGuiScale, kMaxGuiScale);
 }
 
 void SetPrefInt(const char* key, int value)

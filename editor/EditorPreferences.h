@@ -12,3 +12,8 @@ constexpr const char* kPrefTooltip = "Enable floating tooltip";
 int GetPrefInt(const char* key, int defaultValue);
 // Stores `value` under `key` and writes the domain out at once.
 void SetPrefInt(const char* key, int value);
+
+// The stored "GUI scale" in percent, 100 when absent, brought into the range the preferences
+// dialog offers: a hand-edited value cannot make the window vanish or overflow its size.
+constexpr int kMinGuiScale = 50, kMaxGuiScale = 200;
+int StoredGuiScale();

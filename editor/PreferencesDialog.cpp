@@ -42,7 +42,7 @@ void FillControls(WindowRef window)
     SetValue(window, FourCC("cndy"), TW::Manager::ms_enableEyeCandy.load(std::memory_order_relaxed));
     SetValue(window, FourCC("rdrw"), TW::Manager::ms_enableConstantRedraw.load(std::memory_order_relaxed));
     SetValue(window, FourCC("tltp"), TW::Manager::ms_enableTooltip.load(std::memory_order_relaxed));
-    SetValue(window, FourCC("guis"), GetPrefInt(kPrefGuiScale, 100));
+    SetValue(window, FourCC("guis"), StoredGuiScale());
 }
 
 // Inverts a switch and stores its new state; returns it.

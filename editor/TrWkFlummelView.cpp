@@ -37,7 +37,7 @@ OSStatus TrWkFlummelView::CreateCarbonView(AudioUnit unit, WindowRef window, Con
                                            ControlRef& outControl)
 {
     const OSStatus result = AUCarbonViewBase::CreateCarbonView(unit, window, parent, location, size, outControl);
-    const int percent = GetPrefInt(kPrefGuiScale, 100);
+    const int percent = StoredGuiScale();
     if (percent != 100 && mManager) SetGuiScale(float(percent) * 0.01f, true);
     return result;
 }

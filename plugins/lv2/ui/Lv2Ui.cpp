@@ -103,7 +103,7 @@ std::unique_ptr<Lv2Ui> Lv2Ui::Open(const Lv2Variant& variant, LV2UI_Write_Functi
     const float hostScale = HostScale(features, map);
     if (hostScale != 1.f)
         if (auto* view = dynamic_cast<TrWkFlummelView*>(static_cast<ComponentBase*>(GetComponentInstanceStorage(ui->mView))))
-            view->SetGuiScale(float(GetPrefInt(kPrefGuiScale, 100)) * 0.01f * hostScale, true);
+            view->SetGuiScale(float(StoredGuiScale()) * 0.01f * hostScale, true);
     Rect paneBounds{};
     GetControlBounds(pane, &paneBounds);
     SizeWindow(ui->mWindow, SInt16(paneBounds.right), SInt16(paneBounds.bottom), true);
