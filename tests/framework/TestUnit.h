@@ -1,5 +1,5 @@
-// A small unit on AUBase for the framework's tests: one input, one output (configurable),
-// copies its input to its output with a gain parameter, and records what it saw.
+// A small unit on AUBase for the framework's tests: one input, one output, copies its input to
+// its output with a gain parameter, and records what it saw.
 #pragma once
 
 #include <cstring>
@@ -18,7 +18,7 @@ public:
     static constexpr OSType kSubType = FourCC("Test");
     static constexpr OSType kManufacturer = FourCC("TrWk");
 
-    explicit TestUnit(ComponentInstance ci, UInt32 inputs = 1, UInt32 outputs = 1) : AUBase(ci, inputs, outputs)
+    explicit TestUnit(ComponentInstance ci) : AUBase(ci, 1, 1)
     {
         Globals()->SetParameter(kGainParam, 1.f);
         Globals()->SetParameter(kOtherParam, 0.f);
@@ -29,6 +29,11 @@ public:
     OSStatus Render(AudioUnitRenderActionFlags& flags, const AudioTimeStamp& ts, UInt32 frames) override
     {
         ++renderCount;
+        lastSampleTime = ts.mSampleTime;
+        if (const HostCallbackInfo& host = GetHostCallbackInfo(); host.beatAndTempoProc) {
+            tempoResult = host.beatAndTempoProc(host.hostUserData, &beat, &tempo);
+            host.beatAndTempoProc(host.hostUserData, nullptr, &tempoOnly);
+        }
 #if defined(__x86_64__)
         mxcsrDuringRender = _mm_getcsr();
 #endif
@@ -62,41 +67,11 @@ public:
     }
 
     int renderCount = 0;
+    Float64 lastSampleTime = -1, beat = -1, tempo = -1, tempoOnly = -1;
+    OSStatus tempoResult = 1;
     unsigned mxcsrDuringRender = 0;
     bool scheduleSlices = false;
     std::vector<Slice> slices;
-};
-
-// Registers TestUnit once and opens instances of it.
-struct TestUnitComponent {
-    static Component Get()
-    {
-        static Component c = RegisterComponent(
-            ComponentDescription{kAudioUnitType_Effect, TestUnit::kSubType, TestUnit::kManufacturer, 0, 0},
-            &ComponentEntryPoint<TestUnit>::Dispatch, "Test Unit");
-        return c;
-    }
-    static TestUnit* Object(AudioUnit unit)
-    {
-        return static_cast<TestUnit*>(static_cast<ComponentBase*>(GetComponentInstanceStorage(unit)));
-    }
-};
-
-// An open TestUnit instance, closed at the end of the scope.
-class OpenTestUnit {
-public:
-    OpenTestUnit() { OpenAComponent(TestUnitComponent::Get(), &mUnit); }
-    ~OpenTestUnit()
-    {
-        if (mUnit) CloseComponent(mUnit);
-    }
-    OpenTestUnit(const OpenTestUnit&) = delete;
-    OpenTestUnit& operator=(const OpenTestUnit&) = delete;
-    AudioUnit unit() const { return mUnit; }
-    TestUnit* operator->() const { return TestUnitComponent::Object(mUnit); }
-
-private:
-    AudioUnit mUnit = nullptr;
 };
 
 // Planar float buffers and a buffer list over them.
@@ -117,6 +92,80 @@ struct PlanarBuffers {
     }
     std::vector<std::vector<float>> data;
     std::vector<AudioBuffer> storage;  // header and buffers fit in n + 1 entries
+};
+
+inline AudioTimeStamp SampleTime(Float64 t)
+{
+    AudioTimeStamp ts{};
+    ts.mSampleTime = t;
+    ts.mFlags = kAudioTimeStampSampleTimeValid;
+    return ts;
+}
+
+// The status `f` threw, or 0.
+template <class F>
+SInt32 Thrown(F&& f)
+{
+    try {
+        f();
+    } catch (SInt32 err) {
+        return err;
+    }
+    return 0;
+}
+
+inline constexpr ComponentDescription kTestUnitDesc{kAudioUnitType_Effect, TestUnit::kSubType, TestUnit::kManufacturer,
+                                                    0, 0};
+
+// Registers TestUnit on first use.
+inline Component TestUnitComponent()
+{
+    static Component c = RegisterComponent(kTestUnitDesc, &ComponentEntryPoint<TestUnit>::Dispatch, "Test Unit");
+    return c;
+}
+
+inline TestUnit* TestUnitOf(AudioUnit unit)
+{
+    return static_cast<TestUnit*>(static_cast<ComponentBase*>(GetComponentInstanceStorage(unit)));
+}
+
+// An open TestUnit instance, closed at the end of the scope, with the host calls on it.
+class OpenTestUnit {
+public:
+    OpenTestUnit() { OpenAComponent(TestUnitComponent(), &mUnit); }
+    ~OpenTestUnit()
+    {
+        if (mUnit) CloseComponent(mUnit);
+    }
+    OpenTestUnit(const OpenTestUnit&) = delete;
+    OpenTestUnit& operator=(const OpenTestUnit&) = delete;
+    AudioUnit unit() const { return mUnit; }
+    TestUnit* operator->() const { return TestUnitOf(mUnit); }
+
+    OSStatus Set(AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement el, const void* data, UInt32 size) const
+    {
+        return AudioUnitSetProperty(mUnit, id, scope, el, data, size);
+    }
+    template <class T>
+    OSStatus Get(AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement el, T& value) const
+    {
+        UInt32 size = sizeof value;
+        return AudioUnitGetProperty(mUnit, id, scope, el, &value, &size);
+    }
+    OSStatus Info(AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement el, UInt32* size,
+                  Boolean* writable = nullptr) const
+    {
+        return AudioUnitGetPropertyInfo(mUnit, id, scope, el, size, writable);
+    }
+    OSStatus Render(PlanarBuffers& out, UInt32 frames, Float64 time, AudioUnitRenderActionFlags* flags = nullptr,
+                    UInt32 bus = 0) const
+    {
+        AudioTimeStamp ts = SampleTime(time);
+        return AudioUnitRender(mUnit, flags, &ts, bus, frames, out.list());
+    }
+
+private:
+    AudioUnit mUnit = nullptr;
 };
 
 // A render callback that writes frame index + sample time into every channel and counts calls.
@@ -141,14 +190,6 @@ struct RampSource {
     int calls = 0;
     OSStatus result = noErr;
 };
-
-inline AudioTimeStamp SampleTime(Float64 t)
-{
-    AudioTimeStamp ts{};
-    ts.mSampleTime = t;
-    ts.mFlags = kAudioTimeStampSampleTimeValid;
-    return ts;
-}
 
 // Records property-change notifications.
 struct PropertyLog {

@@ -1,4 +1,4 @@
-// The component entry: open, close, can-do, version, unknown selectors and exception mapping.
+// The component entry: open, close, can-do, unknown selectors, exception mapping, fast dispatch.
 #include <gtest/gtest.h>
 
 #include <new>
@@ -32,53 +32,43 @@ OSErr OpenThrowing()
 
 }  // namespace
 
-TEST(ComponentEntry, OpenStoresTheObjectAndCloseDestroysIt)
+TEST(ComponentEntry, SelectorsAnswerAndCloseDestroys)
 {
     const long before = CFLiveObjectCount();
     {
         OpenTestUnit unit;
         ASSERT_NE(unit.unit(), nullptr);
-        ASSERT_NE(GetComponentInstanceStorage(unit.unit()), nullptr);
         EXPECT_EQ(unit->GetComponentInstance(), unit.unit());
         EXPECT_EQ(CallComponent(unit.unit(), kComponentVersionSelect), 1);
+        for (int s : {1, 2, 3, 4, 5, 6, 7, 9, 10, 11, 14, 15, 16, 17, -1, -2, -3, -4})
+            EXPECT_EQ(CallComponent(unit.unit(), kComponentCanDoSelect, SInt16(s)), 1) << s;
+        for (int s : {8, 12, 13, 18, 0x301, -5})
+            EXPECT_EQ(CallComponent(unit.unit(), kComponentCanDoSelect, SInt16(s)), 0) << s;
+        EXPECT_EQ(CallComponent(unit.unit(), SInt16(0x55)), badComponentSelector);
+
+        EXPECT_FALSE(unit->IsInitialized());
+        EXPECT_EQ(AudioUnitInitialize(unit.unit()), noErr);
+        EXPECT_EQ(AudioUnitInitialize(unit.unit()), noErr);
+        EXPECT_TRUE(unit->IsInitialized());
+        EXPECT_EQ(AudioUnitUninitialize(unit.unit()), noErr);
+        EXPECT_FALSE(unit->IsInitialized());
     }
     EXPECT_EQ(CFLiveObjectCount(), before);
-}
-
-TEST(ComponentEntry, CanDoAnswersTheTableAndDefersTheRest)
-{
-    OpenTestUnit unit;
-    for (int s : {1, 2, 3, 4, 5, 6, 7, 9, 10, 11, 14, 15, 16, 17})
-        EXPECT_EQ(CallComponent(unit.unit(), kComponentCanDoSelect, SInt16(s)), 1) << s;
-    for (int s : {8, 12, 13, 18, 0x301})
-        EXPECT_EQ(CallComponent(unit.unit(), kComponentCanDoSelect, SInt16(s)), 0) << s;
-    for (int s : {-1, -2, -3, -4})
-        EXPECT_EQ(CallComponent(unit.unit(), kComponentCanDoSelect, SInt16(s)), 1) << s;
-    EXPECT_EQ(CallComponent(unit.unit(), kComponentCanDoSelect, SInt16(-5)), 0);
-}
-
-TEST(ComponentEntry, UnknownSelectorAndNullObject)
-{
-    OpenTestUnit unit;
-    EXPECT_EQ(CallComponent(unit.unit(), SInt16(0x55)), badComponentSelector);
 
     ComponentParameters block{};
-    block.what = kAudioUnitInitializeSelect;
-    EXPECT_EQ(ComponentEntryPoint<TestUnit>::Dispatch(&block, nullptr), paramErr);
-    block.what = kComponentVersionSelect;
-    EXPECT_EQ(ComponentEntryPoint<TestUnit>::Dispatch(&block, nullptr), paramErr);
+    for (SInt16 what : {SInt16(kAudioUnitInitializeSelect), SInt16(kComponentVersionSelect)}) {
+        block.what = what;
+        EXPECT_EQ(ComponentEntryPoint<TestUnit>::Dispatch(&block, nullptr), paramErr) << what;
+    }
 }
 
-TEST(ComponentEntry, ExceptionsFromTheConstructorBecomeResults)
+TEST(ComponentEntry, ExceptionsBecomeResults)
 {
     EXPECT_EQ(OpenThrowing<0>(), memFullErr);
     EXPECT_EQ(OpenThrowing<1>(), -43);
     EXPECT_EQ(OpenThrowing<2>(), OSErr(kAudioUnitErr_FailedInitialization));
     EXPECT_EQ(OpenThrowing<3>(), -1);
-}
 
-TEST(ComponentEntry, LookupFailuresInsideSelectorsBecomeResults)
-{
     OpenTestUnit unit;
     Float32 v = 0;
     EXPECT_EQ(AudioUnitGetParameter(unit.unit(), 0, 5, 0, &v), kAudioUnitErr_InvalidScope);
@@ -88,38 +78,17 @@ TEST(ComponentEntry, LookupFailuresInsideSelectorsBecomeResults)
     EXPECT_EQ(AudioUnitGetParameter(unit.unit(), 0, kAudioUnitScope_Global, 0, nullptr), paramErr);
 }
 
-TEST(ComponentEntry, InitializeAndUninitialize)
-{
-    OpenTestUnit unit;
-    EXPECT_FALSE(unit->IsInitialized());
-    EXPECT_EQ(AudioUnitInitialize(unit.unit()), noErr);
-    EXPECT_TRUE(unit->IsInitialized());
-    EXPECT_EQ(AudioUnitInitialize(unit.unit()), noErr);
-    EXPECT_EQ(AudioUnitUninitialize(unit.unit()), noErr);
-    EXPECT_FALSE(unit->IsInitialized());
-}
-
 TEST(FastDispatch, EntriesBehaveAsTheSelectors)
 {
     OpenTestUnit unit;
     AudioUnitSetParameterProc set = nullptr;
     AudioUnitGetParameterProc get = nullptr;
     AudioUnitRenderProc render = nullptr;
-    UInt32 size = sizeof(void*);
-    ASSERT_EQ(AudioUnitGetProperty(unit.unit(), kAudioUnitProperty_FastDispatch, 0, kAudioUnitSetParameterSelect, &set,
-                                   &size),
-              noErr);
-    ASSERT_EQ(AudioUnitGetProperty(unit.unit(), kAudioUnitProperty_FastDispatch, 0, kAudioUnitGetParameterSelect, &get,
-                                   &size),
-              noErr);
-    ASSERT_EQ(AudioUnitGetProperty(unit.unit(), kAudioUnitProperty_FastDispatch, 0, kAudioUnitRenderSelect, &render,
-                                   &size),
-              noErr);
-    EXPECT_EQ(size, sizeof(void*));
-    UInt32 other = sizeof(void*);
-    void* proc = nullptr;
-    EXPECT_EQ(AudioUnitGetProperty(unit.unit(), kAudioUnitProperty_FastDispatch, 0, 2, &proc, &other),
-              kAudioUnitErr_InvalidProperty);
+    void* other = nullptr;
+    ASSERT_EQ(unit.Get(kAudioUnitProperty_FastDispatch, 0, kAudioUnitSetParameterSelect, set), noErr);
+    ASSERT_EQ(unit.Get(kAudioUnitProperty_FastDispatch, 0, kAudioUnitGetParameterSelect, get), noErr);
+    ASSERT_EQ(unit.Get(kAudioUnitProperty_FastDispatch, 0, kAudioUnitRenderSelect, render), noErr);
+    EXPECT_EQ(unit.Get(kAudioUnitProperty_FastDispatch, 0, 2, other), kAudioUnitErr_InvalidProperty);
 
     void* storage = GetComponentInstanceStorage(unit.unit());
     EXPECT_EQ(set(storage, TestUnit::kGainParam, 0, 0, 0.25f, 0), noErr);

@@ -14,7 +14,6 @@ using Desc = CAStreamBasicDescription;
 
 Desc Stereo(double rate = 44100) { return Desc::CanonicalFormat(rate, 2); }
 
-// A linear PCM format with the given flags, bits and channels.
 Desc PCM(UInt32 flags, UInt32 bits, UInt32 channels)
 {
     Desc d = Desc::CanonicalFormat(44100, channels);
@@ -25,68 +24,41 @@ Desc PCM(UInt32 flags, UInt32 bits, UInt32 channels)
 
 }  // namespace
 
-TEST(StreamFormat, DefaultConstructionZeroesEveryByte)
+TEST(StreamFormat, ConstructionAndTheCanonicalTest)
 {
     alignas(Desc) unsigned char raw[sizeof(Desc)];
     std::memset(raw, 0xA5, sizeof raw);
-    Desc* d = new (raw) Desc;
-    static_assert(sizeof(Desc) == 40, "no extra members");
+    (new (raw) Desc)->~Desc();
     for (unsigned char b : raw) ASSERT_EQ(b, 0);
-    d->~Desc();
-}
 
-TEST(StreamFormat, CopiesAPlatformDescriptionFieldForField)
-{
-    AudioStreamBasicDescription asbd{96000, 0x61626364, 7, 12, 3, 4, 5, 6, 9};
-    const Desc d(asbd);
-    EXPECT_EQ(std::memcmp(&d, &asbd, sizeof asbd), 0);
-    Desc e;
-    e = asbd;
-    EXPECT_EQ(std::memcmp(&e, &asbd, sizeof asbd), 0);
-}
+    const AudioStreamBasicDescription asbd{96000, 0x61626364, 7, 12, 3, 4, 5, 6, 9};
+    const Desc copy(asbd);
+    EXPECT_EQ(std::memcmp(&copy, &asbd, sizeof asbd), 0);
 
-TEST(StreamFormat, CanonicalFormatIsTheDefaultBusLayout)
-{
-    const Desc d = Desc::CanonicalFormat(44100, 2);
-    EXPECT_EQ(d.mSampleRate, 44100.0);
-    EXPECT_EQ(d.mFormatID, 0x6C70636Du);
-    EXPECT_EQ(d.mFormatFlags, 0x29u);
-    EXPECT_EQ(d.mBytesPerPacket, 4u);
-    EXPECT_EQ(d.mFramesPerPacket, 1u);
-    EXPECT_EQ(d.mBytesPerFrame, 4u);
-    EXPECT_EQ(d.mChannelsPerFrame, 2u);
-    EXPECT_EQ(d.mBitsPerChannel, 32u);
-    EXPECT_EQ(d.mReserved, 0u);
+    const AudioStreamBasicDescription canonical{48000, kAudioFormatLinearPCM, 0x29, 4, 1, 4, 3, 32, 0};
+    const Desc d = Desc::CanonicalFormat(48000, 3);
+    EXPECT_EQ(std::memcmp(&d, &canonical, sizeof canonical), 0);
     EXPECT_TRUE(FormatIsCanonical(d));
-    EXPECT_TRUE(FormatIsCanonical(Desc::CanonicalFormat(8000, 7)));
-}
 
-TEST(StreamFormat, CanonicalTestRejectsEachDeviation)
-{
-    struct Case {
-        const char* what;
-        void (*change)(Desc&);
+    void (*const deviations[])(Desc&) = {
+        [](Desc& d) { d.mFormatID = 0x61616320; },
+        [](Desc& d) { d.mFramesPerPacket = 2; },
+        [](Desc& d) { d.mBytesPerPacket = 8; },
+        [](Desc& d) { d.mBytesPerPacket = d.mBytesPerFrame = 8; },
+        [](Desc& d) { d.mFormatFlags &= ~kAudioFormatFlagIsFloat; },
+        [](Desc& d) { d.mFormatFlags &= ~kAudioFormatFlagIsNonInterleaved; },
+        [](Desc& d) { d.mFormatFlags |= kAudioFormatFlagIsBigEndian; },
+        [](Desc& d) { d.mBitsPerChannel = 24; },
     };
-    const Case cases[] = {
-        {"format id", [](Desc& d) { d.mFormatID = 0x61616320; }},
-        {"frames per packet", [](Desc& d) { d.mFramesPerPacket = 2; }},
-        {"bytes per packet != bytes per frame", [](Desc& d) { d.mBytesPerPacket = 8; }},
-        {"8-byte samples", [](Desc& d) { d.mBytesPerPacket = d.mBytesPerFrame = 8; }},
-        {"integer samples", [](Desc& d) { d.mFormatFlags &= ~kAudioFormatFlagIsFloat; }},
-        {"interleaved", [](Desc& d) { d.mFormatFlags &= ~kAudioFormatFlagIsNonInterleaved; }},
-        {"big-endian", [](Desc& d) { d.mFormatFlags |= kAudioFormatFlagIsBigEndian; }},
-        {"24 bits", [](Desc& d) { d.mBitsPerChannel = 24; }},
-    };
-    for (const Case& c : cases) {
+    for (size_t i = 0; i < std::size(deviations); ++i) {
         Desc d = Stereo();
-        c.change(d);
-        EXPECT_FALSE(FormatIsCanonical(d)) << c.what;
+        deviations[i](d);
+        EXPECT_FALSE(FormatIsCanonical(d)) << "deviation " << i;
     }
-    // Flags that do not matter for the test.
-    Desc d = Stereo();
-    d.mFormatFlags |= kAudioFormatFlagIsAlignedHigh;
-    d.mFormatFlags &= ~kAudioFormatFlagIsPacked;
-    EXPECT_TRUE(FormatIsCanonical(d));
+    Desc loose = Stereo();  // flags that do not matter
+    loose.mFormatFlags |= kAudioFormatFlagIsAlignedHigh;
+    loose.mFormatFlags &= ~kAudioFormatFlagIsPacked;
+    EXPECT_TRUE(FormatIsCanonical(loose));
 }
 
 TEST(StreamFormat, StreamCountFollowsInterleaving)
@@ -94,11 +66,9 @@ TEST(StreamFormat, StreamCountFollowsInterleaving)
     Desc d = Desc::CanonicalFormat(44100, 6);
     EXPECT_FALSE(d.IsInterleaved());
     EXPECT_EQ(d.NumberChannelStreams(), 6u);
-
     d.mFormatFlags &= ~kAudioFormatFlagIsNonInterleaved;
     EXPECT_TRUE(d.IsInterleaved());
     EXPECT_EQ(d.NumberChannelStreams(), 1u);
-
     // Only linear PCM can be de-interleaved.
     Desc other = Desc::CanonicalFormat(44100, 6);
     other.mFormatID = 0x61616320;
@@ -106,7 +76,7 @@ TEST(StreamFormat, StreamCountFollowsInterleaving)
     EXPECT_EQ(other.NumberChannelStreams(), 1u);
 }
 
-TEST(StreamFormatEquality, ZeroFieldsAreWildcards)
+TEST(StreamFormatEquality, ZeroFieldsAreWildcardsOthersMustMatch)
 {
     const Desc full = Stereo();
     void (*const clear[])(Desc&) = {
@@ -114,43 +84,36 @@ TEST(StreamFormatEquality, ZeroFieldsAreWildcards)
         [](Desc& d) { d.mFormatFlags = 0; },    [](Desc& d) { d.mBytesPerPacket = 0; },
         [](Desc& d) { d.mFramesPerPacket = 0; }, [](Desc& d) { d.mBytesPerFrame = 0; },
         [](Desc& d) { d.mChannelsPerFrame = 0; }, [](Desc& d) { d.mBitsPerChannel = 0; },
+        [](Desc& d) { d.mReserved = 5; },  // never compared
     };
-    for (size_t i = 0; i < sizeof clear / sizeof clear[0]; ++i) {
+    for (size_t i = 0; i < std::size(clear); ++i) {
         Desc d = full;
         clear[i](d);
-        EXPECT_TRUE(d == full) << "field " << i;
-        EXPECT_TRUE(full == d) << "field " << i;
-        EXPECT_FALSE(d != full) << "field " << i;
+        EXPECT_TRUE(d == full && full == d && !(d != full)) << "field " << i;
     }
     EXPECT_TRUE(Desc() == full);
-
-    // A zero format id switches off the flag comparison.
-    Desc noId = full;
+    Desc noId = full;  // a zero format id switches off the flag comparison
     noId.mFormatID = 0;
     noId.mFormatFlags = kAudioFormatFlagIsSignedInteger;
     EXPECT_TRUE(noId == full);
-}
-
-TEST(StreamFormatEquality, NonZeroFieldsMustMatch)
-{
-    EXPECT_FALSE(Stereo(44100) == Stereo(48000));
-    EXPECT_TRUE(Stereo(44100) != Stereo(48000));
-    EXPECT_FALSE(Stereo() == Desc::CanonicalFormat(44100, 1));
 
     void (*const change[])(Desc&) = {
-        [](Desc& d) { d.mFormatID = 0x61616320; },  [](Desc& d) { d.mBytesPerPacket = 8; },
-        [](Desc& d) { d.mFramesPerPacket = 2; },    [](Desc& d) { d.mBytesPerFrame = 8; },
+        [](Desc& d) { d.mSampleRate = 48000; },    [](Desc& d) { d.mChannelsPerFrame = 1; },
+        [](Desc& d) { d.mFormatID = 0x61616320; }, [](Desc& d) { d.mBytesPerPacket = 8; },
+        [](Desc& d) { d.mFramesPerPacket = 2; },   [](Desc& d) { d.mBytesPerFrame = 8; },
         [](Desc& d) { d.mBitsPerChannel = 24; },
     };
-    for (size_t i = 0; i < sizeof change / sizeof change[0]; ++i) {
-        Desc d = Stereo();
+    for (size_t i = 0; i < std::size(change); ++i) {
+        Desc d = full;
         change[i](d);
-        EXPECT_FALSE(d == Stereo()) << "change " << i;
+        EXPECT_TRUE(!(d == full) && d != full) << "change " << i;
     }
-    // The reserved word is never compared.
-    Desc r = Stereo();
-    r.mReserved = 5;
-    EXPECT_TRUE(r == Stereo());
+    // Other formats compare their flags verbatim.
+    Desc a = full, b = full;
+    a.mFormatID = b.mFormatID = 0x61616320;
+    a.mFormatFlags = kAudioFormatFlagIsPacked | kAudioFormatFlagIsAlignedHigh;
+    b.mFormatFlags = kAudioFormatFlagIsPacked;
+    EXPECT_FALSE(a == b);
 }
 
 TEST(StreamFormatEquality, LinearPCMFlagsAreNormalisedFirst)
@@ -167,51 +130,37 @@ TEST(StreamFormatEquality, LinearPCMFlagsAreNormalisedFirst)
     // Signed-integer only matters unless both are float.
     EXPECT_TRUE(PCM(F | SI | P, 32, 2) == PCM(F | P, 32, 2));
     EXPECT_FALSE(PCM(F | SI | P, 32, 2) == PCM(SI | P, 32, 2));
-    // Byte order of packed samples up to 8 bits is irrelevant, per description.
+    // Byte order of packed samples up to 8 bits is irrelevant.
     EXPECT_TRUE(PCM(SI | P | BE, 8, 2) == PCM(SI | P, 8, 2));
     EXPECT_FALSE(PCM(SI | P | BE, 16, 2) == PCM(SI | P, 16, 2));
     EXPECT_FALSE(PCM(SI | BE, 8, 2) == PCM(SI, 8, 2));
     // Interleaving is irrelevant when neither side has more than one channel.
-    EXPECT_TRUE(PCM(F | P | NI, 32, 1) == PCM(F | P, 32, 1));
     EXPECT_TRUE(Desc::CanonicalFormat(44100, 1) == PCM(F | P, 32, 1));
     EXPECT_FALSE(PCM(F | P | NI, 32, 2) == PCM(F | P, 32, 2));
-    // A flag word of zero is a wildcard even for linear PCM.
+    // A flag word of zero is a wildcard, but one that becomes zero after normalisation is not.
     EXPECT_TRUE(PCM(0, 32, 2) == PCM(SI | BE, 32, 2));
-    // Flag words that become zero after normalisation still compare.
     EXPECT_FALSE(PCM(CLEAR, 32, 2) == PCM(F, 32, 2));
-}
-
-TEST(StreamFormatEquality, OtherFormatsCompareFlagsVerbatim)
-{
-    Desc a = Stereo(), b = Stereo();
-    a.mFormatID = b.mFormatID = 0x61616320;
-    a.mFormatFlags = kAudioFormatFlagIsPacked | kAudioFormatFlagIsAlignedHigh;
-    b.mFormatFlags = kAudioFormatFlagIsPacked;
-    EXPECT_FALSE(a == b);
-    b.mFormatFlags = a.mFormatFlags;
-    EXPECT_TRUE(a == b);
 }
 
 TEST(ChannelLayout, NumberOfChannels)
 {
-    AudioChannelLayout layout{};
-    layout.mChannelLayoutTag = kAudioChannelLayoutTag_UseChannelBitmap;
-    layout.mChannelBitmap = 0x3;
-    EXPECT_EQ(CAAudioChannelLayout::NumberChannels(layout), 2u);
-    layout.mChannelBitmap = 0x80010104;
-    EXPECT_EQ(CAAudioChannelLayout::NumberChannels(layout), 4u);
-    layout.mChannelBitmap = 0;
-    EXPECT_EQ(CAAudioChannelLayout::NumberChannels(layout), 0u);
-
-    layout.mChannelLayoutTag = kAudioChannelLayoutTag_UseChannelDescriptions;
-    layout.mChannelBitmap = 0x3;
-    layout.mNumberChannelDescriptions = 5;
-    EXPECT_EQ(CAAudioChannelLayout::NumberChannels(layout), 5u);
-
-    layout.mChannelLayoutTag = kAudioChannelLayoutTag_Stereo;
-    EXPECT_EQ(CAAudioChannelLayout::NumberChannels(layout), 2u);
-    layout.mChannelLayoutTag = kAudioChannelLayoutTag_Mono;
-    EXPECT_EQ(CAAudioChannelLayout::NumberChannels(layout), 1u);
-    layout.mChannelLayoutTag = (150u << 16) | 0x0106;
-    EXPECT_EQ(CAAudioChannelLayout::NumberChannels(layout), 0x106u);
+    const struct {
+        AudioChannelLayoutTag tag;
+        UInt32 bitmap, descriptions, channels;
+    } cases[] = {
+        {kAudioChannelLayoutTag_UseChannelBitmap, 0x3, 5, 2},
+        {kAudioChannelLayoutTag_UseChannelBitmap, 0x80010104, 0, 4},
+        {kAudioChannelLayoutTag_UseChannelBitmap, 0, 0, 0},
+        {kAudioChannelLayoutTag_UseChannelDescriptions, 0x3, 5, 5},
+        {kAudioChannelLayoutTag_Stereo, 0x1, 5, 2},
+        {kAudioChannelLayoutTag_Mono, 0x3, 5, 1},
+        {(150u << 16) | 0x0106, 0, 0, 0x106},
+    };
+    for (const auto& c : cases) {
+        AudioChannelLayout layout{};
+        layout.mChannelLayoutTag = c.tag;
+        layout.mChannelBitmap = c.bitmap;
+        layout.mNumberChannelDescriptions = c.descriptions;
+        EXPECT_EQ(CAAudioChannelLayout::NumberChannels(layout), c.channels) << c.tag << "/" << c.bitmap;
+    }
 }

