@@ -48,7 +48,7 @@ struct Answerer {
     bool sent = false;
 };
 
-// Fires inside the alert's event loop: once the window is on screen, presses OK or Return.
+// Fires inside the alert's event loop: once the window is on screen, presses Return or clicks OK.
 void Answer(EventLoopTimerRef timer, void* data)
 {
     auto* a = static_cast<Answerer*>(data);
@@ -56,22 +56,16 @@ void Answer(EventLoopTimerRef timer, void* data)
     if (a->sent || !XGetWindowAttributes(a->x, GetWindowXID(a->window), &attrs) || attrs.map_state != IsViewable)
         return;
     a->sent = true;
-    if (a->useReturn) {
-        KeyCode k = XKeysymToKeycode(a->x, XStringToKeysym("Return"));
-        XTestFakeKeyEvent(a->x, k, True, 0);
-        XTestFakeKeyEvent(a->x, k, False, 0);
-    } else {
-        ControlID id{kHICommandOK, 0};
-        ControlRef ok = nullptr;
-        GetControlByID(a->window, &id, &ok);
-        Rect g, b;
-        GetWindowBounds(a->window, kWindowContentRgn, &g);
-        GetControlBounds(ok, &b);
-        int x = g.left + (b.left + b.right) / 2, y = g.top + (b.top + b.bottom) / 2;
-        XTestFakeMotionEvent(a->x, DefaultScreen(a->x), x, y, 0);
-        XTestFakeButtonEvent(a->x, 1, True, 0);
-        XTestFakeButtonEvent(a->x, 1, False, 0);
-    }
+    const KeyCode k = XKeysymToKeycode(a->x, XStringToKeysym("Return"));
+    ControlID id{kHICommandOK, 0};
+    ControlRef ok = nullptr;
+    GetControlByID(a->window, &id, &ok);
+    Rect g, b;
+    GetWindowBounds(a->window, kWindowContentRgn, &g);
+    GetControlBounds(ok, &b);
+    XTestFakeMotionEvent(a->x, DefaultScreen(a->x), g.left + (b.left + b.right) / 2, g.top + (b.top + b.bottom) / 2, 0);
+    for (bool down : {true, false})
+        a->useReturn ? XTestFakeKeyEvent(a->x, k, down, 0) : XTestFakeButtonEvent(a->x, 1, down, 0);
     XSync(a->x, False);
     RemoveEventLoopTimer(timer);
 }
@@ -90,11 +84,9 @@ TEST_F(Alerts, AStopAlertShowsItsTextsAndEndsWithOKOrReturn)
                   noErr);
         WindowRef w = GetDialogWindow(alert);
         ASSERT_NE(w, nullptr);
-        EXPECT_FALSE(IsWindowVisible(w));
         std::vector<std::string> texts = Texts(w);
         ASSERT_EQ(texts.size(), 2u);
-        EXPECT_NE(texts[0].find("No MP Library"), std::string::npos) << texts[0];
-        EXPECT_NE(texts[0].find("Stop"), std::string::npos) << texts[0];
+        EXPECT_NE(texts[0].find("Stop: No MP Library"), std::string::npos) << texts[0];
         EXPECT_EQ(texts[1], "Oh dear.");
 
         Answerer a{w, mX, useReturn};
@@ -102,7 +94,6 @@ TEST_F(Alerts, AStopAlertShowsItsTextsAndEndsWithOKOrReturn)
         ASSERT_EQ(InstallEventLoopTimer(GetMainEventLoop(), 0.05, 0.05, Answer, &a, &timer), noErr);
         DialogItemIndex item = 0;
         EXPECT_EQ(RunStandardAlert(alert, nullptr, &item), noErr);  // returns only once answered
-        EXPECT_TRUE(a.sent);
         EXPECT_EQ(item, kAlertStdAlertOKButton);
         EXPECT_EQ(CountLiveWindows(), windows);
     }
@@ -118,8 +109,7 @@ TEST(AlertsWithoutADisplay, TheAlertIsToldOnStandardErrorAndReturnsAtOnce)
     ASSERT_GT(n, 0);
     exe[n] = 0;
     ScopedEnvironment helper("FLUMMEL_ALERT_HELPER", "1"), display("DISPLAY", nullptr);
-    const std::string command = std::string("'") + exe + "' 2>&1";
-    FILE* p = popen(command.c_str(), "r");
+    FILE* p = popen((std::string("'") + exe + "' 2>&1").c_str(), "r");
     ASSERT_NE(p, nullptr);
     std::string out;
     char buf[256];

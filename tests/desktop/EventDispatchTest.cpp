@@ -36,59 +36,34 @@ EventRef NewEvent(UInt32 kind)
 
 }  // namespace
 
-TEST(EventParameters, TypedValuesRoundTripAndConvert)
+TEST(EventParameters, TypedValuesConvertAndMissingWrongTypeOrShortBufferFail)
 {
     EventRef e = NewEvent(1);
-    HIPoint p{12.75f, 40.25f};
+    const HIPoint p{12.75f, 40.25f};
     ASSERT_EQ(SetEventParameter(e, kEventParamMouseLocation, typeHIPoint, sizeof p, &p), noErr);
-    UInt32 mods = shiftKey | cmdKey;
-    ASSERT_EQ(SetEventParameter(e, kEventParamKeyModifiers, typeUInt32, sizeof mods, &mods), noErr);
-
-    HIPoint back{};
-    EventParamType actual = 0;
-    ByteCount size = 0;
-    EXPECT_EQ(GetEventParameter(e, kEventParamMouseLocation, typeHIPoint, &actual, sizeof back, &size, &back), noErr);
-    EXPECT_EQ(actual, typeHIPoint);
-    EXPECT_EQ(size, sizeof(HIPoint));
-    EXPECT_FLOAT_EQ(back.x, 12.75f);
-    EXPECT_FLOAT_EQ(back.y, 40.25f);
+    UInt32 mods = shiftKey, small16 = 0;
+    SetEventParameter(e, kEventParamKeyModifiers, typeUInt32, sizeof mods, &mods);
+    mods = shiftKey | cmdKey;  // setting again replaces the value
+    SetEventParameter(e, kEventParamKeyModifiers, typeUInt32, sizeof mods, &mods);
 
     Point q{};
     EXPECT_EQ(GetEventParameter(e, kEventParamMouseLocation, typeQDPoint, nullptr, sizeof q, nullptr, &q), noErr);
     EXPECT_EQ(q.h, 12);
     EXPECT_EQ(q.v, 40);
-
     SInt32 asSigned = 0;
+    EventParamType actual = 0;
+    ByteCount size = 0;
     EXPECT_EQ(GetEventParameter(e, kEventParamKeyModifiers, typeSInt32, nullptr, sizeof asSigned, nullptr, &asSigned),
               noErr);
     EXPECT_EQ(UInt32(asSigned), shiftKey | cmdKey);
-
     EXPECT_EQ(GetEventParameter(e, kEventParamKeyModifiers, typeWildCard, &actual, sizeof mods, nullptr, &mods), noErr);
     EXPECT_EQ(actual, typeUInt32);
-    ReleaseEvent(e);
-}
 
-TEST(EventParameters, MissingWrongTypeAndShortBufferFail)
-{
-    EventRef e = NewEvent(1);
-    UInt32 v = 7;
-    SetEventParameter(e, kEventParamAttributes, typeUInt32, sizeof v, &v);
-    UInt16 small = 0;
-    ByteCount size = 0;
-    EXPECT_EQ(GetEventParameter(e, kEventParamDirectObject, typeControlRef, nullptr, 8, nullptr, &v),
+    EXPECT_EQ(GetEventParameter(e, kEventParamDirectObject, typeControlRef, nullptr, 8, nullptr, &mods),
               eventParameterNotFoundErr);
-    EXPECT_EQ(GetEventParameter(e, kEventParamAttributes, typeHIPoint, nullptr, 8, nullptr, &v), errAECoercionFail);
-    EXPECT_EQ(GetEventParameter(e, kEventParamAttributes, typeUInt32, nullptr, sizeof small, &size, &small), paramErr);
+    EXPECT_EQ(GetEventParameter(e, kEventParamKeyModifiers, typeHIPoint, nullptr, 8, nullptr, &mods), errAECoercionFail);
+    EXPECT_EQ(GetEventParameter(e, kEventParamKeyModifiers, typeUInt32, nullptr, 2, &size, &small16), paramErr);
     EXPECT_EQ(size, sizeof(UInt32));
-    // Setting again replaces the value.
-    v = 9;
-    SetEventParameter(e, kEventParamAttributes, typeUInt32, sizeof v, &v);
-    UInt32 got = 0;
-    GetEventParameter(e, kEventParamAttributes, typeUInt32, nullptr, sizeof got, nullptr, &got);
-    EXPECT_EQ(got, 9u);
-    EXPECT_EQ(GetEventClass(e), kTestClass);
-    EXPECT_EQ(GetEventKind(e), 1u);
-    EXPECT_GT(GetEventTime(e), 0.0);
     ReleaseEvent(e);
 }
 
@@ -129,10 +104,6 @@ TEST(EventDispatch, LatestHandlerRunsFirstAndNotHandledFallsThrough)
     AddEventTypesToHandler(h2, 1, &kind2);
     EXPECT_EQ(SendEventToEventTarget(other, app), eventNotHandledErr);
     EXPECT_EQ(log.calls, (std::vector<std::string>{"second"}));
-    RemoveEventTypesFromHandler(h2, 1, &kind2);
-    log.calls.clear();
-    SendEventToEventTarget(other, app);
-    EXPECT_TRUE(log.calls.empty());
 
     RemoveEventHandler(h2);
     RemoveEventHandler(h3);
@@ -222,9 +193,6 @@ TEST_F(ControlDispatch, EventsPropagateFromControlToWindowUnlessTold)
               eventNotHandledErr);
     EXPECT_EQ(log.calls, (std::vector<std::string>{"inner"}));
     // An embedder cannot take a control that does not embed.
-    ControlRef plain;
-    Rect r2{0, 0, 5, 5};
-    CreateUserPaneControl(w, &r2, 0, &plain);
     EXPECT_EQ(EmbedControl(pane, inner), errControlIsNotEmbedder);
     EXPECT_EQ(EmbedControl(pane, pane), paramErr);
     ReleaseEvent(e);

@@ -161,7 +161,7 @@ TEST_F(EditorFrames, ButtonGlowsWhileHoveredAndShowsItsLabel)
     };
     EXPECT_TRUE(cornerIs(rest));
     auto shot = DrawnShot();
-    EXPECT_TRUE(IsBackground(At(*shot, 97, 123)));
+    EXPECT_TRUE(IsBackground(At(*shot, 97, 123)));  // the label's light text inside
     EXPECT_GT(shot->Count(110, Row(145), 170, Row(125), [](const RGB& p) { return p.r > 150 && p.g > 150; }), 10);
 
     // 45 frames leave 0.85^45 of the way: under half a level. Constant redraw keeps the frames coming.

@@ -1,6 +1,5 @@
 // The editor window read back from the X server against its layout: group frames at the
-// computed offsets, knob colours by unit, pointers at the angles of known values, the banner,
-// and the pane at the stored scale.
+// computed offsets, knob colours by unit, and the banner.
 #include "tests/editor/EditorFixture.h"
 
 namespace {
@@ -10,7 +9,6 @@ using RGB = Screenshot::RGB;
 int Row(float gy) { return 315 - int(std::lround(gy)); }
 // The background is yellow-brown without blue; frame lines and text are greys.
 bool Grey(const RGB& p) { return p.b > 30; }
-bool Orange(const RGB& p) { return p.r > 80 && p.r > p.g + 25 && p.b < 60; }
 
 RGB Around(const Screenshot& s, float gx, float gy)  // mean of the 3 x 3 pixels
 {
@@ -61,46 +59,4 @@ TEST_F(EditorTest, FramesKnobColoursAndBannerStandWhereTheLayoutPutsThem)
     auto text = [](const RGB& p) { return p.b > 60; };
     EXPECT_GT(shot->Count(60, Row(303), 240, Row(287), text), 100);
     EXPECT_EQ(shot->Count(260, Row(303), 740, Row(287), text), 0);
-}
-
-TEST_F(EditorTest, KnobPointersTurnFromMinus135ToPlus135Degrees)
-{
-    // Feedback (0 to 100 %) at (79, 40), radius 15: only the tip reaches past the body's 11.25.
-    const float angles[] = {-2.3561945f, 0.0f, 2.3561945f};
-    const struct {
-        float value;
-        int pointsTo;
-    } cases[] = {{0, 0}, {50, 1}, {100, 2}};
-    EditorWindow& e = Open();
-    auto at = [&](const Screenshot& shot, int i) {
-        return Around(shot, 79 + 12.5f * std::sin(angles[i]), 40 + 12.5f * std::cos(angles[i]));
-    };
-    for (const auto& c : cases) {
-        SetParam(1, c.value);
-        std::unique_ptr<Screenshot> shot;
-        EXPECT_TRUE(PumpUntil([&] { return Orange(at(*(shot = Shot(e)), c.pointsTo)); })) << "value " << c.value;
-        for (int i = 0; i < 3; ++i)
-            EXPECT_FALSE(i != c.pointsTo && Orange(at(*shot, i))) << "value " << c.value << ", direction " << i;
-    }
-}
-
-TEST_F(EditorTest, TheStoredScaleSizesThePaneButNotTheHostWindow)
-{
-    const struct {
-        int stored;  // 0: nothing stored
-        int width, height;
-    } cases[] = {{0, 770, 315}, {100, 770, 315}, {150, 1155, 472}, {50, 385, 157}};
-    for (const auto& c : cases) {
-        if (c.stored) SetPrefInt(kPrefGuiScale, c.stored);
-        EditorWindow& e = Open(120, 140, false);
-        Rect pane, control, window;
-        GetControlBounds(e.pane, &pane);
-        GetControlBounds(e.view->GetManager()->control, &control);
-        GetWindowBounds(e.window, kWindowContentRgn, &window);
-        EXPECT_EQ(pane.right - pane.left, c.width) << c.stored;
-        EXPECT_EQ(pane.bottom - pane.top, c.height) << c.stored;
-        EXPECT_TRUE(control.right - control.left == c.width && control.bottom - control.top == c.height);
-        EXPECT_TRUE(window.right - window.left == 770 && window.bottom - window.top == 315);
-        Close(e);
-    }
 }

@@ -78,23 +78,34 @@ protected:
     }
 };
 
-TEST_F(PreferencesDialog, StoredSwitchesAreReadWhenAnEditorIsCreated)
+TEST_F(PreferencesDialog, StoredSwitchesAndScaleAreReadWhenAnEditorIsCreated)
 {
     const struct {
-        int eyeCandy, redraw, tooltip;  // -1: nothing stored
+        int eyeCandy, redraw, tooltip, scale;  // -1: nothing stored
         bool expectEyeCandy, expectRedraw, expectTooltip;
-    } cases[] = {{-1, -1, -1, true, true, false}, {0, 0, 0, false, false, false}, {7, -2, 1, true, true, true}};
+        int width, height;  // of the pane; the host's window keeps its size
+    } cases[] = {{-1, -1, -1, -1, true, true, false, 770, 315},
+                 {0, 0, 0, 150, false, false, false, 1155, 472},
+                 {7, -2, 1, 50, true, true, true, 385, 157},
+                 {-1, -1, -1, 100, true, true, true, 770, 315}};
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.scale);
         TW::Manager::ms_enableEyeCandy = !c.expectEyeCandy;
         TW::Manager::ms_enableConstantRedraw = !c.expectRedraw;
         TW::Manager::ms_enableTooltip = !c.expectTooltip;
-        if (c.eyeCandy != -1) SetPrefInt(kPrefEyeCandy, c.eyeCandy);
-        if (c.redraw != -1) SetPrefInt(kPrefConstantRedraw, c.redraw);
-        if (c.tooltip != -1) SetPrefInt(kPrefTooltip, c.tooltip);
-        Close(Open(120, 140, false));
-        EXPECT_EQ(TW::Manager::ms_enableEyeCandy.load(), c.expectEyeCandy) << c.eyeCandy;
-        EXPECT_EQ(TW::Manager::ms_enableConstantRedraw.load(), c.expectRedraw) << c.redraw;
-        EXPECT_EQ(TW::Manager::ms_enableTooltip.load(), c.expectTooltip) << c.tooltip;
+        for (auto [key, value] : {std::pair{kPrefEyeCandy, c.eyeCandy}, {kPrefConstantRedraw, c.redraw},
+                                  {kPrefTooltip, c.tooltip}, {kPrefGuiScale, c.scale}})
+            if (value != -1) SetPrefInt(key, value);
+        EditorWindow& e = Open(120, 140, false);
+        EXPECT_EQ(TW::Manager::ms_enableEyeCandy.load(), c.expectEyeCandy);
+        EXPECT_EQ(TW::Manager::ms_enableConstantRedraw.load(), c.expectRedraw);
+        EXPECT_EQ(TW::Manager::ms_enableTooltip.load(), c.expectTooltip);
+        Rect pane, control;
+        GetControlBounds(e.view->GetManager()->control, &control);
+        EXPECT_EQ(Size(*GetControlBounds(e.pane, &pane)), std::make_pair(c.width, c.height));
+        EXPECT_EQ(Size(control), std::make_pair(c.width, c.height));
+        EXPECT_EQ(Size(Content(e.window)), std::make_pair(770, 315));
+        Close(e);
     }
     CFRef<CFStringRef> key(CFStringCreateWithCString(nullptr, kPrefGuiScale, kCFStringEncodingASCII));
     CFPreferencesSetAppValue(key, CFSTR("150"), CFSTR("com.tarnwick.Flummel"));

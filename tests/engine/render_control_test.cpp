@@ -1,48 +1,44 @@
-// Render-time control: tempo sync, triggers, the LFO, the sample overview, bypass, reset,
-// sample-rate changes and an allocation-free render.
+// Render-time control: tempo sync, triggers, the LFO, the sample overview, bypass, reset and an
+// allocation-free render.
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <optional>
 
 #include "FlummelFixture.h"
 #include "platform/audio/AudioUnitUtilities.h"
 #include "platform/cf/CFRunLoop.h"
 #include "support/AllocCounter.h"
 
-namespace {
-Signal Silence(size_t frames) { return Signal(2, std::vector<float>(frames, 0.f)); }
-}  // namespace
-
+// Out-of-range tempos are clamped to 1..1000 BPM; no tempo, non-numbers and non-positive ones
+// fall back to Delay Time; none of them hangs the render or throws the LFO out of its cycle.
 TEST_F(FlummelTest, TempoSyncedLoopLengths)
 {
-    ASSERT_EQ(host->SetTempo(120.0), noErr);
+    for (auto [id, v] : {std::pair{kParam_HostTempo, 1.f}, {kParam_LfoHostTempo, 1.f}, {kParam_LfoBeatDivisor, 5.f},
+                         {kParam_FilterLfoAmount, 2.f}, {kParam_FilterType, 1.f}, {kParam_DelayTime, 0.5f}})
+        Set(id, v);
     ASSERT_EQ(host->Initialize(), noErr);
-    Set(kParam_HostTempo, 1.f);
-    Run(Silence(64), 64);
-    EXPECT_EQ(Effect()->DelayLength(), 88200);  // 0.25 x 4 x 240 / 120 = 2 s
-    Set(kParam_Triplet, 1.f);
-    Run(Silence(64), 64);
-    EXPECT_EQ(Effect()->DelayLength(), 58800);
-    Set(kParam_Triplet, 0.f);
-    ASSERT_EQ(host->SetTempo(60.0), noErr);
-    Set(kParam_Beats, 128.f);
-    Set(kParam_BeatDivisor, 0.f);
-    Run(Silence(64), 64);
-    EXPECT_EQ(Effect()->DelayLength(), 30 * 44100);  // 512 s, clamped
-}
-
-TEST_F(FlummelTest, NoTempoInformationFallsBackToDelayTime)
-{
-    ASSERT_EQ(host->Initialize(), noErr);
-    Set(kParam_HostTempo, 1.f);
-    Set(kParam_DelayTime, 0.5f);
-    Run(Silence(64), 64);
-    EXPECT_EQ(Effect()->DelayLength(), 22050);
-    ASSERT_EQ(host->SetTempo(std::nullopt), noErr);
-    Run(Silence(64), 64);
-    EXPECT_EQ(Effect()->DelayLength(), 22050);
-    Set(kParam_DelayTime, 0.f);
-    Run(Silence(64), 64);
-    EXPECT_EQ(Effect()->DelayLength(), 1);
+    const struct {
+        std::optional<double> tempo;
+        float beats, divisor, triplet;
+        SInt32 loop;  // beats x 4 x divisor x 60 / tempo seconds (x 2/3 for triplets), at most 30 s
+    } cases[] = {
+        {120.0, 4, 2, 0, 88200}, {120.0, 4, 2, 1, 58800}, {60.0, 128, 0, 0, 30 * 44100}, {1e9, 4, 2, 0, 10584},
+        {1e300, 4, 2, 0, 10584}, {HUGE_VAL, 4, 2, 0, 10584}, {1e-9, 4, 2, 0, 1323000}, {0.0, 4, 2, 0, 22050},
+        {-120.0, 4, 2, 0, 22050}, {std::nan(""), 4, 2, 0, 22050}, {std::nullopt, 4, 2, 0, 22050},
+    };
+    for (const auto& c : cases) {
+        ASSERT_EQ(host->SetTempo(c.tempo), noErr);
+        Set(kParam_Beats, c.beats);
+        Set(kParam_BeatDivisor, c.divisor);
+        Set(kParam_Triplet, c.triplet);
+        const Signal out = Run(Noise(2, 4096, 5), 1024);
+        EXPECT_EQ(Effect()->DelayLength(), c.loop) << "case " << &c - cases;
+        const float phase = Effect()->LfoPhase();
+        EXPECT_TRUE(phase >= 0.f && phase < 6.2831855f) << "case " << &c - cases << ": LFO phase " << phase;
+        for (const auto& ch : out)
+            for (float v : ch) ASSERT_TRUE(std::isfinite(v)) << "case " << &c - cases;
+    }
 }
 
 TEST_F(FlummelTest, LfoPhaseAdvancesAndFollowsTempo)
@@ -52,7 +48,6 @@ TEST_F(FlummelTest, LfoPhaseAdvancesAndFollowsTempo)
     Set(kParam_FilterLfoSpeed, 1.f);
     Run(Silence(11025), 11025);
     EXPECT_NEAR(Effect()->CopyDataToGui().lfoPhase, 0.25f, 1e-5f);
-
     // At 120 BPM, one LFO beat of 1/4 is 2 Hz: 11025 frames are half a cycle.
     Set(kParam_LfoReSync, 1.f);
     Run(Silence(64), 64);
@@ -63,123 +58,109 @@ TEST_F(FlummelTest, LfoPhaseAdvancesAndFollowsTempo)
     EXPECT_NEAR(Effect()->CopyDataToGui().lfoPhase, 0.5f, 1e-5f);
 }
 
-namespace {
-struct TriggerLog {
-    static void Proc(void* refCon, void*, const AudioUnitParameter* p, AudioUnitParameterValue v)
-    {
-        static_cast<TriggerLog*>(refCon)->changes.push_back({p->mParameterID, v});
-    }
-    std::vector<std::pair<AudioUnitParameterID, float>> changes;
-};
-}  // namespace
-
 TEST_F(FlummelTest, TriggersFireOnceAndListenersAreTold)
 {
-    PlainLoop(1000);
-    ASSERT_EQ(host->Initialize(), noErr);
-    TriggerLog log;
+    Reinit(1000);
+    std::vector<std::pair<AudioUnitParameterID, float>> changes;
+    auto log = [](void* refCon, void*, const AudioUnitParameter* p, AudioUnitParameterValue v) {
+        static_cast<decltype(changes)*>(refCon)->push_back({p->mParameterID, v});
+    };
     AUParameterListenerRef listener = nullptr;
-    ASSERT_EQ(AUListenerCreate(&TriggerLog::Proc, &log, CFRunLoopGetCurrent(), kCFRunLoopDefaultMode, 0.f, &listener),
-              noErr);
+    ASSERT_EQ(AUListenerCreate(log, &changes, CFRunLoopGetCurrent(), kCFRunLoopDefaultMode, 0.f, &listener), noErr);
     for (AudioUnitParameterID id : {kParam_ReSync, kParam_LfoReSync}) {
         const AudioUnitParameter p{host->Unit(), id, kAudioUnitScope_Global, 0};
         ASSERT_EQ(AUListenerAddParameter(listener, nullptr, &p), noErr);
     }
-
     Run(Silence(300), 100);
     EXPECT_EQ(Effect()->Kernel(0)->Position(), 300);
     Set(kParam_ReSync, 1.f);
     Run(Silence(50), 50);
     EXPECT_EQ(Get(kParam_ReSync), 0.f);
-    // The head went back to 0 before the 50 frames ran.
-    for (int c = 0; c < 2; ++c) {
+    for (int c = 0; c < 2; ++c) {  // the head went back to 0 before the 50 frames ran
         EXPECT_EQ(Effect()->Kernel(c)->Position(), 50);
         EXPECT_TRUE(Effect()->Kernel(c)->Forward());
     }
     Run(Silence(50), 50);
     EXPECT_EQ(Effect()->Kernel(0)->Position(), 100);  // fired once
-
-    for (int i = 0; i < 20 && log.changes.empty(); ++i) CFRunLoopRunInMode(kCFRunLoopDefaultMode, 0.05, false);
-    ASSERT_EQ(log.changes.size(), 1u);
-    EXPECT_EQ(log.changes[0].first, AudioUnitParameterID(kParam_ReSync));
-    EXPECT_EQ(log.changes[0].second, 0.f);
+    for (int i = 0; i < 20 && changes.empty(); ++i) CFRunLoopRunInMode(kCFRunLoopDefaultMode, 0.05, false);
+    ASSERT_EQ(changes.size(), 1u);
+    EXPECT_EQ(changes[0], std::make_pair(AudioUnitParameterID(kParam_ReSync), 0.f));
     AUListenerDispose(listener);
 }
 
-TEST_F(FlummelTest, SampleOverviewFollowsTheLoop)
+// After every call each overview entry k holds x = k and the sqrt-compressed envelope of both
+// loops over its samples, zeros' signs included (silent calls leave +0 and -0 behind); loops
+// below 256 samples give a flat line. An overview asked for late is built whole by the next call.
+TEST_F(FlummelTest, SampleOverviewIsTheLoopsEnvelopeAfterEveryCall)
 {
-    float* overview = nullptr;
-    UInt32 size = sizeof overview;
-    ASSERT_EQ(AudioUnitGetProperty(host->Unit(), kSampleOverviewProperty, 0, 0, &overview, &size), noErr);
-
-    // Below 256 samples the overview is flat.
-    PlainLoop(200);
-    ASSERT_EQ(host->Initialize(), noErr);
-    Run(Signal(2, std::vector<float>(400, 0.64f)), 400);
-    for (int k = 0; k < 256; ++k) EXPECT_EQ(overview[4 * k + 1], 0.f);
-
-    // N = 1000: 3 samples an entry; entry k covers loop samples 3k..3k+2, compressed by sqrt.
-    ASSERT_EQ(host->Reset(), noErr);
-    PlainLoop(1000);
-    Signal in = Impulses(1000, {{30, 0.64f}, {31, -0.25f}, {900, 1.f}});
-    Run(in, 512);
-    EXPECT_FLOAT_EQ(overview[4 * 10 + 3], 0.8f);  // sqrt(0.64)
-    EXPECT_FLOAT_EQ(overview[4 * 10 + 1], -0.5f);  // -sqrt(0.25)
-    EXPECT_EQ(overview[4 * 11 + 3], 0.f);
-    EXPECT_EQ(overview[4 * 10], 10.f);
-    // Sample 900 lies beyond the 768 samples that the overview shows.
-    for (int k = 0; k < 256; ++k) {
-        if (k == 10) continue;
-        EXPECT_LT(overview[4 * k + 3], 0.1f) << k;
+    const struct {
+        int loop;
+        std::vector<UInt32> blocks;  // the head turns inside calls, at both ends of the loop
+        size_t askAfter;             // calls
+    } cases[] = {
+        {2560, {1000, 1000, 560, 64, 300}, 3},  // first: the call after the ask passes 2496..2559 only
+        {200, {400, 77}, 0},
+        {1000, {37, 700, 990, 13, 1000, 333, 1100, 37}, 0},
+        {5003, std::vector<UInt32>(40, 333), 0},  // 19 samples an entry
+    };
+    auto compress = [](float v) { return v >= 0.f ? std::sqrt(v) : -std::sqrt(-v); };
+    for (const auto& c : cases) {
+        Reinit(c.loop, {{kParam_Feedback, 50.f}, {kParam_SaturationAmount, 5.f}});
+        const float* overview = c.askAfter ? nullptr : Overview();
+        const int perEntry = c.loop / kSampleOverviewEntries;
+        for (size_t call = 0; call < c.blocks.size(); ++call) {
+            Signal in = call % 4 == 3 ? Silence(c.blocks[call]) : Noise(2, c.blocks[call], UInt32(call), 0.5f);
+            in[1][0] = -0.f;
+            Run(in, c.blocks[call]);
+            if (call + 1 == c.askAfter) overview = Overview();
+            if (call + 1 <= c.askAfter) continue;
+            for (int k = 0; k < kSampleOverviewEntries; ++k) {
+                float lo = 0.f, hi = 0.f;
+                for (size_t ch = 0; ch < 2 && perEntry > 0; ++ch) {
+                    const float* loop = Effect()->Kernel(ch)->Loop() + perEntry * k;
+                    const float l = compress(*std::min_element(loop, loop + perEntry));
+                    const float h = compress(*std::max_element(loop, loop + perEntry));
+                    lo = ch == 0 ? l : std::min(l, lo);
+                    hi = ch == 0 ? h : std::max(h, hi);
+                }
+                const float expected[4] = {float(k), lo, float(k), hi};
+                ASSERT_EQ(0, std::memcmp(expected, &overview[4 * k], sizeof expected))
+                    << "loop " << c.loop << ", call " << call << ", entry " << k << ": " << overview[4 * k + 1]
+                    << " .. " << overview[4 * k + 3] << " for " << lo << " .. " << hi;
+            }
+        }
     }
 }
 
-TEST_F(FlummelTest, BypassIsBitIdenticalAndSwitchingBackResets)
+// Bypass passes the input through to the bit without running the kernels; switching back clears
+// the loop, and so does a host reset, which leaves the LFO where it was.
+TEST_F(FlummelTest, BypassAndResetClearTheLoopButNotTheLfo)
 {
-    PlainLoop(100);
-    ASSERT_EQ(host->Initialize(), noErr);
-    Run(Impulses(50, {{30, 1.f}}), 50);
-    UInt32 on = 1;
-    ASSERT_EQ(AudioUnitSetProperty(host->Unit(), kAudioUnitProperty_BypassEffect, 0, 0, &on, 4), noErr);
-    Signal in(2, std::vector<float>(600));
-    for (size_t i = 0; i < in[0].size(); ++i) in[0][i] = std::sin(float(i)), in[1][i] = std::cos(0.3f * float(i));
-    EXPECT_EQ(Run(in, 128), in);
-    EXPECT_EQ(Effect()->Kernel(0)->Position(), 50);  // kernels did not run
-    UInt32 off = 0;
-    ASSERT_EQ(AudioUnitSetProperty(host->Unit(), kAudioUnitProperty_BypassEffect, 0, 0, &off, 4), noErr);
-    EXPECT_EQ(Effect()->Kernel(0)->Position(), 0);  // reset: the recorded impulse is gone
-    const Signal out = Run(Silence(300), 300);
-    for (float v : out[0]) EXPECT_EQ(v, 0.f);
-    UInt32 value = 9;
-    UInt32 size = 4;
-    ASSERT_EQ(AudioUnitGetProperty(host->Unit(), kAudioUnitProperty_BypassEffect, 0, 0, &value, &size), noErr);
-    EXPECT_EQ(value, 0u);
-}
-
-TEST_F(FlummelTest, HostResetClearsTheLoopButNotTheLfo)
-{
-    PlainLoop(100);
-    ASSERT_EQ(host->Initialize(), noErr);
-    Run(Impulses(50, {{30, 1.f}}), 50);
-    const float lfo = Effect()->LfoPhase();
-    ASSERT_NE(lfo, 0.f);
-    ASSERT_EQ(host->Reset(), noErr);
-    EXPECT_EQ(Effect()->Kernel(0)->Position(), 0);
-    EXPECT_EQ(Effect()->LfoPhase(), lfo);
-    const Signal out = Run(Silence(300), 300);
-    for (float v : out[0]) EXPECT_EQ(v, 0.f);
-}
-
-TEST_F(FlummelTest, SampleRateChangeResizesTheLoop)
-{
-    ASSERT_EQ(host->Initialize(), noErr);
-    EXPECT_EQ(Effect()->Kernel(0)->SampleRate(), 44100.f);
-    ASSERT_EQ(host->Uninitialize(), noErr);
-    ASSERT_EQ(host->SetFormat(48000.0, 2), noErr);
-    ASSERT_EQ(host->Initialize(), noErr);
-    Run(Silence(64), 64);
-    EXPECT_EQ(Effect()->Kernel(0)->SampleRate(), 48000.f);
-    EXPECT_EQ(Effect()->DelayLength(), 48000);
+    Reinit(100);
+    for (bool bypass : {true, false}) {
+        Run(Impulses(50, {{30, 1.f}}), 50);
+        const float lfo = Effect()->LfoPhase();
+        ASSERT_NE(lfo, 0.f);
+        if (bypass) {
+            UInt32 value = 1;
+            ASSERT_EQ(AudioUnitSetProperty(host->Unit(), kAudioUnitProperty_BypassEffect, 0, 0, &value, 4), noErr);
+            const Signal in = Noise(2, 600, 11);
+            EXPECT_TRUE(SameBits(Run(in, 128), in));
+            EXPECT_EQ(Effect()->Kernel(0)->Position(), 50);
+            value = 0;
+            ASSERT_EQ(AudioUnitSetProperty(host->Unit(), kAudioUnitProperty_BypassEffect, 0, 0, &value, 4), noErr);
+            UInt32 size = 4;
+            value = 9;
+            ASSERT_EQ(AudioUnitGetProperty(host->Unit(), kAudioUnitProperty_BypassEffect, 0, 0, &value, &size), noErr);
+            EXPECT_EQ(value, 0u);
+        } else {
+            ASSERT_EQ(host->Reset(), noErr);
+        }
+        EXPECT_EQ(Effect()->Kernel(0)->Position(), 0) << bypass;
+        EXPECT_TRUE(bypass || Effect()->LfoPhase() == lfo);
+        const Signal out = Run(Silence(300), 300);
+        for (float v : out[0]) ASSERT_EQ(v, 0.f) << bypass;
+    }
 }
 
 TEST_F(FlummelTest, RenderingAllocatesNothing)
@@ -209,56 +190,4 @@ TEST_F(FlummelTest, NullBuffersGetTheProcessedInput)
     // The effect hands back its processed input buffers: dry 0.125, the loop is still empty.
     EXPECT_EQ(l[0], 0.125f);
     EXPECT_EQ(r[255], 0.125f);
-}
-
-TEST_F(FlummelTest, OverviewIsBuiltWholeOnceAnEditorAsksForIt)
-{
-    // Loop of 2560: 10 samples an entry. Record a ramp of levels before anyone asks.
-    PlainLoop(2560);
-    ASSERT_EQ(host->Initialize(), noErr);
-    Signal in(2, std::vector<float>(2560));
-    for (size_t i = 0; i < 2560; ++i) in[0][i] = in[1][i] = 0.25f * float(i / 640 + 1) / 4.f;
-    Run(in, 256);
-
-    float* overview = nullptr;
-    UInt32 size = sizeof overview;
-    ASSERT_EQ(AudioUnitGetProperty(host->Unit(), kSampleOverviewProperty, 0, 0, &overview, &size), noErr);
-    // The next render call (its head only passes samples 2496..2559) brings every entry up to
-    // the loop's content; the middle of each plateau is checked.
-    Run(Signal(2, std::vector<float>(64, 0.f)), 64);
-    for (int k : {32, 96, 160, 224}) {
-        const float level = 0.25f * float(k * 10 / 640 + 1) / 4.f;
-        EXPECT_NEAR(overview[4 * k + 3], std::sqrt(level), 1e-3f) << k;
-        EXPECT_NEAR(overview[4 * k + 1], std::sqrt(level), 1e-3f) << k;
-    }
-    EXPECT_EQ(overview[4 * 252 + 3], 0.f);  // overwritten by that call's silence
-}
-
-TEST_F(FlummelTest, OverviewKeepsUpWithTheHeadThroughTurns)
-{
-    float* overview = nullptr;
-    UInt32 size = sizeof overview;
-    ASSERT_EQ(AudioUnitGetProperty(host->Unit(), kSampleOverviewProperty, 0, 0, &overview, &size), noErr);
-    PlainLoop(1000);
-    Set(kParam_Feedback, 50.f);
-    ASSERT_EQ(host->Initialize(), noErr);
-    UInt32 seed = 7;
-    auto noise = [&] { return float((seed = seed * 1664525u + 1013904223u) >> 8) / float(1 << 24) - 0.5f; };
-    auto compress = [](float v) { return v >= 0 ? std::sqrt(v) : -std::sqrt(-v); };
-    // Block sizes that make the head turn inside calls, at both ends of the loop.
-    for (UInt32 block : {37u, 700u, 990u, 13u, 1000u, 333u, 1100u, 37u}) {
-        Signal in(2, std::vector<float>(block));
-        for (auto& ch : in)
-            for (float& v : ch) v = noise();
-        Run(in, block);
-        for (int k = 0; k < 256; ++k) {
-            float lo = 1e6f, hi = -1e6f;
-            for (int c = 0; c < 2; ++c) {
-                const float* loop = Effect()->Kernel(size_t(c))->Loop();
-                for (int i = 3 * k; i < 3 * k + 3; ++i) lo = std::min(lo, loop[i]), hi = std::max(hi, loop[i]);
-            }
-            ASSERT_EQ(overview[4 * k + 1], compress(lo)) << "block " << block << " entry " << k;
-            ASSERT_EQ(overview[4 * k + 3], compress(hi)) << "block " << block << " entry " << k;
-        }
-    }
 }

@@ -32,66 +32,52 @@ CFMutableDictionaryRef MutableCopy(CFDictionaryRef d)
     return m;
 }
 
-void SetNumber(CFMutableDictionaryRef d, CFStringRef key, SInt32 v)
+void SetValue(CFMutableDictionaryRef d, CFStringRef key, CFTypeRef value)
 {
-    CFNumberRef n = CFNumberCreate(nullptr, kCFNumberSInt32Type, &v);
-    CFDictionarySetValue(d, key, n);
-    CFRelease(n);
+    CFDictionarySetValue(d, key, value);
+    CFRelease(value);
 }
 
-void SetBlob(CFMutableDictionaryRef d, const std::vector<UInt8>& bytes)
-{
-    CFDataRef data = CFDataCreate(nullptr, bytes.data(), CFIndex(bytes.size()));
-    CFDictionarySetValue(d, CFSTR("data"), data);
-    CFRelease(data);
-}
+CFNumberRef Number(SInt32 v) { return CFNumberCreate(nullptr, kCFNumberSInt32Type, &v); }
 
-void Put32(std::vector<UInt8>& b, UInt32 v)
-{
-    for (int s = 24; s >= 0; s -= 8) b.push_back(UInt8(v >> s));
-}
-
-void PutFloat(std::vector<UInt8>& b, float f)
+UInt32 Bits(float f)
 {
     UInt32 bits;
     std::memcpy(&bits, &f, 4);
-    Put32(b, bits);
+    return bits;
+}
+
+// A blob of big-endian words.
+CFDataRef Blob(const std::vector<UInt32>& words)
+{
+    std::vector<UInt8> b;
+    for (UInt32 w : words)
+        for (int s = 24; s >= 0; s -= 8) b.push_back(UInt8(w >> s));
+    return CFDataCreate(nullptr, b.data(), CFIndex(b.size()));
 }
 
 }  // namespace
 
-TEST_F(FlummelTest, SavedBlobIsOneBigEndianRecord)
+TEST_F(FlummelTest, SavedStateIsOneBigEndianRecord)
 {
     Set(kParam_Feedback, 42.5f);
     CFDictionaryRef state = Save(host->Unit());
-    auto data = static_cast<CFDataRef>(CFDictionaryGetValue(state, CFSTR("data")));
-    ASSERT_NE(data, nullptr);
-    std::vector<UInt8> expected;
-    Put32(expected, 0);   // scope
-    Put32(expected, 0);   // element
-    Put32(expected, 21);  // count
-    for (AudioUnitParameterID id = 0; id < kNumParams; ++id) {
-        Put32(expected, id);
-        PutFloat(expected, id == kParam_Feedback ? 42.5f : InitialParameterValue(id));
-    }
-    ASSERT_EQ(CFDataGetLength(data), CFIndex(expected.size()));
-    EXPECT_EQ(std::memcmp(CFDataGetBytePtr(data), expected.data(), expected.size()), 0);
-    // Feedback's value 42.5 = 0x422A0000, after the header and pair 0.
-    EXPECT_EQ(CFDataGetBytePtr(data)[12 + 8 + 4], 0x42);
-    EXPECT_EQ(CFDataGetBytePtr(data)[12 + 8 + 5], 0x2A);
+    std::vector<UInt32> words = {0, 0, 21};  // scope, element, count, then id-value pairs
+    for (AudioUnitParameterID id = 0; id < kNumParams; ++id)
+        words.insert(words.end(), {id, Bits(id == kParam_Feedback ? 42.5f : InitialParameterValue(id))});
+    CFDataRef expected = Blob(words);
+    EXPECT_TRUE(CFEqual(CFDictionaryGetValue(state, CFSTR("data")), expected));
+    CFRelease(expected);
 
-    SInt32 v = 0;
-    CFNumberGetValue(static_cast<CFNumberRef>(CFDictionaryGetValue(state, CFSTR("subtype"))), kCFNumberSInt32Type, &v);
-    EXPECT_EQ(UInt32(v), FourCC("Flml"));
-    CFNumberGetValue(static_cast<CFNumberRef>(CFDictionaryGetValue(state, CFSTR("manufacturer"))),
-                     kCFNumberSInt32Type, &v);
-    EXPECT_EQ(UInt32(v), FourCC("TrWk"));
-    CFNumberGetValue(static_cast<CFNumberRef>(CFDictionaryGetValue(state, CFSTR("type"))), kCFNumberSInt32Type, &v);
-    EXPECT_EQ(UInt32(v), FourCC("aufx"));
+    for (auto [key, code] : {std::pair{CFSTR("subtype"), FourCC("Flml")}, {CFSTR("manufacturer"), FourCC("TrWk")},
+                             {CFSTR("type"), FourCC("aufx")}}) {
+        SInt32 v = 0;
+        ASSERT_TRUE(CFNumberGetValue(static_cast<CFNumberRef>(CFDictionaryGetValue(state, key)), kCFNumberSInt32Type, &v));
+        EXPECT_EQ(UInt32(v), code);
+    }
     EXPECT_TRUE(CFEqual(CFDictionaryGetValue(state, CFSTR("name")), CFSTR("Untitled")));
-    EXPECT_FALSE(CFDictionaryContainsKey(state, CFSTR("cpu-load")));
-    EXPECT_FALSE(CFDictionaryContainsKey(state, CFSTR("render-quality")));
-    EXPECT_FALSE(CFDictionaryContainsKey(state, CFSTR("element-name")));
+    for (CFStringRef absent : {CFSTR("cpu-load"), CFSTR("render-quality"), CFSTR("element-name")})
+        EXPECT_FALSE(CFDictionaryContainsKey(state, absent));
     CFRelease(state);
 }
 
@@ -113,44 +99,44 @@ TEST_F(FlummelTest, RoundTripIntoAFreshInstance)
     EXPECT_EQ(v, 2.25f);
     CFDictionaryRef second = Save(other->Unit());
     EXPECT_TRUE(CFEqual(first, second));
-    auto blob = [](CFDictionaryRef d) { return static_cast<CFDataRef>(CFDictionaryGetValue(d, CFSTR("data"))); };
-    EXPECT_TRUE(CFEqual(blob(first), blob(second)));
     CFRelease(first);
     CFRelease(second);
     other.reset();
     EXPECT_EQ(CFLiveObjectCount(), before);
 }
 
+// Failed validation changes nothing; another type code alone does not stop the restore.
 TEST_F(FlummelTest, ValidationFailuresChangeNothing)
 {
     Set(kParam_Feedback, 10.f);
     CFDictionaryRef good = Save(host->Unit());
     Set(kParam_Feedback, 20.f);
-    struct Bad {
+    const struct {
         CFStringRef key;
         SInt32 value;
         bool remove;
+        OSStatus result;
+    } cases[] = {
+        {CFSTR("version"), 1, false, kAudioUnitErr_InvalidPropertyValue},
+        {CFSTR("version"), 0, true, kAudioUnitErr_InvalidPropertyValue},
+        {CFSTR("subtype"), SInt32(FourCC("Othr")), false, kAudioUnitErr_InvalidPropertyValue},
+        {CFSTR("subtype"), 0, true, kAudioUnitErr_InvalidPropertyValue},
+        {CFSTR("manufacturer"), SInt32(FourCC("Else")), false, kAudioUnitErr_InvalidPropertyValue},
+        {CFSTR("manufacturer"), 0, true, kAudioUnitErr_InvalidPropertyValue},
+        {CFSTR("part"), 0, false, kAudioUnitErr_InvalidPropertyValue},
+        {CFSTR("type"), SInt32(FourCC("aumf")), false, noErr},
     };
-    for (const Bad& b : {Bad{CFSTR("version"), 1, false}, Bad{CFSTR("version"), 0, true},
-                         Bad{CFSTR("subtype"), SInt32(FourCC("Othr")), false}, Bad{CFSTR("subtype"), 0, true},
-                         Bad{CFSTR("manufacturer"), SInt32(FourCC("Else")), false},
-                         Bad{CFSTR("manufacturer"), 0, true}, Bad{CFSTR("part"), 0, false}}) {
+    for (const auto& c : cases) {
         CFMutableDictionaryRef d = MutableCopy(good);
-        if (b.remove)
-            CFDictionaryRemoveValue(d, b.key);
+        if (c.remove)
+            CFDictionaryRemoveValue(d, c.key);
         else
-            SetNumber(d, b.key, b.value);
-        EXPECT_EQ(Restore(host->Unit(), d), kAudioUnitErr_InvalidPropertyValue);
+            SetValue(d, c.key, Number(c.value));
+        EXPECT_EQ(Restore(host->Unit(), d), c.result) << &c - cases;
         CFRelease(d);
-        EXPECT_EQ(Get(kParam_Feedback), 20.f);
+        EXPECT_EQ(Get(kParam_Feedback), c.result == noErr ? 10.f : 20.f);
     }
     EXPECT_EQ(Restore(host->Unit(), CFSTR("not a dictionary")), kAudioUnitErr_InvalidPropertyValue);
-    // Another type code alone does not stop the restore.
-    CFMutableDictionaryRef d = MutableCopy(good);
-    SetNumber(d, CFSTR("type"), SInt32(FourCC("aumf")));
-    EXPECT_EQ(Restore(host->Unit(), d), noErr);
-    EXPECT_EQ(Get(kParam_Feedback), 10.f);
-    CFRelease(d);
     CFRelease(good);
 }
 
@@ -171,7 +157,6 @@ TEST_F(FlummelTest, NameAndPresetListeners)
     ASSERT_EQ(AudioUnitGetProperty(host->Unit(), kAudioUnitProperty_CurrentPreset, 0, 0, &preset, &size), noErr);
     EXPECT_TRUE(CFEqual(preset.presetName, CFSTR("Warm tape")));
     EXPECT_EQ(preset.presetNumber, -1);
-
     CFDictionaryRemoveValue(d, CFSTR("name"));
     ASSERT_EQ(Restore(host->Unit(), d), noErr);
     ASSERT_EQ(AudioUnitGetProperty(host->Unit(), kAudioUnitProperty_CurrentPreset, 0, 0, &preset, &size), noErr);
@@ -180,35 +165,26 @@ TEST_F(FlummelTest, NameAndPresetListeners)
     CFRelease(good);
 }
 
+// The walk applies records up to a missing element; truncated or bad records are refused.
 TEST_F(FlummelTest, BlobWalkStopsAtAMissingElementAndRefusesTruncatedRecords)
 {
     CFDictionaryRef good = Save(host->Unit());
     CFMutableDictionaryRef d = MutableCopy(good);
-    std::vector<UInt8> blob;
-    Put32(blob, 0), Put32(blob, 0), Put32(blob, 1), Put32(blob, kParam_Feedback), PutFloat(blob, 33.f);
-    Put32(blob, 0), Put32(blob, 3), Put32(blob, 1), Put32(blob, kParam_Feedback), PutFloat(blob, 44.f);
-    SetBlob(d, blob);
-    EXPECT_EQ(Restore(host->Unit(), d), noErr);
-    EXPECT_EQ(Get(kParam_Feedback), 33.f);  // the record before the missing element applied
-
-    // A count that runs past the end of the blob: refused, nothing read beyond it.
-    blob.clear();
-    Put32(blob, 0), Put32(blob, 0), Put32(blob, 1000000), Put32(blob, kParam_Feedback), PutFloat(blob, 55.f);
-    SetBlob(d, blob);
-    EXPECT_EQ(Restore(host->Unit(), d), kAudioUnitErr_InvalidPropertyValue);
-    EXPECT_EQ(Get(kParam_Feedback), 33.f);
-    // Trailing bytes too short for a record header.
-    blob.assign(5, 0);
-    SetBlob(d, blob);
-    EXPECT_EQ(Restore(host->Unit(), d), kAudioUnitErr_InvalidPropertyValue);
-    // A scope of 5 or more.
-    blob.clear();
-    Put32(blob, 9), Put32(blob, 0), Put32(blob, 0);
-    SetBlob(d, blob);
-    EXPECT_EQ(Restore(host->Unit(), d), kAudioUnitErr_InvalidScope);
-    // A value of the wrong type.
-    CFDictionarySetValue(d, CFSTR("data"), CFSTR("text"));
-    EXPECT_EQ(Restore(host->Unit(), d), kAudioUnitErr_InvalidPropertyValue);
+    const struct {
+        CFTypeRef data;
+        OSStatus result;
+    } cases[] = {
+        {Blob({0, 0, 1, kParam_Feedback, Bits(33.f), 0, 3, 1, kParam_Feedback, Bits(44.f)}), noErr},
+        {Blob({0, 0, 1000000, kParam_Feedback, Bits(55.f)}), kAudioUnitErr_InvalidPropertyValue},  // past the end
+        {CFDataCreate(nullptr, std::vector<UInt8>(5).data(), 5), kAudioUnitErr_InvalidPropertyValue},
+        {Blob({9, 0, 0}), kAudioUnitErr_InvalidScope},
+        {CFStringCreateWithCString(nullptr, "text", kCFStringEncodingUTF8), kAudioUnitErr_InvalidPropertyValue},
+    };
+    for (const auto& c : cases) {
+        SetValue(d, CFSTR("data"), c.data);
+        EXPECT_EQ(Restore(host->Unit(), d), c.result);
+        EXPECT_EQ(Get(kParam_Feedback), 33.f);
+    }
     CFRelease(d);
     CFRelease(good);
 }
@@ -218,17 +194,13 @@ TEST_F(FlummelTest, ElementNamesAreBoundedOnRestore)
     CFDictionaryRef good = Save(host->Unit());
     auto withNames = [&](CFStringRef key) {
         CFMutableDictionaryRef d = MutableCopy(good);
-        const void* k[] = {key};
-        const void* v[] = {CFSTR("bus")};
+        const void *k[] = {key}, *v[] = {CFSTR("bus")};
         CFDictionaryRef scope =
             CFDictionaryCreate(nullptr, k, v, 1, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
-        const void* sk[] = {CFSTR("3")};
-        const void* sv[] = {scope};
-        CFDictionaryRef names =
-            CFDictionaryCreate(nullptr, sk, sv, 1, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
-        CFDictionarySetValue(d, CFSTR("element-name"), names);
+        const void *sk[] = {CFSTR("3")}, *sv[] = {scope};
+        SetValue(d, CFSTR("element-name"),
+                 CFDictionaryCreate(nullptr, sk, sv, 1, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks));
         CFRelease(scope);
-        CFRelease(names);
         const OSStatus result = Restore(host->Unit(), d);
         CFRelease(d);
         return result;

@@ -39,8 +39,7 @@ protected:
         Pump(0.1);
     }
     // One press, drag and release.
-    template <class T>
-    void Gesture(T* e, CGPoint down, CGPoint drag, unsigned long modifiers)
+    static void Gesture(TW::UIElement* e, CGPoint down, CGPoint drag, unsigned long modifiers)
     {
         e->MouseDown(down, modifiers);
         e->MouseDrag(drag, modifiers);
@@ -112,8 +111,7 @@ TEST_F(ControlGesture, AKnobClickTogglesOnlyOnOffParametersAndCommandRestoresThe
     for (const Case& c : cases) {
         auto* knob = Add<TW::Knob>(c.id, 0.f, 0.f, 30.f);
         SetAndDeliver(c.id, c.before);
-        knob->MouseDown({110, 60}, c.modifiers);
-        knob->MouseUp({110, 60}, c.modifiers);
+        Gesture(knob, {110, 60}, {110, 60}, c.modifiers);
         EXPECT_FLOAT_EQ(Param(c.id), c.after) << c.id << " from " << c.before;
         EXPECT_FLOAT_EQ(knob->normalised.load(), TW::ControlBase::NormalisedFromParam(knob->param));
     }

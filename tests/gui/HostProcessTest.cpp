@@ -39,15 +39,13 @@ TEST(HostProcess, DISABLED_ChildWithTheHostsHandlerInstalledFirst)
     AGLPixelFormat pf = aglChoosePixelFormat(nullptr, 0, attributes);
     ASSERT_NE(pf, nullptr);
 
-    XMapWindow(host, 0x3fffff1);  // no such window
-    XSync(host, False);
-    EXPECT_EQ(gHostErrors, 1);
-
     const unsigned long ours = desktop::XErrorCount();
-    XMapWindow(desktop::MainDisplay(), 0x3fffff1);
-    XSync(desktop::MainDisplay(), False);
-    EXPECT_EQ(desktop::XErrorCount(), ours + 1);
+    for (Display* d : {host, desktop::MainDisplay()}) {
+        XMapWindow(d, 0x3fffff1);  // no such window
+        XSync(d, False);
+    }
     EXPECT_EQ(gHostErrors, 1);
+    EXPECT_EQ(desktop::XErrorCount(), ours + 1);
 
     aglDestroyPixelFormat(pf);
     DisposeWindow(w);
@@ -67,6 +65,5 @@ TEST(HostProcess, HostKeepsTheErrorsOfItsOwnConnection)
     }
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }

@@ -1,6 +1,6 @@
-// A toolkit manager in a real window: the effect opened through the test host, a view component
-// that hosts the editor's pane at the window's top-left, the editor's two fonts, and helpers to
-// start the render thread, count its frames and read its picture back from the X server.
+// A toolkit manager in a real window: the effect through the test host, a view component whose
+// pane holds the manager at the window's top-left, the editor's two fonts, and helpers to start
+// the render thread, count its frames and read its picture back.
 #pragma once
 
 #include "tests/desktop/DisplayFixture.h"
@@ -24,7 +24,7 @@
 
 namespace guitest {
 
-// The view component: builds the editor in CreateUI, as the plug-in's own view does.
+// Builds the manager in CreateUI, as the plug-in's own view does.
 class FixtureView : public AUCarbonViewBase {
 public:
     explicit FixtureView(ComponentInstance ci) : AUCarbonViewBase(ci) { last = this; }
@@ -48,10 +48,7 @@ public:
     std::atomic<int> shutdowns{0};
 };
 
-constexpr int kWidth = 770;
-constexpr int kHeight = 315;
-constexpr int kWinX = 120;
-constexpr int kWinY = 140;
+constexpr int kWidth = 770, kHeight = 315, kWinX = 120, kWinY = 140;
 
 }  // namespace guitest
 
@@ -95,8 +92,7 @@ protected:
         DisplayTest::TearDown();
     }
 
-    // The view's pane at the window's top-left with the manager in it, made by the view's
-    // CreateUI; a frame counter is the manager's last effect.
+    // The manager, made by the view's CreateUI; a frame counter is its last effect.
     TW::Manager& MakeManager()
     {
         guitest::FixtureView::build = [this](guitest::FixtureView* v) {
@@ -116,8 +112,8 @@ protected:
         return *manager;
     }
 
-    // Starts the render thread, shows the window and waits for its first frames: the one drawn
-    // at start and the one that showing asks for (all there is without constant redraw).
+    // Starts the render thread, shows the window and waits for the frame drawn at start and the
+    // one that showing asks for (all there is without constant redraw).
     void Start()
     {
         manager->CreateRenderTask();
@@ -137,11 +133,10 @@ protected:
         return PumpUntil([&] { return counter->frames.load() >= target; }, seconds);
     }
 
-    // Sets a parameter as a control does, so that the manager's listener hears of it.
+    // As a control sets it, so that the manager's listener hears of it.
     void SetParam(int id, float value)
     {
-        CAAUParameter p(host->Unit(), AudioUnitParameterID(id), kAudioUnitScope_Global, 0);
-        p.SetValue(nullptr, nullptr, value);
+        CAAUParameter(host->Unit(), AudioUnitParameterID(id), kAudioUnitScope_Global, 0).SetValue(nullptr, nullptr, value);
     }
     float Param(int id)
     {
@@ -150,10 +145,9 @@ protected:
         return v;
     }
 
-    // Global screen position of a point in GUI units.
+    // Global screen position and window row of a point in GUI units.
     static int GlobalX(float x) { return guitest::kWinX + int(x); }
     static int GlobalY(float y) { return guitest::kWinY + guitest::kHeight - int(y); }
-    // Window row of a GUI y.
     static int Row(float y) { return guitest::kHeight - int(y); }
 
     // The window's picture, raised first (and redrawn) in case another program's window lay over it.

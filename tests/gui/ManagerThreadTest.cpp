@@ -61,11 +61,9 @@ TEST_F(ManagerThread, ThreadWakesOnceForEachEventThatAsksForAFrame)
         {"mouse-over (bit 8)", [&] { m.SetMouseOverParam(kParam_DryLevel, nullptr); }, 1},
         {"automation (bit 8)", [&] { SetParam(kParam_Feedback, 33); }, 1},
         {"showing (bit 2)", [&] { SendWindowEvent(window, kEventWindowShowing); }, 1},
-        {"resized (bit 16)",
-         [&] { SendWindowEvent(window, kEventWindowBoundsChanged, kWindowBoundsChangeSizeChanged); }, 1},
+        {"resized (bit 16)", [&] { SendWindowEvent(window, kEventWindowBoundsChanged, kWindowBoundsChangeSizeChanged); }, 1},
         {"scale (bit 16)", [&] { m.SetGuiScale(1.0f); }, 1},
-        {"moved only", [&] { SendWindowEvent(window, kEventWindowBoundsChanged, kWindowBoundsChangeOriginChanged); },
-         0},
+        {"moved only", [&] { SendWindowEvent(window, kEventWindowBoundsChanged, kWindowBoundsChangeOriginChanged); }, 0},
         {"draw content", [&] { SendWindowEvent(window, kEventWindowDrawContent); }, 0},
     };
     Pump(0.3);
@@ -123,10 +121,8 @@ TEST_F(ManagerThread, ThreadThatDoesNotFinishInTimeIsReportedAndLeftBehind)
     m.DestroyRenderTask();
     const double waited = SecondsSince(start);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "DestroyRenderTask timeout on shutdown\n");
-    EXPECT_GE(waited, 0.3);
-    EXPECT_LT(waited, 3.0);
-    EXPECT_FALSE(m.renderTaskRunning);
-    EXPECT_EQ(m.renderEvent, nullptr);
+    EXPECT_TRUE(waited >= 0.3 && waited < 3.0) << waited;
+    EXPECT_TRUE(!m.renderTaskRunning && m.renderEvent == nullptr);
 
     // Let the abandoned thread finish its frame; it then ends without shutting GL down.
     const int frames = counter->frames.load();
@@ -154,9 +150,7 @@ TEST_F(ManagerThread, ThreadPerEditorWithItsOwnControlClassAndInstanceNumber)
     ASSERT_EQ(CreateNewWindow(kDocumentWindowClass, kWindowStandardHandlerAttribute, &r, &window2), noErr);
     ComponentInstance view2 = nullptr;
     const ComponentDescription viewDesc{kAudioUnitCarbonViewComponentType, FourCC("Flml"), FourCC("TrWk"), 0, 0};
-    Component viewComponent = FindNextComponent(nullptr, &viewDesc);
-    ASSERT_NE(viewComponent, nullptr);
-    ASSERT_EQ(OpenAComponent(viewComponent, &view2), noErr);
+    ASSERT_EQ(OpenAComponent(FindNextComponent(nullptr, &viewDesc), &view2), noErr);
 
     alignas(TW::Manager) static unsigned char storage[sizeof(TW::Manager)];
     char taken[64];
@@ -187,7 +181,6 @@ TEST_F(ManagerThread, ThreadPerEditorWithItsOwnControlClassAndInstanceNumber)
     char expected[64];
     std::snprintf(expected, sizeof expected, "com.TrWk.TWgui%lu.cntrl", reinterpret_cast<unsigned long>(storage) + 1);
     EXPECT_STREQ(second->controlClassID, expected);
-    EXPECT_STRNE(second->controlClassID, manager->controlClassID);
     EXPECT_TRUE(std::regex_match(manager->controlClassID, std::regex(R"(com\.TrWk\.TWgui\d+\.cntrl)")));
     EXPECT_EQ(second->instanceNumber, manager->instanceNumber + 1);
     EXPECT_EQ(TW::Manager::ms_instanceCount, second->instanceNumber + 1);

@@ -11,7 +11,7 @@ class RipplesTest : public ::testing::Test {
 protected:
     // Eye candy is process-wide: on for every test, and left on.
     void SetUp() override { TW::Manager::ms_enableEyeCandy = true; }
-    void TearDown() override { TW::Manager::ms_enableEyeCandy = true; }
+    void TearDown() override { SetUp(); }
     // Position x tells ripples apart; radius 4 growing by 30 a second.
     void Start(float x, float lifetime) { ripples.Trigger({x, 0, 0}, {1, 1, 1, 1}, 4, lifetime, 30); }
     void Update(int frames)
@@ -23,7 +23,7 @@ protected:
 
 }  // namespace
 
-TEST_F(RipplesTest, ARippleGrowsAndLivesUntilItsAgeReachesItsLifetimeInThirtiethsOfASecond)
+TEST_F(RipplesTest, ARippleGrowsFadesAndLivesUntilItsLifetimeInThirtiethsOfASecondUnlessFrozen)
 {
     struct Case {
         float lifetime;
@@ -41,6 +41,19 @@ TEST_F(RipplesTest, ARippleGrowsAndLivesUntilItsAgeReachesItsLifetimeInThirtieth
         float age, lifetime, factor;
     } fades[] = {{0, 0.6f, 0}, {0.05f, 0.6f, 0.5f}, {0.1f, 0.6f, 1}, {0.3f, 0.6f, 0.6f}, {0.6f, 0.6f, 0}};
     for (const Fade& f : fades) EXPECT_NEAR(TW::Ripples::AlphaFactor(f.age, f.lifetime), f.factor, 1e-5) << f.age;
+
+    // With eye candy off they freeze, and resume where they were.
+    Start(0, 0.5f);
+    Update(10);
+    TW::Manager::ms_enableEyeCandy = false;
+    Update(100);
+    ASSERT_EQ(ripples.count, 1);
+    EXPECT_NEAR(ripples.ripples[0].age, 10 / 30.0f, 1e-5);
+    TW::Manager::ms_enableEyeCandy = true;
+    Update(4);
+    EXPECT_EQ(ripples.count, 1);
+    Update(1);
+    EXPECT_EQ(ripples.count, 0);
 }
 
 TEST_F(RipplesTest, RemovalMovesTheLastRippleIntoTheGapAndAgesItInTheSameUpdate)
@@ -58,19 +71,4 @@ TEST_F(RipplesTest, RemovalMovesTheLastRippleIntoTheGapAndAgesItInTheSameUpdate)
     for (int i = 0; i < TW::Ripples::kMaxRipples + 3; ++i) Start(float(100 + i), 1.0f);
     EXPECT_EQ(ripples.count, TW::Ripples::kMaxRipples);  // the last three found no slot
     EXPECT_EQ(ripples.ripples[TW::Ripples::kMaxRipples - 1].position.x, 129);
-}
-
-TEST_F(RipplesTest, WithEyeCandyOffRipplesFreezeAndResumeWhereTheyWere)
-{
-    Start(0, 0.5f);
-    Update(10);
-    TW::Manager::ms_enableEyeCandy = false;
-    Update(100);
-    ASSERT_EQ(ripples.count, 1);
-    EXPECT_NEAR(ripples.ripples[0].age, 10 / 30.0f, 1e-5);
-    TW::Manager::ms_enableEyeCandy = true;
-    Update(4);
-    EXPECT_EQ(ripples.count, 1);
-    Update(1);
-    EXPECT_EQ(ripples.count, 0);
 }

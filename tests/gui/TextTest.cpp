@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "gui/StaticText.h"
@@ -55,7 +56,7 @@ protected:
 
 }  // namespace
 
-TEST_F(TextTest, GlyphsAreHalfTheirRasterSizeAndAdvanceAsMeasuredLessTheFacesKerning)
+TEST_F(TextTest, GlyphsAreHalfTheirRasterSizeKernedAndPlacedFromAWholeUnitPen)
 {
     EXPECT_EQ(font->GetStringWidth(""), 0);
     const float m = font->GetStringWidth("M");
@@ -72,10 +73,7 @@ TEST_F(TextTest, GlyphsAreHalfTheirRasterSizeAndAdvanceAsMeasuredLessTheFacesKer
     const std::vector<TW::FontVertex> to = Quads(*font, "To", 0, 0);
     ASSERT_EQ(to.size(), 8u);
     EXPECT_LT(to[4].x - Quads(*font, "o", 0, 0)[0].x, font->GetStringWidth("T") - 0.5f);
-}
-
-TEST_F(TextTest, ThePenStartsOnWholeUnitsAndGlyphlessCharactersAreSkipped)
-{
+    // The pen starts on whole units; characters without a glyph are skipped.
     const std::vector<TW::FontVertex> base = Quads(*font, "Aq", 10, 20);
     struct Case {
         const char* text;
@@ -124,32 +122,24 @@ TEST_F(TextTest, TexturesLoadOnlyPowerOfTwoImagesAndSayWhyOthersAreRefused)
 {
     TempDirectory dir;
     ScopedEnvironment resources("FLUMMEL_RESOURCES", dir.Path().c_str());
-    auto writePng = [&](const char* name, int w, int h) {
+    for (auto [name, w, h] : {std::tuple{"ring.png", 256, 128}, {"odd.png", 100, 100}, {"wide.png", 256, 100}}) {
         std::vector<UInt8> rgba(size_t(w) * h * 4, 200);
         rgba[0] = 1, rgba[1] = 2, rgba[2] = 3, rgba[3] = 128;  // the top-left texel
         png_image img{};
         img.version = PNG_IMAGE_VERSION;
-        img.width = png_uint_32(w);
-        img.height = png_uint_32(h);
-        img.format = PNG_FORMAT_RGBA;
+        img.width = png_uint_32(w), img.height = png_uint_32(h), img.format = PNG_FORMAT_RGBA;
         ASSERT_TRUE(png_image_write_to_file(&img, (dir / name).c_str(), 0, rgba.data(), 0, nullptr));
-    };
-    writePng("ring.png", 256, 128);
-    writePng("odd.png", 100, 100);
-    writePng("wide.png", 256, 100);
-    struct Case {
-        const char* name;
-        const char* message;
-    } cases[] = {{"ring.png", ""}, {"odd.png", "ERROR: texture not power of 2 sized\n"},
-                 {"wide.png", "ERROR: texture not power of 2 sized\n"}, {"absent.png", "ERROR: can't find URL!\n"}};
-    for (const Case& c : cases) {
-        auto* texture = new TW::Texture(manager.get(), c.name);
+    }
+    const char* const notPowerOf2 = "ERROR: texture not power of 2 sized\n";
+    for (auto [name, message] : {std::pair{"ring.png", ""}, {"odd.png", notPowerOf2}, {"wide.png", notPowerOf2},
+                                 {"absent.png", "ERROR: can't find URL!\n"}}) {
+        auto* texture = new TW::Texture(manager.get(), name);
         EXPECT_EQ(manager->textures.back(), texture);
         testing::internal::CaptureStdout();
         texture->Load();
-        EXPECT_EQ(testing::internal::GetCapturedStdout(), c.message) << c.name;
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), message) << name;
         EXPECT_TRUE(texture->loaded);
-        EXPECT_EQ(texture->id != 0, !*c.message) << c.name;
+        EXPECT_EQ(texture->id != 0, !*message) << name;
     }
     // The texels keep the image's colours, its first row at t = 0.
     TW::Texture* ring = manager->textures[manager->textures.size() - 4];

@@ -1,171 +1,87 @@
 #include "lv2/Lv2Harness.h"
 
+#include <gtest/gtest.h>
 #include <lv2/time/time.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
-#include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <random>
-#include <stdexcept>
+#include <regex>
+#include <sstream>
 
-UridMap::UridMap()
+#include "engine/TrWkFlummelEntry.h"
+
+Signal InBlocks(const Signal& in, uint32_t block, const std::function<void(Signal&, size_t, uint32_t)>& render)
 {
-    mMap.handle = this;
-    mMap.map = [](LV2_URID_Map_Handle h, const char* uri) { return static_cast<UridMap*>(h)->Map(uri); };
-    mUnmap.handle = this;
-    mUnmap.unmap = [](LV2_URID_Unmap_Handle h, LV2_URID u) { return static_cast<UridMap*>(h)->Unmap(u); };
-    mMapFeature = {LV2_URID__map, &mMap};
-    mUnmapFeature = {LV2_URID__unmap, &mUnmap};
+    Signal out(in.size(), std::vector<float>(in[0].size()));
+    for (size_t at = 0; at < in[0].size(); at += block) render(out, at, uint32_t(std::min<size_t>(block, in[0].size() - at)));
+    return out;
 }
 
-LV2_URID UridMap::Map(const char* uri)
-{
-    std::lock_guard<std::mutex> lock(mMutex);
-    for (size_t i = 0; i < mUris.size(); ++i)
-        if (*mUris[i] == uri) return LV2_URID(i + 1);
-    mUris.push_back(std::make_unique<std::string>(uri));
-    return LV2_URID(mUris.size());
-}
-
-const char* UridMap::Unmap(LV2_URID urid)
-{
-    std::lock_guard<std::mutex> lock(mMutex);
-    return urid >= 1 && urid <= mUris.size() ? mUris[urid - 1]->c_str() : nullptr;
-}
-
-Lv2World& Lv2World::Get()
-{
-    static Lv2World* world = new Lv2World;  // plug-in libraries stay loaded for the process
-    return *world;
-}
-
-Lv2World::Lv2World() : mWorld(lilv_world_new()) { lilv_world_load_all(mWorld); }
-
-const LilvPlugin* Lv2World::Plugin(const char* uri) const
-{
-    LilvNode* node = lilv_new_uri(mWorld, uri);
-    const LilvPlugin* plugin = lilv_plugins_get_by_uri(lilv_world_get_all_plugins(mWorld), node);
-    lilv_node_free(node);
-    return plugin;
-}
-
-Lv2Instance::Lv2Instance(const char* uri, double rate, bool withMap)
+Lv2Instance::Lv2Instance(const char* uri, double rate)
 {
     Lv2World& w = Lv2World::Get();
-    mPlugin = w.Plugin(uri);
-    if (!mPlugin) return;
-    const LV2_Feature* withFeatures[] = {w.Map().MapFeature(), w.Map().UnmapFeature(), nullptr};
-    const LV2_Feature* noFeatures[] = {nullptr};
-    mInstance = lilv_plugin_instantiate(mPlugin, rate, withMap ? withFeatures : noFeatures);
-    if (!mInstance) return;
-
+    const LilvPlugin* plugin = w.Plugin(uri);
+    const LV2_Feature* features[] = {&w.Map().mapFeature, &w.Map().unmapFeature, nullptr};
+    mInstance = plugin ? lilv_plugin_instantiate(plugin, rate, features) : nullptr;
+    if (!mInstance) throw std::runtime_error(std::string("cannot instantiate ") + uri);
     LilvNode* audio = w.Uri(LV2_CORE__AudioPort);
     LilvNode* input = w.Uri(LV2_CORE__InputPort);
-    LilvNode* control = w.Uri(LV2_CORE__ControlPort);
     LilvNode* atom = w.Uri(LV2_ATOM__AtomPort);
-    const uint32_t n = lilv_plugin_get_num_ports(mPlugin);
-    std::vector<float> defaults(n);
-    lilv_plugin_get_port_ranges_float(mPlugin, nullptr, nullptr, defaults.data());
-    mControls.assign(n, 0.f);
-    for (uint32_t i = 0; i < n; ++i) {
-        const LilvPort* port = lilv_plugin_get_port_by_index(mPlugin, i);
-        if (lilv_port_is_a(mPlugin, port, audio))
-            (lilv_port_is_a(mPlugin, port, input) ? mAudioIn : mAudioOut).push_back(i);
-        else if (lilv_port_is_a(mPlugin, port, atom))
-            (lilv_port_is_a(mPlugin, port, input) ? mTimePort : mNotifyPort) = i;
-        else if (lilv_port_is_a(mPlugin, port, control)) {
-            mControlPorts[lilv_node_as_string(lilv_port_get_symbol(mPlugin, port))] = i;
-            mControls[i] = defaults[i];
-        }
+    mControls.resize(lilv_plugin_get_num_ports(plugin));
+    lilv_plugin_get_port_ranges_float(plugin, nullptr, nullptr, mControls.data());
+    for (uint32_t i = 0; i < mControls.size(); ++i) {
+        const LilvPort* port = lilv_plugin_get_port_by_index(plugin, i);
+        const bool in = lilv_port_is_a(plugin, port, input);
+        if (lilv_port_is_a(plugin, port, audio))
+            (in ? mAudioIn : mAudioOut).push_back(i);
+        else if (lilv_port_is_a(plugin, port, atom))
+            (in ? mTimePort : mNotifyPort) = i;
+        else
+            mControlPorts[lilv_node_as_string(lilv_port_get_symbol(plugin, port))] = i;
     }
-    for (LilvNode* node : {audio, input, control, atom}) lilv_node_free(node);
-
+    for (LilvNode* node : {audio, input, atom}) lilv_node_free(node);
     mInBuffers.assign(mAudioIn.size(), std::vector<float>(kMaxBlock));
     mOutBuffers.assign(mAudioOut.size(), std::vector<float>(kMaxBlock));
-    mInputConnected.assign(mAudioIn.size(), true);
-    mOutputConnected.assign(mAudioOut.size(), true);
-    lv2_atom_forge_init(&mForge, static_cast<LV2_URID_Map*>(w.Map().MapFeature()->data));
-    mChunk = mForge.Chunk;
-    ResetSequence();
-    ConnectAll();
+    inputConnected.assign(mAudioIn.size(), true);
+    outputConnected.assign(mAudioOut.size(), true);
+    lv2_atom_forge_init(&mForge, w.Map().Lv2Map());
+    Run({}, mInBuffers, 0, 0);  // an empty sequence, every port connected before activation
     lilv_instance_activate(mInstance);
 }
 
-Lv2Instance::~Lv2Instance()
-{
-    if (!mInstance) return;
-    lilv_instance_deactivate(mInstance);
-    lilv_instance_free(mInstance);
-}
-
-const LV2_State_Interface* Lv2Instance::State() const
-{
-    return static_cast<const LV2_State_Interface*>(lilv_instance_get_extension_data(mInstance, LV2_STATE__interface));
-}
-
-float& Lv2Instance::Control(const std::string& symbol)
-{
-    const auto it = mControlPorts.find(symbol);
-    if (it == mControlPorts.end()) throw std::invalid_argument("no control port " + symbol);
-    return mControls[it->second];
-}
-
-void Lv2Instance::DisconnectTime()
-{
-    mTimeConnected = false;
-    ConnectAll();
-}
-
-void Lv2Instance::ConnectTimeTo(const void* buffer)
-{
-    mTimeBuffer = buffer;
-    ConnectAll();
-}
-
-void Lv2Instance::DisconnectAudioInput(uint32_t channel)
-{
-    mInputConnected[channel] = false;
-    ConnectAll();
-}
-
-void Lv2Instance::DisconnectAudioOutput(uint32_t channel)
-{
-    mOutputConnected[channel] = false;
-    ConnectAll();
-}
-
-void Lv2Instance::ConnectNotify(uint32_t bytes)
-{
-    mNotifyConnected = bytes > 0;
-    if (bytes > 0) mNotify.assign(std::max<size_t>(bytes, sizeof(LV2_Atom)), 0);
-    ConnectAll();
-}
-
-void Lv2Instance::ResetNotify()
-{
-    if (!mNotifyConnected) return;
-    const LV2_Atom header{uint32_t(mNotify.size() - sizeof(LV2_Atom)), mChunk};
-    std::memcpy(mNotify.data(), &header, sizeof header);
-}
-
-void Lv2Instance::ConnectAll()
+void Lv2Instance::RunConnected(uint32_t frames)
 {
     for (size_t c = 0; c < mAudioIn.size(); ++c)
-        lilv_instance_connect_port(mInstance, mAudioIn[c], mInputConnected[c] ? mInBuffers[c].data() : nullptr);
+        lilv_instance_connect_port(mInstance, mAudioIn[c], inputConnected[c] ? mInBuffers[c].data() : nullptr);
     for (size_t c = 0; c < mAudioOut.size(); ++c)
         lilv_instance_connect_port(mInstance, mAudioOut[c],
-                                   !mOutputConnected[c] ? nullptr
-                                   : mInPlace           ? mInBuffers[c].data()
-                                                        : mOutBuffers[c].data());
-    void* time = mTimeBuffer ? const_cast<void*>(mTimeBuffer) : mTimeConnected ? mSequence : nullptr;
-    lilv_instance_connect_port(mInstance, mTimePort, time);
+                                   outputConnected[c] ? (inPlace ? mInBuffers : mOutBuffers)[c].data() : nullptr);
+    lilv_instance_connect_port(mInstance, mTimePort, const_cast<void*>(time));
     if (mNotifyPort != UINT32_MAX)
         lilv_instance_connect_port(mInstance, mNotifyPort, mNotifyConnected ? mNotify.data() : nullptr);
     for (const auto& [symbol, index] : mControlPorts) lilv_instance_connect_port(mInstance, index, &mControls[index]);
+    if (frames == 0) return;
+    if (mNotifyConnected) {
+        const LV2_Atom header{uint32_t(mNotify.size() - sizeof(LV2_Atom)), mForge.Chunk};
+        std::memcpy(mNotify.data(), &header, sizeof header);
+    }
+    lilv_instance_run(mInstance, frames);
 }
 
-void Lv2Instance::ResetSequence()
+void Lv2Instance::Run(const Signal& in, Signal& out, size_t at, uint32_t frames)
 {
+    if (frames > kMaxBlock) throw std::invalid_argument("block too long");
+    for (size_t c = 0; c < mAudioIn.size() && frames > 0; ++c)
+        std::copy_n(in[c].begin() + std::ptrdiff_t(at), frames, mInBuffers[c].begin());
+    RunConnected(frames);
+    for (size_t c = 0; c < mAudioOut.size() && frames > 0; ++c)
+        std::copy_n((inPlace ? mInBuffers : mOutBuffers)[c].begin(), frames, out[c].begin() + std::ptrdiff_t(at));
     lv2_atom_forge_set_buffer(&mForge, mSequence, sizeof mSequence);
     lv2_atom_forge_sequence_head(&mForge, &mSequenceFrame, 0);
 }
@@ -179,27 +95,6 @@ void Lv2Instance::QueueTempo(uint32_t frame, float bpm)
     lv2_atom_forge_key(&mForge, map.Map(LV2_TIME__beatsPerMinute));
     lv2_atom_forge_float(&mForge, bpm);
     lv2_atom_forge_pop(&mForge, &object);
-}
-
-void Lv2Instance::Run(const Signal& in, Signal& out, size_t at, uint32_t frames)
-{
-    if (frames > kMaxBlock) throw std::invalid_argument("block too long");
-    ConnectAll();
-    for (size_t c = 0; c < mAudioIn.size(); ++c)
-        std::copy_n(in[c].begin() + std::ptrdiff_t(at), frames, mInBuffers[c].begin());
-    RunConnected(frames);
-    const auto& results = mInPlace ? mInBuffers : mOutBuffers;
-    for (size_t c = 0; c < mAudioOut.size(); ++c)
-        std::copy_n(results[c].begin(), frames, out[c].begin() + std::ptrdiff_t(at));
-    ResetSequence();
-}
-
-Signal Lv2Instance::Process(const Signal& in, uint32_t block)
-{
-    Signal out(in.size(), std::vector<float>(in[0].size()));
-    for (size_t at = 0; at < in[0].size(); at += block)
-        Run(in, out, at, uint32_t(std::min<size_t>(block, in[0].size() - at)));
-    return out;
 }
 
 Signal TestSignal(uint32_t channels, size_t frames, unsigned seed)
@@ -233,10 +128,77 @@ float MaxAbsDifference(const Signal& a, const Signal& b)
     return d;
 }
 
-float Peak(const Signal& s)
+Reference::Reference(uint32_t channels, double rate)
 {
-    float p = 0;
-    for (const auto& ch : s)
-        for (float v : ch) p = std::max(p, std::fabs(v));
-    return p;
+    RegisterTrWkFlummel();
+    EXPECT_EQ(AUHost::Open(TrWkFlummelDescription(), mHost), noErr);
+    EXPECT_EQ(mHost->SetFormat(rate, channels), noErr);
+    EXPECT_EQ(mHost->SetInputSource([this](float* const* channels, UInt32 count, UInt32 frames, Float64) {
+        for (UInt32 c = 0; c < count; ++c) std::copy_n((*mInput)[c].begin() + std::ptrdiff_t(mAt), frames, channels[c]);
+        return false;
+    }),
+              noErr);
+    EXPECT_EQ(mHost->Initialize(), noErr);
+}
+
+void Reference::Set(AudioUnitParameterID id, float value) { EXPECT_EQ(mHost->SetParameter(id, value), noErr); }
+
+void Reference::SetTempo(std::optional<double> bpm) { EXPECT_EQ(mHost->SetTempo(bpm), noErr); }
+
+void Reference::Render(const Signal& in, Signal& out, size_t at, uint32_t frames)
+{
+    mInput = &in;
+    mAt = at;
+    float* channels[AUHost::kMaxChannels];
+    for (size_t c = 0; c < out.size(); ++c) channels[c] = out[c].data() + at;
+    EXPECT_EQ(mHost->Render(channels, UInt32(out.size()), frames), noErr);
+}
+
+std::vector<float> ValuesAfterRestoring(CFPropertyListRef state)
+{
+    RegisterTrWkFlummel();
+    std::unique_ptr<AUHost> host;
+    if (!state || AUHost::Open(TrWkFlummelDescription(), host) != noErr ||
+        AudioUnitSetProperty(host->Unit(), kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &state,
+                             sizeof state) != noErr)
+        return {};
+    std::vector<float> values(kNumParams);
+    for (AudioUnitParameterID id = 0; id < kNumParams; ++id) host->GetParameter(id, values[id]);
+    return values;
+}
+
+static std::string Slurp(const std::string& path)
+{
+    std::ostringstream s;
+    s << std::ifstream(path, std::ios::binary).rdbuf();
+    return s.str();
+}
+
+SubprocessResult RunSubprocess(const std::vector<std::string>& argv, const std::vector<std::string>& environment)
+{
+    static std::atomic<int> count{0};
+    const std::string base = "/tmp/flummel-lv2-" + std::to_string(getpid()) + "-" + std::to_string(count++);
+    std::string command = "env";
+    for (const auto& words : {environment, argv})
+        for (const std::string& word : words) command += " '" + std::regex_replace(word, std::regex("'"), "'\\''") + "'";
+    const int raw = std::system((command + " </dev/null >" + base + ".out 2>" + base + ".err").c_str());
+    const SubprocessResult result{raw != -1 && WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Slurp(base + ".out"),
+                                  Slurp(base + ".err")};
+    std::filesystem::remove(base + ".out");
+    std::filesystem::remove(base + ".err");
+    return result;
+}
+
+std::vector<FactoryPresetFile> FactoryPresetFiles()
+{
+    std::vector<FactoryPresetFile> files;
+    for (const auto& entry : std::filesystem::directory_iterator(FLUMMEL_PRESETS_DIR)) {
+        if (entry.path().extension() != ".plist") continue;
+        const std::string xml = Slurp(entry.path().string());
+        std::smatch m;
+        const bool named = std::regex_search(xml, m, std::regex("<key>name</key>\\s*<string>([^<]*)</string>"));
+        files.push_back({entry.path().stem().string(), named ? m[1].str() : "", entry.path().string()});
+    }
+    std::sort(files.begin(), files.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
+    return files;
 }

@@ -1,6 +1,6 @@
-// A small LV2 host for the tests: one lilv world loaded from LV2_PATH (the build's bundle),
-// a URID map, and plug-in instances driven through the LV2 interface with planar buffers,
-// control values by symbol, a time-position input and a notify output.
+// A small LV2 host for the tests: one lilv world loaded from LV2_PATH (the build's bundle), plug-in
+// instances on planar buffers, the effect hosted directly as the reference they must match, and
+// host programs from outside the build.
 #pragma once
 
 #include <lilv/lilv.h>
@@ -8,11 +8,15 @@
 #include <lv2/state/state.h>
 #include <lv2/urid/urid.h>
 
+#include <algorithm>
+#include <deque>
+#include <functional>
 #include <map>
-#include <memory>
 #include <mutex>
-#include <string>
-#include <vector>
+#include <set>
+
+#include "engine/FlummelParameters.h"
+#include "host/AUHost.h"
 
 using Signal = std::vector<std::vector<float>>;
 
@@ -21,102 +25,115 @@ inline constexpr const char* kMonoUri = "urn:flummel:lv2:mono";
 
 class UridMap {
 public:
-    UridMap();
-    LV2_URID Map(const char* uri);
-    const char* Unmap(LV2_URID urid);
-    const LV2_Feature* MapFeature() const { return &mMapFeature; }
-    const LV2_Feature* UnmapFeature() const { return &mUnmapFeature; }
+    LV2_URID Map(const char* uri)
+    {
+        std::lock_guard<std::mutex> lock(mMutex);
+        const auto it = std::find(mUris.begin(), mUris.end(), uri);
+        if (it != mUris.end()) return LV2_URID(it - mUris.begin() + 1);
+        mUris.emplace_back(uri);
+        return LV2_URID(mUris.size());
+    }
+    const char* Unmap(LV2_URID urid)
+    {
+        std::lock_guard<std::mutex> lock(mMutex);
+        return urid >= 1 && urid <= mUris.size() ? mUris[urid - 1].c_str() : nullptr;
+    }
+    LV2_URID_Map* Lv2Map() { return &mMap; }
 
 private:
     std::mutex mMutex;
-    std::vector<std::unique_ptr<std::string>> mUris;  // URID n at n - 1
-    LV2_URID_Map mMap;
-    LV2_URID_Unmap mUnmap;
-    LV2_Feature mMapFeature;
-    LV2_Feature mUnmapFeature;
+    std::deque<std::string> mUris;  // URID n at n - 1
+    LV2_URID_Map mMap{this, [](LV2_URID_Map_Handle h, const char* uri) { return static_cast<UridMap*>(h)->Map(uri); }};
+    LV2_URID_Unmap mUnmap{this, [](LV2_URID_Unmap_Handle h, LV2_URID u) { return static_cast<UridMap*>(h)->Unmap(u); }};
+
+public:
+    const LV2_Feature mapFeature{LV2_URID__map, &mMap}, unmapFeature{LV2_URID__unmap, &mUnmap};
 };
 
-// The process's world, loaded once.
+// The process's world, loaded once; plug-in libraries stay loaded for the process.
 class Lv2World {
 public:
-    static Lv2World& Get();
+    static Lv2World& Get()
+    {
+        static Lv2World* world = new Lv2World;
+        return *world;
+    }
     LilvWorld* World() const { return mWorld; }
-    const LilvPlugin* Plugin(const char* uri) const;
     UridMap& Map() { return mMap; }
     LilvNode* Uri(const char* uri) { return lilv_new_uri(mWorld, uri); }
+    const LilvPlugin* Plugin(const char* uri)
+    {
+        LilvNode* node = Uri(uri);
+        const LilvPlugin* plugin = lilv_plugins_get_by_uri(lilv_world_get_all_plugins(mWorld), node);
+        lilv_node_free(node);
+        return plugin;
+    }
 
 private:
-    Lv2World();
-    LilvWorld* mWorld;
+    Lv2World() { lilv_world_load_all(mWorld); }
+    LilvWorld* mWorld = lilv_world_new();
     UridMap mMap;
 };
+
+// The whole input in blocks of `block` frames (the last shorter), each rendered by `render(out, at, frames)`.
+Signal InBlocks(const Signal& in, uint32_t block, const std::function<void(Signal&, size_t, uint32_t)>& render);
 
 class Lv2Instance {
 public:
     static constexpr uint32_t kMaxBlock = 8192;
-
-    explicit Lv2Instance(const char* uri, double rate = 44100.0, bool withMap = true);
-    ~Lv2Instance();
+    explicit Lv2Instance(const char* uri, double rate = 44100.0);
+    ~Lv2Instance()
+    {
+        lilv_instance_deactivate(mInstance);
+        lilv_instance_free(mInstance);
+    }
     Lv2Instance(const Lv2Instance&) = delete;
     Lv2Instance& operator=(const Lv2Instance&) = delete;
 
-    bool Valid() const { return mInstance != nullptr; }
     uint32_t Channels() const { return uint32_t(mAudioIn.size()); }
     LV2_Handle Handle() const { return lilv_instance_get_handle(mInstance); }
     LilvInstance* Lilv() const { return mInstance; }
-    const LV2_State_Interface* State() const;
-
-    float& Control(const std::string& symbol);
-    // Leaves the time port unconnected (it is connection-optional).
-    void DisconnectTime();
-    // Connects the time port to the caller's atom buffer instead of the forged sequence.
-    void ConnectTimeTo(const void* buffer);
-    void DisconnectAudioInput(uint32_t channel);
-    void DisconnectAudioOutput(uint32_t channel);
-    // Connects the notify port to a buffer of exactly `bytes` bytes (at least an atom header)
-    // whose header, before every run, gives the rest as capacity, as hosts do; 0 connects none
-    // and leaves the last buffer as it is.
-    void ConnectNotify(uint32_t bytes);
-    uint32_t NotifyPort() const { return mNotifyPort; }
-    // The notify buffer as the last run left it.
+    const LV2_State_Interface* State() const
+    {
+        return static_cast<const LV2_State_Interface*>(lilv_instance_get_extension_data(mInstance, LV2_STATE__interface));
+    }
+    float& Control(const std::string& symbol) { return mControls.at(mControlPorts.at(symbol)); }
+    // A time:Position with this tempo at `frame` of the next run.
+    void QueueTempo(uint32_t frame, float bpm);
+    // The notify port on a buffer of exactly `bytes` bytes whose header gives the rest as capacity
+    // before every run, as hosts do; 0 connects none and keeps the last buffer.
+    void ConnectNotify(uint32_t bytes)
+    {
+        mNotifyConnected = bytes > 0;
+        if (bytes > 0) mNotify.assign(std::max<size_t>(bytes, sizeof(LV2_Atom)), 0);
+    }
     const LV2_Atom_Sequence& Notify() const { return *reinterpret_cast<const LV2_Atom_Sequence*>(mNotify.data()); }
     std::vector<uint8_t>& NotifyBytes() { return mNotify; }
-    // Adds a time:Position with this tempo at `frame` of the next run.
-    void QueueTempo(uint32_t frame, float bpm);
-    // Output ports share the input buffers.
-    void RunInPlace(bool inPlace) { mInPlace = inPlace; }
 
     // One run of `frames` frames of `in` from `at` into `out` (sized like `in`).
     void Run(const Signal& in, Signal& out, size_t at, uint32_t frames);
-    // The whole input in runs of `block` frames (the last shorter).
-    Signal Process(const Signal& in, uint32_t block);
-    // The bare run call on the connected buffers, for timing and allocation counts.
-    void RunConnected(uint32_t frames)
+    Signal Process(const Signal& in, uint32_t block)
     {
-        ResetNotify();
-        lilv_instance_run(mInstance, frames);
+        return InBlocks(in, block, [&](Signal& out, size_t at, uint32_t frames) { Run(in, out, at, frames); });
     }
+    // The bare run call on the buffers as they are.
+    void RunConnected(uint32_t frames);
+
+    // Connections as the next run makes them: outputs on the input buffers, audio buffers left
+    // out, the time port on another buffer (nullptr: unconnected).
+    bool inPlace = false;
+    std::vector<bool> inputConnected, outputConnected;
+    const void* time = mSequence;
 
 private:
-    void ConnectAll();
-    void ResetSequence();
-    void ResetNotify();
-
     LilvInstance* mInstance = nullptr;
-    const LilvPlugin* mPlugin = nullptr;
     std::vector<uint32_t> mAudioIn, mAudioOut;
-    uint32_t mTimePort = 0;
-    uint32_t mNotifyPort = UINT32_MAX;
+    uint32_t mTimePort = 0, mNotifyPort = UINT32_MAX;
     bool mNotifyConnected = false;
-    LV2_URID mChunk = 0;
-    std::vector<uint8_t> mNotify;  // exactly the size given, so reads and writes past it are caught
-    bool mTimeConnected = true;
-    const void* mTimeBuffer = nullptr;  // the caller's, when set
-    bool mInPlace = false;
-    std::vector<bool> mInputConnected, mOutputConnected;
+    std::vector<uint8_t> mNotify;  // exactly the size given, so accesses past it are caught
     std::map<std::string, uint32_t> mControlPorts;
     std::vector<float> mControls;  // by port index
-    std::vector<std::vector<float>> mInBuffers, mOutBuffers;
+    Signal mInBuffers, mOutBuffers;
     alignas(16) uint8_t mSequence[4096];
     LV2_Atom_Forge mForge;
     LV2_Atom_Forge_Frame mSequenceFrame;
@@ -125,4 +142,70 @@ private:
 // Deterministic test material: decaying tone bursts and noise, different per channel.
 Signal TestSignal(uint32_t channels, size_t frames, unsigned seed = 1);
 float MaxAbsDifference(const Signal& a, const Signal& b);
-float Peak(const Signal& s);
+
+// The effect hosted directly through the test host library.
+class Reference {
+public:
+    explicit Reference(uint32_t channels, double rate = 44100.0);
+    void Set(AudioUnitParameterID id, float value);
+    void SetTempo(std::optional<double> bpm);
+    void Render(const Signal& in, Signal& out, size_t at, uint32_t frames);
+    Signal Process(const Signal& in, uint32_t block)
+    {
+        return InBlocks(in, block, [&](Signal& out, size_t at, uint32_t frames) { Render(in, out, at, frames); });
+    }
+    AudioUnit Unit() const { return mHost->Unit(); }
+
+private:
+    std::unique_ptr<AUHost> mHost;
+    const Signal* mInput = nullptr;
+    size_t mAt = 0;
+};
+
+// Parameter values of a fresh effect restored from a class-info state; empty when that fails.
+std::vector<float> ValuesAfterRestoring(CFPropertyListRef state);
+
+// A control setting applied alike to a plug-in (by port symbol) and to the reference (by id).
+struct Setting {
+    std::string symbol;
+    AudioUnitParameterID id;
+    float value;
+};
+
+// Every stage busy: a short loop with feedback, saturation, a morphing filter swept by the LFO.
+inline const std::vector<Setting> kBusy = {
+    {"delay_time", kParam_DelayTime, 0.0625f},   {"feedback", kParam_Feedback, 60.f},
+    {"dry_level", kParam_DryLevel, 0.75f},       {"filter_type", kParam_FilterType, 1.5f},
+    {"filter_q", kParam_FilterQ, 0.375f},        {"filter_lfo_speed", kParam_FilterLfoSpeed, 3.f},
+    {"filter_lfo_amount", kParam_FilterLfoAmount, 1.5f}, {"saturation_amount", kParam_SaturationAmount, 4.f},
+};
+
+inline void Apply(const std::vector<Setting>& settings, Lv2Instance* plugin, Reference* reference)
+{
+    for (const Setting& s : settings) {
+        if (plugin) plugin->Control(s.symbol) = s.value;
+        if (reference) reference->Set(s.id, s.value);
+    }
+}
+
+struct SubprocessResult {
+    int status = -1;  // exit status; -1 when it could not start or did not exit normally
+    std::string out, err;
+};
+
+// `environment` entries (NAME=VALUE) are added to this process's, replacing ones of the same name.
+SubprocessResult RunSubprocess(const std::vector<std::string>& argv, const std::vector<std::string>& environment = {});
+
+// What a host program from outside the build needs to load a sanitized plug-in.
+inline std::vector<std::string> ForeignHostEnvironment()
+{
+    const std::string preload = FLUMMEL_SANITIZER_PRELOAD;
+    if (preload.empty()) return {};
+    return {"LD_PRELOAD=" + preload, "ASAN_OPTIONS=detect_leaks=0"};
+}
+
+// The factory presets in the source tree: class-info property lists named NAME.plist, in name order.
+struct FactoryPresetFile {
+    std::string name, label, path;  // base name, the state's "name"
+};
+std::vector<FactoryPresetFile> FactoryPresetFiles();

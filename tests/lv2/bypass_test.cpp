@@ -4,21 +4,12 @@
 
 #include <cmath>
 
-#include "lv2/Settings.h"
+#include "lv2/Lv2Harness.h"
 
 namespace {
 
 constexpr uint32_t kBlock = 256;
-constexpr double kRate = 44100.0;
-constexpr size_t kFade = 221;  // 5 ms
-
-Signal Sine(uint32_t channels, size_t frames, double hz)
-{
-    Signal s(channels, std::vector<float>(frames));
-    for (uint32_t c = 0; c < channels; ++c)
-        for (size_t i = 0; i < frames; ++i) s[c][i] = float(0.5 * std::sin(2 * M_PI * hz * (c + 1) * double(i) / kRate));
-    return s;
-}
+constexpr size_t kFade = 221;  // 5 ms at 44.1 kHz
 
 float LargestStep(const Signal& s, size_t from, size_t to)
 {
@@ -28,7 +19,7 @@ float LargestStep(const Signal& s, size_t from, size_t to)
     return step;
 }
 
-// Runs `in` in blocks with the switch set per block by `enabled(block)`.
+// Runs `in` in blocks with the switch on while `enabled(block)`.
 template <typename Switch>
 Signal RunSwitched(Lv2Instance& plugin, const Signal& in, Switch enabled)
 {
@@ -40,49 +31,41 @@ Signal RunSwitched(Lv2Instance& plugin, const Signal& in, Switch enabled)
     return out;
 }
 
-struct PassCase {
-    const char* uri;
-    bool inPlace;
-    size_t offFrom;  // block; from the first run there is nothing to fade from
-};
-
-class Lv2BypassPassTest : public ::testing::TestWithParam<PassCase> {};
-
-TEST_P(Lv2BypassPassTest, BypassedAndSettledThePluginPassesTheInputExactly)
+TEST(Lv2Bypass, BypassedAndSettledThePluginPassesTheInputExactly)
 {
-    const PassCase& c = GetParam();
-    Lv2Instance plugin(c.uri, kRate);
-    ASSERT_TRUE(plugin.Valid());
-    for (const Setting& s : kBusy) plugin.Control(s.symbol) = s.value;
-    plugin.RunInPlace(c.inPlace);
-    const Signal in = TestSignal(plugin.Channels(), 40 * kBlock);
-    const Signal out = RunSwitched(plugin, in, [&](size_t n) { return n < c.offFrom; });
-    const size_t settled = c.offFrom == 0 ? 0 : c.offFrom * kBlock + kFade;
-    for (uint32_t ch = 0; ch < plugin.Channels(); ++ch) {
-        if (c.offFrom > 0) {
-            EXPECT_NE(out[ch][settled - kFade - 1], in[ch][settled - kFade - 1]);  // the effect at work
+    const struct {
+        const char* uri;
+        bool inPlace;
+        size_t offFrom;  // block; from the first run there is nothing to fade from
+    } cases[] = {{kStereoUri, false, 20}, {kStereoUri, true, 20}, {kMonoUri, false, 20}, {kStereoUri, false, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.uri << (c.inPlace ? " in place" : "") << ", off from " << c.offFrom);
+        Lv2Instance plugin(c.uri);
+        Apply(kBusy, &plugin, nullptr);
+        plugin.inPlace = c.inPlace;
+        const Signal in = TestSignal(plugin.Channels(), 40 * kBlock);
+        const Signal out = RunSwitched(plugin, in, [&](size_t n) { return n < c.offFrom; });
+        const size_t settled = c.offFrom == 0 ? 0 : c.offFrom * kBlock + kFade;
+        for (uint32_t ch = 0; ch < plugin.Channels(); ++ch) {
+            if (c.offFrom > 0) {  // at work
+                EXPECT_NE(out[ch][settled - kFade - 1], in[ch][settled - kFade - 1]);
+            }
+            for (size_t i = settled; i < in[ch].size(); ++i) ASSERT_EQ(out[ch][i], in[ch][i]) << ch << " " << i;
         }
-        for (size_t i = settled; i < in[ch].size(); ++i) ASSERT_EQ(out[ch][i], in[ch][i]) << ch << " " << i;
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Buffers, Lv2BypassPassTest,
-                         ::testing::Values(PassCase{kStereoUri, false, 20}, PassCase{kStereoUri, true, 20},
-                                           PassCase{kMonoUri, false, 20}, PassCase{kStereoUri, false, 0}));
-
-// A dry-less loop of a sine against the sine itself: the two are far apart at the switch, so
-// a hard switch would jump; the fade's steps stay within the signal's own.
+// A dry-less loop of a sine against the sine itself: the two are far apart at the switch, so a
+// hard switch would jump; the fade's steps stay within the signal's own.
 TEST(Lv2Bypass, SwitchingEitherWayIsClickFree)
 {
-    const Signal in = Sine(2, 120 * kBlock, 700.0);
-    auto make = [](Lv2Instance& p) {
-        p.Control("dry_level") = 0.f;
-        p.Control("delay_time") = 0.0123f;
-        p.Control("feedback") = 0.f;
-    };
-    Lv2Instance switched(kStereoUri, kRate), steady(kStereoUri, kRate);
-    make(switched);
-    make(steady);
+    Signal in(2, std::vector<float>(120 * kBlock));
+    for (uint32_t c = 0; c < 2; ++c)
+        for (size_t i = 0; i < in[c].size(); ++i) in[c][i] = float(0.5 * std::sin(2 * M_PI * 700.0 * (c + 1) * double(i) / 44100.0));
+    const std::vector<Setting> wetOnly = {{"dry_level", 0, 0.f}, {"delay_time", 0, 0.0123f}, {"feedback", 0, 0.f}};
+    Lv2Instance switched(kStereoUri), steady(kStereoUri);
+    Apply(wetOnly, &switched, nullptr);
+    Apply(wetOnly, &steady, nullptr);
     constexpr size_t kOff = 40, kOn = 80;  // blocks
     const Signal out = RunSwitched(switched, in, [](size_t n) { return n < kOff || n >= kOn; });
     const Signal wet = RunSwitched(steady, in, [](size_t) { return true; });
@@ -91,12 +74,11 @@ TEST(Lv2Bypass, SwitchingEitherWayIsClickFree)
     for (size_t block : {kOff, kOn}) {
         SCOPED_TRACE(block);
         const size_t at = block * kBlock;
-        float gap = 0;  // what a hard switch would jump by
-        for (uint32_t c = 0; c < 2; ++c) gap = std::max(gap, std::fabs(wet[c][at] - in[c][at]));
-        ASSERT_GT(gap, 3 * own);
+        const float gap = std::max(std::fabs(wet[0][at] - in[0][at]), std::fabs(wet[1][at] - in[1][at]));
+        ASSERT_GT(gap, 3 * own);  // what a hard switch would jump by
         EXPECT_LE(LargestStep(out, at - 4, at + kFade + 4), own);
     }
-    // Off: the input once the fade is through. On: the effect's output again, and no longer the input.
+    // Off: the input once the fade is through. On: the effect's output again.
     EXPECT_EQ(out[0][kOff * kBlock + kFade], in[0][kOff * kBlock + kFade]);
     EXPECT_NE(out[0][kOff * kBlock + kFade - 2], in[0][kOff * kBlock + kFade - 2]);
     EXPECT_NE(out[0][kOn * kBlock + kFade + 20], in[0][kOn * kBlock + kFade + 20]);

@@ -5,11 +5,11 @@
 #include <lv2/atom/atom.h>
 #include <lv2/time/time.h>
 
+#include <bit>
 #include <cmath>
-#include <cstring>
 #include <limits>
 
-#include "lv2/Settings.h"
+#include "lv2/Lv2Harness.h"
 #include "plugins/lv2/Lv2Descriptor.h"
 
 namespace {
@@ -24,34 +24,27 @@ LV2_Handle Instantiate(double rate, const LV2_Feature* const* features)
 TEST(Lv2HostInput, SampleRatesTheEffectCannotTakeAreRefused)
 {
     const LV2_Feature* none[] = {nullptr};
-    for (double rate : {0.0, -44100.0, 62.0, 999.0, std::nan(""), std::numeric_limits<double>::infinity(), 1e9}) {
-        SCOPED_TRACE(rate);
-        EXPECT_EQ(Instantiate(rate, none), nullptr);
-    }
+    for (double rate : {0.0, -44100.0, 62.0, 999.0, std::nan(""), std::numeric_limits<double>::infinity(), 1e9})
+        EXPECT_EQ(Instantiate(rate, none), nullptr) << rate;
     for (double rate : {1000.0, 22050.0, 192000.0}) {
-        SCOPED_TRACE(rate);
         LV2_Handle h = Instantiate(rate, none);
-        EXPECT_NE(h, nullptr);
+        EXPECT_NE(h, nullptr) << rate;
         if (h) Lv2Descriptor::At(0)->cleanup(h);
     }
-}
-
-LV2_State_Status Discard(LV2_State_Handle, uint32_t, const void*, size_t, uint32_t, uint32_t)
-{
-    return LV2_STATE_SUCCESS;
 }
 
 // Without a usable map the plug-in still runs; only its state is unavailable.
 TEST(Lv2HostInput, NullOrEmptyFeaturesStillGiveAWorkingInstance)
 {
     LV2_URID_Map noFunction{nullptr, nullptr};
-    const LV2_Feature nullData{LV2_URID__map, nullptr};
-    const LV2_Feature emptyMap{LV2_URID__map, &noFunction};
-    const LV2_Feature nullUri{nullptr, nullptr};
+    const LV2_Feature nullData{LV2_URID__map, nullptr}, emptyMap{LV2_URID__map, &noFunction}, nullUri{nullptr, nullptr};
     const LV2_Feature* lists[][3] = {{&nullData, nullptr, nullptr}, {&emptyMap, nullptr, nullptr},
                                      {&nullUri, &nullData, nullptr}};
-    const LV2_Feature* const* featureLists[] = {nullptr, lists[0], lists[1], lists[2]};
-    for (const LV2_Feature* const* features : featureLists) {
+    const auto discard = [](LV2_State_Handle, uint32_t, const void*, size_t, uint32_t, uint32_t) {
+        return LV2_STATE_SUCCESS;
+    };
+    for (const LV2_Feature* const* features :
+         std::initializer_list<const LV2_Feature* const*>{nullptr, lists[0], lists[1], lists[2]}) {
         const LV2_Descriptor* d = Lv2Descriptor::At(0);
         LV2_Handle h = Instantiate(44100.0, features);
         ASSERT_NE(h, nullptr);
@@ -63,7 +56,7 @@ TEST(Lv2HostInput, NullOrEmptyFeaturesStillGiveAWorkingInstance)
         d->activate(h);
         d->run(h, 64);
         const auto* state = static_cast<const LV2_State_Interface*>(d->extension_data(LV2_STATE__interface));
-        EXPECT_EQ(state->save(h, Discard, nullptr, 0, nullptr), LV2_STATE_ERR_NO_FEATURE);
+        EXPECT_EQ(state->save(h, discard, nullptr, 0, nullptr), LV2_STATE_ERR_NO_FEATURE);
         EXPECT_EQ(state->save(h, nullptr, nullptr, 0, nullptr), LV2_STATE_ERR_UNKNOWN);
         EXPECT_EQ(state->restore(h, nullptr, nullptr, 0, nullptr), LV2_STATE_ERR_UNKNOWN);
         d->deactivate(h);
@@ -71,98 +64,51 @@ TEST(Lv2HostInput, NullOrEmptyFeaturesStillGiveAWorkingInstance)
     }
 }
 
-// Builds a time-port buffer of exactly the bytes written, so that reading past them is caught.
-class SequenceBytes {
-public:
-    SequenceBytes& Add(const void* data, size_t size)
-    {
-        const auto* bytes = static_cast<const uint8_t*>(data);
-        mBytes.insert(mBytes.end(), bytes, bytes + size);
-        return *this;
-    }
-    SequenceBytes& U32(uint32_t v) { return Add(&v, sizeof v); }
-    SequenceBytes& I64(int64_t v) { return Add(&v, sizeof v); }
-    SequenceBytes& F32(float v) { return Add(&v, sizeof v); }
-    std::vector<uint8_t>& Bytes() { return mBytes; }
-
-private:
-    std::vector<uint8_t> mBytes;
-};
-
-class Lv2HostSequence : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(plugin.Valid());
-        Apply(kBusy, plugin, reference);
-        Apply(kFollowTempo, plugin, reference);
-    }
-    LV2_URID Map(const char* uri) { return Lv2World::Get().Map().Map(uri); }
-
-    // Sequence header; `size` is what the atom claims.
-    SequenceBytes Head(uint32_t size)
-    {
-        SequenceBytes s;
-        s.U32(size).U32(Map(LV2_ATOM__Sequence)).U32(0).U32(0);
-        return s;
-    }
-
-    // Runs with the buffer on the time port: the sound is that of no tempo at all.
-    void ExpectIgnored(std::vector<uint8_t>& bytes)
-    {
-        const std::vector<uint8_t> exact(bytes);  // the heap block ends where the bytes do
-        plugin.ConnectTimeTo(exact.data());
+// Time-port buffers of exactly the words given, so that reading past them is caught; a plug-in
+// that follows the host's tempo sounds as with no tempo at all.
+TEST(Lv2HostInput, TimeSequencesWhoseSizesLieAreIgnored)
+{
+    auto map = [](const char* uri) { return Lv2World::Get().Map().Map(uri); };
+    const uint32_t seq = map(LV2_ATOM__Sequence), position = map(LV2_TIME__Position), object = map(LV2_ATOM__Object);
+    const std::vector<uint32_t> property = {map(LV2_TIME__beatsPerMinute), 0, sizeof(float), map(LV2_ATOM__Float),
+                                            std::bit_cast<uint32_t>(120.f)};
+    constexpr uint32_t kBody = sizeof(LV2_Atom_Sequence_Body), kEvent = sizeof(LV2_Atom_Event);
+    constexpr uint32_t kObject = sizeof(LV2_Atom_Object_Body) + sizeof(LV2_Atom_Property_Body) + 8;
+    // A position whose property is cut to its first `bytes` bytes, inside an object that says so.
+    auto cutProperty = [&](uint32_t bytes) {
+        const uint32_t size = sizeof(LV2_Atom_Object_Body) + bytes;
+        std::vector<uint32_t> w = {kBody + kEvent + size, seq, 0, 0, 0, 0, size, object, 0, position};
+        w.insert(w.end(), property.begin(), property.begin() + bytes / 4);
+        return w;
+    };
+    std::vector<uint32_t> tooLong = {kBody + kEvent + kObject, seq, 0, 0, 0, 0, kObject + 64, object, 0, position};
+    tooLong.insert(tooLong.end(), property.begin(), property.end());
+    tooLong.push_back(0);
+    const struct {
+        const char* what;
+        std::vector<uint32_t> words;
+    } cases[] = {
+        {"an event header cut off by the sequence end", {kBody + 8, seq, 0, 0, 0, 0}},
+        {"an event longer than its sequence", tooLong},
+        {"a property header cut off by the object end", cutProperty(4)},
+        {"a property value cut off", cutProperty(12)},
+        {"a property value missing", cutProperty(16)},
+        {"a sequence smaller than its body", {4, seq, 0, 0}},
+        {"another atom type", {8, map(LV2_ATOM__Int), 0, 0}},
+    };
+    const std::vector<Setting> followTempo = {{"host_tempo", kParam_HostTempo, 1.f},
+                                              {"lfo_host_tempo", kParam_LfoHostTempo, 1.f}};
+    const Signal in = TestSignal(2, 8192);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Lv2Instance plugin(kStereoUri);
+        Reference reference(2);
+        Apply(kBusy, &plugin, &reference);
+        Apply(followTempo, &plugin, &reference);
+        const std::vector<uint32_t> exact(c.words);  // the heap block ends where the words do
+        plugin.time = exact.data();
         EXPECT_EQ(MaxAbsDifference(plugin.Process(in, 512), reference.Process(in, 512)), 0.f);
     }
-
-    const std::vector<Setting> kFollowTempo = {{"host_tempo", kParam_HostTempo, 1.f},
-                                               {"lfo_host_tempo", kParam_LfoHostTempo, 1.f}};
-    const Signal in = TestSignal(2, 8192);
-    Lv2Instance plugin{kStereoUri};
-    Reference reference{2};
-};
-
-TEST_F(Lv2HostSequence, AnEventHeaderCutOffByTheSequenceEndIsIgnored)
-{
-    SequenceBytes s = Head(sizeof(LV2_Atom_Sequence_Body) + 8);
-    s.I64(0);  // the frame time, then the buffer ends
-    ExpectIgnored(s.Bytes());
-}
-
-// A complete tempo event whose atom claims more bytes than the sequence holds.
-TEST_F(Lv2HostSequence, AnEventLongerThanItsSequenceIsIgnored)
-{
-    const uint32_t object = sizeof(LV2_Atom_Object_Body) + sizeof(LV2_Atom_Property_Body) + 8;
-    SequenceBytes s = Head(sizeof(LV2_Atom_Sequence_Body) + sizeof(LV2_Atom_Event) + object);
-    s.I64(0).U32(object + 64).U32(Map(LV2_ATOM__Object));
-    s.U32(0).U32(Map(LV2_TIME__Position));
-    s.U32(Map(LV2_TIME__beatsPerMinute)).U32(0).U32(sizeof(float)).U32(Map(LV2_ATOM__Float)).F32(120.f).U32(0);
-    ExpectIgnored(s.Bytes());
-}
-
-// An object whose last property's header or value runs past the object's end.
-TEST_F(Lv2HostSequence, APropertyCutOffByTheObjectEndIsIgnored)
-{
-    for (uint32_t cut : {4u, 12u, 16u}) {
-        SCOPED_TRACE(cut);
-        const uint32_t object = sizeof(LV2_Atom_Object_Body) + cut;
-        SequenceBytes s = Head(sizeof(LV2_Atom_Sequence_Body) + sizeof(LV2_Atom_Event) + object);
-        s.I64(0).U32(object).U32(Map(LV2_ATOM__Object));
-        s.U32(0).U32(Map(LV2_TIME__Position));
-        SequenceBytes property;
-        property.U32(Map(LV2_TIME__beatsPerMinute)).U32(0).U32(sizeof(float)).U32(Map(LV2_ATOM__Float)).F32(120.f);
-        s.Add(property.Bytes().data(), cut);
-        ExpectIgnored(s.Bytes());
-    }
-}
-
-TEST_F(Lv2HostSequence, SequenceSizesBelowTheBodyAndOtherAtomTypesAreIgnored)
-{
-    SequenceBytes tiny = Head(4);
-    ExpectIgnored(tiny.Bytes());
-    SequenceBytes notSequence;
-    notSequence.U32(8).U32(Map(LV2_ATOM__Int)).U32(0).U32(0);
-    ExpectIgnored(notSequence.Bytes());
 }
 
 }  // namespace

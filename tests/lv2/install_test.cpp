@@ -10,7 +10,6 @@
 #include <sstream>
 
 #include "lv2/Lv2Harness.h"
-#include "lv2/Subprocess.h"
 
 namespace {
 
@@ -36,10 +35,8 @@ TEST(Lv2Install, PutsALoadableBundleIntoTheLv2Directory)
     // The installed renderer reads the installed presets: a label changed there is the one it lists.
     const std::filesystem::path prefix = stage / std::filesystem::path(FLUMMEL_INSTALL_PREFIX).relative_path();
     const std::filesystem::path preset = prefix / "share/flummel/presets/tape-loop.plist";
-    std::ifstream in(preset);
     std::stringstream text;
-    text << in.rdbuf();
-    in.close();
+    text << std::ifstream(preset).rdbuf();
     const std::string xml = std::regex_replace(text.str(), std::regex("<string>Tape Loop</string>"),
                                                "<string>Installed Tape Loop</string>");
     ASSERT_NE(xml, text.str()) << preset;

@@ -1,7 +1,7 @@
-// The notify port: display messages 30 times a second of audio time (one per run when runs
-// are longer than that), carrying the engine's live data; an unconnected port is never
-// written, a small buffer gets an empty sequence instead of part of a message, and the run
-// allocates nothing while sending.
+// The notify port: display messages 30 times a second of audio time (one per run when runs are
+// longer than that), carrying the engine's live data; an unconnected port is never written and a
+// small buffer gets an empty sequence instead of part of a message; with an audio buffer missing
+// the effect is silent, and the run allocates nothing.
 #include <gtest/gtest.h>
 
 #include <lv2/atom/util.h>
@@ -10,16 +10,15 @@
 #include <cstring>
 
 #include "engine/FlummelShared.h"
-#include "lv2/Reference.h"
-#include "lv2/Settings.h"
+#include "lv2/Lv2Harness.h"
+#include "platform/audio/AudioUnitCalls.h"
 #include "plugins/lv2/Lv2DisplayMessage.h"
 #include "plugins/lv2/Lv2NotifyPort.h"
-#include "platform/audio/AudioUnitCalls.h"
 #include "support/AllocCounter.h"
 
 namespace {
 
-constexpr uint32_t kRoomy = 16384;
+constexpr uint32_t kRoomyNotify = 16384;
 constexpr uint8_t kUntouched = 0xA5;
 
 struct Message {
@@ -33,7 +32,7 @@ struct Message {
 std::vector<Message> Messages(Lv2Instance& plugin)
 {
     UridMap& map = Lv2World::Get().Map();
-    const Lv2DisplayMessage reader(static_cast<const LV2_URID_Map*>(map.MapFeature()->data));
+    const Lv2DisplayMessage reader(map.Lv2Map());
     const LV2_Atom_Sequence& sequence = plugin.Notify();
     std::vector<Message> messages;
     EXPECT_EQ(sequence.atom.type, map.Map(LV2_ATOM__Sequence));
@@ -50,6 +49,14 @@ std::vector<Message> Messages(Lv2Instance& plugin)
         messages.push_back(std::move(m));
     }
     return messages;
+}
+
+// Runs `frames` frames of silence.
+void RunSilence(Lv2Instance& plugin, uint32_t frames)
+{
+    const Signal silence(plugin.Channels(), std::vector<float>(frames));
+    Signal out = silence;
+    plugin.Run(silence, out, 0, frames);
 }
 
 TEST(Lv2Notify, SendsThirtyMessagesASecondOfAudioAndAtMostOnePerRun)
@@ -70,64 +77,42 @@ TEST(Lv2Notify, SendsThirtyMessagesASecondOfAudioAndAtMostOnePerRun)
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.uri << " " << c.rate << " Hz, runs of " << c.block);
         Lv2Instance plugin(c.uri, c.rate);
-        ASSERT_TRUE(plugin.Valid());
-        plugin.ConnectNotify(kRoomy);
-        const Signal silence(plugin.Channels(), std::vector<float>(c.block));
-        Signal out = silence;
+        plugin.ConnectNotify(kRoomyNotify);
         const double interval = c.rate / 30.0;
         uint32_t count = 0;
         int64_t last = -1;
         for (uint32_t run = 0; run < c.runs; ++run) {
-            plugin.Run(silence, out, 0, c.block);
+            RunSilence(plugin, c.block);
             const std::vector<Message> messages = Messages(plugin);
             ASSERT_LE(messages.size(), 1u) << "run " << run;
             if (messages.empty()) continue;
             ASSERT_TRUE(messages[0].frame >= 0 && messages[0].frame < c.block);
             const int64_t at = int64_t(run) * c.block + messages[0].frame;
-            if (count == 0) {
+            if (count++ == 0) {
                 EXPECT_EQ(run, 0u) << "the first message comes with the first run";
             }
             if (last >= 0 && c.block < interval) {
                 EXPECT_NEAR(double(at - last), interval, c.block) << "run " << run;
             }
             last = at;
-            ++count;
         }
         EXPECT_EQ(count, c.messages);
     }
 }
 
-TEST(Lv2Notify, TheFirstRunAfterActivationSends)
-{
-    Lv2Instance plugin(kStereoUri, 48000);
-    plugin.ConnectNotify(kRoomy);
-    const Signal silence(2, std::vector<float>(256));
-    Signal out = silence;
-    plugin.Run(silence, out, 0, 256);
-    EXPECT_EQ(Messages(plugin).size(), 1u);
-    plugin.Run(silence, out, 0, 256);
-    EXPECT_EQ(Messages(plugin).size(), 0u);
-    lilv_instance_deactivate(plugin.Lilv());
-    lilv_instance_activate(plugin.Lilv());
-    plugin.Run(silence, out, 0, 256);
-    EXPECT_EQ(Messages(plugin).size(), 1u);
-}
-
 // Half a second of signal into the first quarter of a two-second loop, then silence: every
-// message holds what the engine itself reports after the same audio, the head moves on, and
-// the overview shows signal where it was recorded and nothing elsewhere.
+// message holds what the engine itself reports after the same audio, the head moves on, and the
+// overview shows signal where it was recorded and nothing elsewhere.
 TEST(Lv2Notify, MessagesCarryTheEnginesHeadAndOverview)
 {
-    const std::vector<Setting> settings = {{"delay_time", kParam_DelayTime, 2.f}, {"feedback", kParam_Feedback, 0.f}};
     Lv2Instance plugin(kStereoUri, 48000);
     Reference reference(2, 48000);
-    Apply(settings, plugin, reference);
-    plugin.ConnectNotify(kRoomy);
-    float* address = nullptr;
-    UInt32 size = sizeof address;
-    ASSERT_EQ(AudioUnitGetProperty(reference.Unit(), kSampleOverviewProperty, kAudioUnitScope_Global, 0, &address, &size),
+    Apply({{"delay_time", kParam_DelayTime, 2.f}, {"feedback", kParam_Feedback, 0.f}}, &plugin, &reference);
+    plugin.ConnectNotify(kRoomyNotify);
+    float* overview = nullptr;
+    UInt32 size = sizeof overview;
+    ASSERT_EQ(AudioUnitGetProperty(reference.Unit(), kSampleOverviewProperty, kAudioUnitScope_Global, 0, &overview, &size),
               noErr);
-
     Signal in = TestSignal(2, 48000, 5);
     for (auto& channel : in) std::fill(channel.begin() + 24000, channel.end(), 0.f);
     Signal out = in, expected = in;
@@ -151,58 +136,37 @@ TEST(Lv2Notify, MessagesCarryTheEnginesHeadAndOverview)
     for (size_t i = 1; i < heads.size(); ++i) EXPECT_GT(heads[i], heads[i - 1]);
     EXPECT_NEAR(heads.back(), 0.5f, 0.02f);
     EXPECT_EQ(last.data.headForward, 1);
-
     for (int k = 0; k < kSampleOverviewEntries; ++k) {
         SCOPED_TRACE(k);
-        EXPECT_EQ(last.overview[2 * k], address[4 * k + 1]);
-        EXPECT_EQ(last.overview[2 * k + 1], address[4 * k + 3]);
-        const bool recorded = k < 64;  // 24000 frames of 96000, 256 entries
-        if (recorded) {
-            EXPECT_LT(last.overview[2 * k], 0.f);
-            EXPECT_GT(last.overview[2 * k + 1], 0.f);
+        const float lower = last.overview[2 * k], upper = last.overview[2 * k + 1];
+        EXPECT_EQ(lower, overview[4 * k + 1]);
+        EXPECT_EQ(upper, overview[4 * k + 3]);
+        if (k < 64) {  // recorded: 24000 frames of 96000, 256 entries
+            EXPECT_TRUE(lower < 0.f && upper > 0.f);
         } else {
-            EXPECT_EQ(last.overview[2 * k], 0.f);
-            EXPECT_EQ(last.overview[2 * k + 1], 0.f);
+            EXPECT_TRUE(lower == 0.f && upper == 0.f);
         }
     }
 }
 
-// A port once connected and then disconnected: its old buffer is left alone.
-TEST(Lv2Notify, ADisconnectedPortIsNeverWritten)
-{
-    Lv2Instance plugin(kMonoUri, 48000);
-    plugin.ConnectNotify(kRoomy);
-    const Signal silence(1, std::vector<float>(1024));
-    Signal out = silence;
-    plugin.Run(silence, out, 0, 1024);
-    ASSERT_EQ(Messages(plugin).size(), 1u);
-    plugin.ConnectNotify(0);
-    std::fill(plugin.NotifyBytes().begin(), plugin.NotifyBytes().end(), kUntouched);
-    for (int run = 0; run < 10; ++run) plugin.Run(silence, out, 0, 1024);
-    for (uint8_t b : plugin.NotifyBytes()) ASSERT_EQ(b, kUntouched);
-}
-
-// Too small for a message: a valid empty sequence, and nothing written past its header.
-TEST(Lv2Notify, ABufferTooSmallGetsAnEmptySequenceAndNoPartOfAMessage)
+// A buffer too small for a message gets a valid empty sequence and nothing past its header; a
+// port disconnected keeps its old buffer untouched; activation starts the count afresh.
+TEST(Lv2Notify, SmallDisconnectedAndReactivatedBuffers)
 {
     const uint32_t kExact = Lv2NotifyPort::kMinimumSize;
     const struct {
         uint32_t bytes, atomSize, messages;
     } cases[] = {
-        {kExact, kExact - 8, 1},
-        {kExact - 8, 8, 0},
-        {64, 8, 0},
+        {kExact, kExact - 8, 1}, {kExact - 8, 8, 0}, {64, 8, 0},
         {16, 8, 0},  // room for the sequence body only
         {8, 0, 0},   // not even that
     };
-    const Signal silence(2, std::vector<float>(512));
-    Signal out = silence;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.bytes);
         Lv2Instance plugin(kStereoUri, 48000);
         plugin.ConnectNotify(c.bytes);
         std::fill(plugin.NotifyBytes().begin(), plugin.NotifyBytes().end(), kUntouched);
-        plugin.Run(silence, out, 0, 512);
+        RunSilence(plugin, 512);
         EXPECT_EQ(plugin.Notify().atom.size, c.atomSize);
         if (c.atomSize > 0) {
             EXPECT_EQ(Messages(plugin).size(), c.messages);
@@ -210,30 +174,69 @@ TEST(Lv2Notify, ABufferTooSmallGetsAnEmptySequenceAndNoPartOfAMessage)
         const std::vector<uint8_t>& bytes = plugin.NotifyBytes();
         for (size_t i = sizeof(LV2_Atom) + c.atomSize; i < bytes.size(); ++i) ASSERT_EQ(bytes[i], kUntouched) << i;
     }
-}
 
-// With an audio buffer missing the effect does not run, but the host still reads a sequence.
-TEST(Lv2Notify, AMissingAudioBufferLeavesAnEmptySequence)
-{
-    Lv2Instance plugin(kStereoUri, 48000);
-    plugin.ConnectNotify(kRoomy);
-    plugin.DisconnectAudioInput(0);
+    Lv2Instance plugin(kMonoUri, 48000);
+    plugin.ConnectNotify(kRoomyNotify);
+    RunSilence(plugin, 256);
+    EXPECT_EQ(Messages(plugin).size(), 1u);
+    RunSilence(plugin, 256);
+    EXPECT_EQ(Messages(plugin).size(), 0u);
+    lilv_instance_deactivate(plugin.Lilv());
+    lilv_instance_activate(plugin.Lilv());
+    RunSilence(plugin, 256);
+    EXPECT_EQ(Messages(plugin).size(), 1u);
+    plugin.ConnectNotify(0);
     std::fill(plugin.NotifyBytes().begin(), plugin.NotifyBytes().end(), kUntouched);
-    plugin.RunConnected(512);
-    EXPECT_EQ(plugin.Notify().atom.size, 8u);
-    EXPECT_EQ(plugin.Notify().atom.type, Lv2World::Get().Map().Map(LV2_ATOM__Sequence));
+    for (int run = 0; run < 10; ++run) RunSilence(plugin, 1024);
+    for (uint8_t b : plugin.NotifyBytes()) ASSERT_EQ(b, kUntouched);
 }
 
-TEST(Lv2Notify, RunAllocatesNothingWhileSending)
+// With an audio buffer missing the effect does not run: silence, and an empty sequence to read.
+TEST(Lv2Notify, AMissingAudioBufferGivesSilenceAndAnEmptySequence)
 {
+    const Signal in = TestSignal(2, 8192);
+    for (bool input : {true, false}) {
+        SCOPED_TRACE(input ? "input" : "output");
+        Lv2Instance plugin(kStereoUri);
+        Apply(kBusy, &plugin, nullptr);
+        plugin.ConnectNotify(kRoomyNotify);
+        Signal out(2, std::vector<float>(in[0].size()));
+        plugin.Run(in, out, 0, 4096);
+        ASSERT_GT(MaxAbsDifference(out, Signal(2, std::vector<float>(in[0].size()))), 0.1f);
+        (input ? plugin.inputConnected : plugin.outputConnected)[1] = false;
+        plugin.Run(in, out, 4096, 4096);
+        for (size_t c = 0; c < (input ? 2u : 1u); ++c)
+            for (size_t i = 4096; i < 8192; ++i) ASSERT_EQ(out[c][i], 0.f) << c << " " << i;
+        EXPECT_EQ(plugin.Notify().atom.size, 8u);
+        EXPECT_EQ(plugin.Notify().atom.type, Lv2World::Get().Map().Map(LV2_ATOM__Sequence));
+    }
+}
+
+// Control changes, triggers, fades of the bypass, tempo events and messages sent: no allocation.
+TEST(Lv2Notify, RunAllocatesNothing)
+{
+    long instantiation = 0;
+    {
+        testsupport::AllocationScope scope;
+        Lv2Instance probe(kStereoUri);
+        instantiation = scope.Count();
+    }
+    ASSERT_GT(instantiation, 0) << "the counter does not see the plug-in's allocations";
     Lv2Instance plugin(kStereoUri, 48000);
-    plugin.ConnectNotify(kRoomy);
+    Apply(kBusy, &plugin, nullptr);
+    plugin.ConnectNotify(kRoomyNotify);
     const Signal in = TestSignal(2, 4096);
     Signal out = in;
     plugin.Run(in, out, 0, 4096);  // warm up
+    plugin.Control("host_tempo") = 1.f;
+    plugin.Control("lfo_host_tempo") = 1.f;
     long allocations = 0;
     size_t messages = 0;
     for (int n = 0; n < 40; ++n) {
+        plugin.Control("feedback") = float(n);
+        plugin.Control("re_sync") = float(n % 2);
+        plugin.Control("enabled") = n % 7 < 3 ? 0.f : 1.f;  // fades both ways, settled both ways
+        plugin.QueueTempo(uint32_t(n * 50), 100.f + float(n));
         testsupport::AllocationScope scope;
         plugin.RunConnected(n % 5 == 0 ? 2500 : 512);
         allocations += scope.Count();

@@ -1,17 +1,11 @@
-// The factory presets in the bundle: every property list in resources/presets is a preset of
-// both plug-ins under its state's name, and restored through lilv it gives the effect the
-// parameter values the property list holds.
+// The factory presets in the bundle: every property list in resources/presets is a preset of both
+// plug-ins under its state's name, and restored through lilv it gives the effect the parameter
+// values the property list holds.
 #include <gtest/gtest.h>
 
 #include <lv2/atom/atom.h>
 #include <lv2/presets/presets.h>
 
-#include <set>
-
-#include "engine/FlummelParameters.h"
-#include "engine/TrWkFlummelEntry.h"
-#include "host/AUHost.h"
-#include "lv2/FactoryPresetFiles.h"
 #include "lv2/Lv2Harness.h"
 #include "platform/cf/CFData.h"
 #include "platform/cf/CFPropertyList.h"
@@ -20,46 +14,17 @@ namespace {
 
 constexpr const char* kPresetPrefix = "urn:flummel:lv2:preset:";
 
-// The 21 values of a fresh effect restored from `state`; empty when the restore fails.
-std::vector<float> ValuesAfterRestoring(CFPropertyListRef state)
-{
-    RegisterTrWkFlummel();
-    std::unique_ptr<AUHost> host;
-    if (!state || AUHost::Open(TrWkFlummelDescription(), host) != noErr) return {};
-    if (AudioUnitSetProperty(host->Unit(), kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &state,
-                             sizeof state) != noErr)
-        return {};
-    std::vector<float> values(kNumParams);
-    for (AudioUnitParameterID id = 0; id < kNumParams; ++id) host->GetParameter(id, values[id]);
-    return values;
-}
-
-LV2_State_Status KeepClassInfo(LV2_State_Handle handle, uint32_t key, const void* value, size_t size, uint32_t,
-                               uint32_t)
-{
-    if (key == Lv2World::Get().Map().Map("urn:flummel:lv2:class-info"))
-        static_cast<std::string*>(handle)->assign(static_cast<const char*>(value), size);
-    return LV2_STATE_SUCCESS;
-}
-
-void SetPort(const char* symbol, void* user, const void* value, uint32_t size, uint32_t type)
-{
-    ASSERT_EQ(type, Lv2World::Get().Map().Map(LV2_ATOM__Float));
-    ASSERT_EQ(size, sizeof(float));
-    static_cast<Lv2Instance*>(user)->Control(symbol) = *static_cast<const float*>(value);
-}
-
 TEST(Lv2Presets, EveryPropertyListIsAPresetOfBothPlugins)
 {
-    const std::vector<FactoryPresetFile> files = FactoryPresetFiles();
-    ASSERT_GE(files.size(), 8u);
+    std::map<std::string, std::string> expected;  // URI, label
+    for (const FactoryPresetFile& f : FactoryPresetFiles()) expected[kPresetPrefix + f.name] = f.label;
+    ASSERT_GE(expected.size(), 8u);
     Lv2World& w = Lv2World::Get();
     LilvNode* presetClass = w.Uri(LV2_PRESETS__Preset);
     LilvNode* label = w.Uri("http://www.w3.org/2000/01/rdf-schema#label");
     for (const char* uri : {kStereoUri, kMonoUri}) {
-        SCOPED_TRACE(uri);
         LilvNodes* related = lilv_plugin_get_related(w.Plugin(uri), presetClass);
-        std::map<std::string, std::string> labels;  // URI, label
+        std::map<std::string, std::string> labels;
         LILV_FOREACH (nodes, i, related) {
             const LilvNode* preset = lilv_nodes_get(related, i);
             lilv_world_load_resource(w.World(), preset);
@@ -68,9 +33,7 @@ TEST(Lv2Presets, EveryPropertyListIsAPresetOfBothPlugins)
             lilv_node_free(text);
         }
         lilv_nodes_free(related);
-        std::map<std::string, std::string> expected;
-        for (const FactoryPresetFile& f : files) expected[kPresetPrefix + f.name] = f.label;
-        EXPECT_EQ(labels, expected);
+        EXPECT_EQ(labels, expected) << uri;
     }
     lilv_node_free(presetClass);
     lilv_node_free(label);
@@ -79,7 +42,17 @@ TEST(Lv2Presets, EveryPropertyListIsAPresetOfBothPlugins)
 TEST(Lv2Presets, EachRestoresThroughLilvToItsPropertyListsValues)
 {
     Lv2World& w = Lv2World::Get();
-    LV2_URID_Map* map = static_cast<LV2_URID_Map*>(w.Map().MapFeature()->data);
+    const auto setPort = [](const char* symbol, void* user, const void* value, uint32_t size, uint32_t type) {
+        ASSERT_EQ(type, Lv2World::Get().Map().Map(LV2_ATOM__Float));
+        ASSERT_EQ(size, sizeof(float));
+        static_cast<Lv2Instance*>(user)->Control(symbol) = *static_cast<const float*>(value);
+    };
+    const auto keepClassInfo = [](LV2_State_Handle handle, uint32_t key, const void* value, size_t size, uint32_t,
+                                  uint32_t) {
+        if (key == Lv2World::Get().Map().Map("urn:flummel:lv2:class-info"))
+            static_cast<std::string*>(handle)->assign(static_cast<const char*>(value), size);
+        return LV2_STATE_SUCCESS;
+    };
     std::set<std::vector<float>> distinct;
     for (const FactoryPresetFile& f : FactoryPresetFiles()) {
         SCOPED_TRACE(f.name);
@@ -90,20 +63,20 @@ TEST(Lv2Presets, EachRestoresThroughLilvToItsPropertyListsValues)
 
         LilvNode* uri = w.Uri((kPresetPrefix + f.name).c_str());
         lilv_world_load_resource(w.World(), uri);
-        LilvState* state = lilv_state_new_from_world(w.World(), map, uri);
+        LilvState* state = lilv_state_new_from_world(w.World(), w.Map().Lv2Map(), uri);
         lilv_node_free(uri);
         ASSERT_NE(state, nullptr);
         Lv2Instance plugin(kStereoUri);
-        lilv_state_restore(state, plugin.Lilv(), SetPort, &plugin, 0, nullptr);
+        lilv_state_restore(state, plugin.Lilv(), setPort, &plugin, 0, nullptr);
         lilv_state_free(state);
         const Signal in = TestSignal(2, 64);
         Signal out = in;
         plugin.Run(in, out, 0, 64);  // the ports reach the effect
 
         std::string xml;
-        ASSERT_EQ(plugin.State()->save(plugin.Handle(), KeepClassInfo, &xml, 0, nullptr), LV2_STATE_SUCCESS);
-        const CFRef<CFDataRef> data(CFDataCreate(nullptr, reinterpret_cast<const UInt8*>(xml.data()),
-                                                 CFIndex(xml.size() - 1)));
+        ASSERT_EQ(plugin.State()->save(plugin.Handle(), keepClassInfo, &xml, 0, nullptr), LV2_STATE_SUCCESS);
+        const CFRef<CFDataRef> data(
+            CFDataCreate(nullptr, reinterpret_cast<const UInt8*>(xml.data()), CFIndex(xml.size() - 1)));
         const CFRef<CFPropertyListRef> saved(CFPropertyListCreateFromXMLData(nullptr, data, 0, nullptr));
         EXPECT_EQ(ValuesAfterRestoring(saved), expected);
     }

@@ -24,10 +24,8 @@ TEST(Lv2TurtlePieces, DecimalsReadBackAsTheSameFloat)
 {
     for (float v : {0.f, 1.f, 30.f, 0.01f, 0.05f, 0.1f, 0.2f, -3.f, 12000.f, 1e-7f, 3.4e38f, -0.375f}) {
         const std::string text = Lv2TurtleWriter::Decimal(v);
-        SCOPED_TRACE(text);
-        EXPECT_NE(text.find('.'), std::string::npos);
-        EXPECT_EQ(text.find_first_of("eE"), std::string::npos);
-        EXPECT_EQ(std::strtof(text.c_str(), nullptr), v);
+        EXPECT_TRUE(text.find('.') != std::string::npos && text.find_first_of("eE") == std::string::npos) << text;
+        EXPECT_EQ(std::strtof(text.c_str(), nullptr), v) << text;
     }
     EXPECT_EQ(Lv2TurtleWriter::Decimal(0.01f), "0.01");
     EXPECT_EQ(Lv2TurtleWriter::Decimal(30.f), "30.0");
@@ -51,10 +49,9 @@ TEST(Lv2TurtlePieces, ScalePointLabelsAreMadeDistinct)
         {{{0, "Off"}, {1, "On"}}, {{0, "Off"}, {1, "On"}}},
         {{}, {}},
     };
-    for (const auto& c : cases) {
-        Points points = c.in;
+    for (auto [points, expected] : cases) {
         Lv2PortPresentation::DistinctLabels(points);
-        EXPECT_EQ(points, c.out);
+        EXPECT_EQ(points, expected);
     }
 }
 

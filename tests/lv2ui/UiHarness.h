@@ -1,6 +1,5 @@
-// A host of our own for the UI module: the built flummel_ui.so loaded with dlopen, a parent X
-// window on the test's connection, a recording write function, a URID map, ui:resize and
-// options, port events and notify atoms fed in, and the host's idle calls.
+// A host of our own for the UI module: the built module loaded with dlopen, a parent X window,
+// a recording write function, a URID map, ui:resize and options, and the host's idle calls.
 #pragma once
 
 // gtest and the LV2 headers first: Xlib's macros (None, Bool, Status) would break them.
@@ -51,14 +50,12 @@ protected:
         mLock = open("/tmp/flummel-display-tests.lock", O_CREAT | O_RDWR | O_CLOEXEC, 0666);
         ASSERT_GE(mLock, 0);
         ASSERT_EQ(flock(mLock, LOCK_EX), 0);
-        mX = XOpenDisplay(nullptr);
-        ASSERT_NE(mX, nullptr);
+        ASSERT_NE(mX = XOpenDisplay(nullptr), nullptr);
         mModule = dlopen(FLUMMEL_UI_MODULE, RTLD_NOW | RTLD_LOCAL);
         ASSERT_NE(mModule, nullptr) << dlerror();
         auto entry = reinterpret_cast<LV2UI_DescriptorFunction>(dlsym(mModule, "lv2ui_descriptor"));
         ASSERT_NE(entry, nullptr);
-        mDescriptor = entry(0);
-        ASSERT_NE(mDescriptor, nullptr);
+        ASSERT_NE(mDescriptor = entry(0), nullptr);
         EXPECT_EQ(entry(1), nullptr);
         mIdle = static_cast<const LV2UI_Idle_Interface*>(mDescriptor->extension_data(LV2_UI__idleInterface));
         ASSERT_NE(mIdle, nullptr);
@@ -81,8 +78,8 @@ protected:
         if (mLock >= 0) close(mLock);
     }
 
-    // Instantiates the UI for `pluginUri` in the parent window, with the host's scale factor
-    // when one is given; false when the module refused.
+    // The UI for `pluginUri` in the parent window, with the host's scale factor when one is
+    // given; false when the module refused.
     bool Open(const char* pluginUri = kStereo, float scaleFactor = 0)
     {
         mScaleFactor = scaleFactor;
@@ -105,8 +102,7 @@ protected:
     }
     void Close()
     {
-        if (!mHandle) return;
-        mDescriptor->cleanup(mHandle);
+        if (mHandle) mDescriptor->cleanup(mHandle);
         mHandle = nullptr;
     }
 
@@ -121,12 +117,7 @@ protected:
     void Notify(const DataToGui& data, float lower, float upper)
     {
         std::unique_ptr<std::atomic<float>[]> overview(new std::atomic<float>[kSampleOverviewFloats]);
-        for (int k = 0; k < kSampleOverviewEntries; ++k) {
-            overview[4 * k].store(float(k));
-            overview[4 * k + 1].store(lower);
-            overview[4 * k + 2].store(float(k));
-            overview[4 * k + 3].store(upper);
-        }
+        for (int i = 0; i < kSampleOverviewFloats; ++i) overview[i].store(i % 2 ? (i % 4 == 1 ? lower : upper) : float(i / 4));
         alignas(8) uint8_t buffer[4096];
         LV2_Atom_Forge forge;
         lv2_atom_forge_init(&forge, &mMap);
@@ -157,10 +148,7 @@ protected:
         }
         return true;
     }
-    void Idle(double seconds)
-    {
-        IdleUntil([] { return false; }, seconds);
-    }
+    void Idle(double seconds) { IdleUntil([] { return false; }, seconds); }
 
     std::unique_ptr<Screenshot> Shot()
     {
@@ -170,9 +158,7 @@ protected:
     // The editor's label clear colour (0.2, 0.2, 0) over at least `share` of its 770 x 315 area.
     bool EditorDrawn(double share = 0.5)
     {
-        auto s = Shot();
-        const int n = s->Count(0, 0, 770, 315, [](auto p) { return p.Near(51, 51, 0); });
-        return n > share * 770 * 315;
+        return Shot()->Count(0, 0, 770, 315, [](auto p) { return p.Near(51, 51, 0); }) > share * 770 * 315;
     }
 
     // The pointer through XTest, in parent window coordinates.

@@ -1,5 +1,4 @@
-// The component manager: registration, lookup by description, instances, storage and the
-// parameter block of a call.
+// The component manager: lookup by description, instances, storage and the parameter block of a call.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -41,23 +40,20 @@ Component Registered()
 TEST(ComponentManager, FindsByDescriptionWithWildcards)
 {
     Component c = Registered();
-    ComponentDescription exact{FourCC("aufx"), FourCC("Rcrd"), FourCC("TsCo"), 0, 0};
+    const ComponentDescription exact{FourCC("aufx"), FourCC("Rcrd"), FourCC("TsCo"), 0, 0},
+        bySubtype{0, FourCC("Rcrd"), 0, 0, 0}, other{FourCC("aufx"), FourCC("Nope"), 0, 0, 0};
     EXPECT_EQ(FindNextComponent(nullptr, &exact), c);
-    ComponentDescription bySubtype{0, FourCC("Rcrd"), 0, 0, 0};
     EXPECT_EQ(FindNextComponent(nullptr, &bySubtype), c);
     EXPECT_EQ(FindNextComponent(c, &bySubtype), nullptr);
-    ComponentDescription other{FourCC("aufx"), FourCC("Nope"), 0, 0, 0};
     EXPECT_EQ(FindNextComponent(nullptr, &other), nullptr);
-
     ComponentDescription info{};
     const char* name = nullptr;
     ASSERT_EQ(GetComponentInfo(c, &info, &name), noErr);
     EXPECT_EQ(info.componentManufacturer, FourCC("TsCo"));
     EXPECT_STREQ(name, "Recorder");
-    EXPECT_EQ(FourCC("TrWk"), 0x5472576Bu);
 }
 
-TEST(ComponentManager, OpenStoresAndCloseForgets)
+TEST(ComponentManager, InstancesCarryStorageAndArgumentsLastFirstAndFailCleanlyWhenClosed)
 {
     gCalls.clear();
     ComponentInstance ci = nullptr;
@@ -66,16 +62,24 @@ TEST(ComponentManager, OpenStoresAndCloseForgets)
     EXPECT_EQ(gCalls[0].selector, kComponentOpenSelect);
     EXPECT_EQ(gCalls[0].params, std::vector<intptr_t>{reinterpret_cast<intptr_t>(ci)});
     EXPECT_EQ(gCalls[0].storage, nullptr);
-    EXPECT_EQ(GetComponentInstanceStorage(ci), &gStorage);
     EXPECT_EQ(GetComponentOfInstance(ci), Registered());
-    ComponentDescription info{};
-    EXPECT_EQ(GetComponentInfo(ci, &info), noErr);
-    EXPECT_EQ(info.componentSubType, FourCC("Rcrd"));
+
+    Float32 value = 0;
+    EXPECT_EQ(AudioUnitGetParameter(ci, 5, 1, 2, &value), 77);
+    EXPECT_EQ(AudioUnitSetParameter(ci, 9, 0, 3, -2.5f, 64), noErr);
+    ASSERT_EQ(gCalls.size(), 3u);
+    EXPECT_EQ(gCalls[1].selector, kAudioUnitGetParameterSelect);
+    EXPECT_EQ(gCalls[1].params, (std::vector<intptr_t>{reinterpret_cast<intptr_t>(&value), 2, 1, 5}));
+    EXPECT_EQ(gCalls[1].storage, &gStorage);
+    ASSERT_EQ(gCalls[2].params.size(), 5u);
+    EXPECT_EQ(gCalls[2].params[0], 64);
+    EXPECT_EQ(ComponentArgFloat(gCalls[2].params[1]), -2.5f);
+    EXPECT_EQ(gCalls[2].params[4], 9);
 
     EXPECT_EQ(CloseComponent(ci), noErr);
     EXPECT_EQ(gCalls.back().selector, kComponentCloseSelect);
     EXPECT_EQ(gCalls.back().storage, &gStorage);
-    // A closed handle fails cleanly.
+    ComponentDescription info{};
     EXPECT_EQ(CloseComponent(ci), invalidComponentID);
     EXPECT_EQ(AudioUnitInitialize(ci), invalidComponentID);
     EXPECT_EQ(GetComponentInstanceStorage(ci), nullptr);
@@ -91,24 +95,4 @@ TEST(ComponentManager, FailedOpenReturnsTheError)
     gOpenResult = noErr;
     EXPECT_EQ(OpenAComponent(nullptr, &ci), invalidComponentID);
     EXPECT_EQ(OpenAComponent(Registered(), nullptr), paramErr);
-}
-
-TEST(ComponentManager, ArgumentsAreStoredLastFirst)
-{
-    ComponentInstance ci = OpenComponent(Registered());
-    ASSERT_NE(ci, nullptr);
-    gCalls.clear();
-    Float32 value = 0;
-    EXPECT_EQ(AudioUnitGetParameter(ci, 5, 1, 2, &value), 77);
-    EXPECT_EQ(AudioUnitSetParameter(ci, 9, 0, 3, -2.5f, 64), noErr);
-    ASSERT_EQ(gCalls.size(), 2u);
-    EXPECT_EQ(gCalls[0].selector, kAudioUnitGetParameterSelect);
-    EXPECT_EQ(gCalls[0].params, (std::vector<intptr_t>{reinterpret_cast<intptr_t>(&value), 2, 1, 5}));
-    EXPECT_EQ(gCalls[0].storage, &gStorage);
-    const Call& set = gCalls[1];
-    ASSERT_EQ(set.params.size(), 5u);
-    EXPECT_EQ(set.params[0], 64);
-    EXPECT_EQ(ComponentArgFloat(set.params[1]), -2.5f);
-    EXPECT_EQ(set.params[4], 9);
-    CloseComponent(ci);
 }

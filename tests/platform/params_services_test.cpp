@@ -1,10 +1,11 @@
-// Parameter services: set with notification, listeners on run loops, coalescing, the sender
-// left out, disposal, value <-> position mapping, formatting; and the run loop itself.
+// Parameter services: listeners on run loops, coalescing, the sender left out, disposal,
+// value <-> position mapping; and the run loop itself.
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <cstring>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "platform/audio/AudioUnitCalls.h"
@@ -21,16 +22,14 @@ ComponentResult FakeEntry(ComponentParameters* p, void*)
     switch (p->what) {
     case kComponentOpenSelect:
     case kComponentCloseSelect: return noErr;
-    case kAudioUnitSetParameterSelect: {
-        const UInt32 id = UInt32(ComponentParam(p, 0));
-        if (id >= 4) return kAudioUnitErr_InvalidParameter;
-        gValues[id].store(ComponentArgFloat(ComponentParam(p, 3)));
-        return noErr;
-    }
+    case kAudioUnitSetParameterSelect:
     case kAudioUnitGetParameterSelect: {
         const UInt32 id = UInt32(ComponentParam(p, 0));
         if (id >= 4) return kAudioUnitErr_InvalidParameter;
-        *reinterpret_cast<Float32*>(ComponentParam(p, 3)) = gValues[id].load();
+        if (p->what == kAudioUnitSetParameterSelect)
+            gValues[id].store(ComponentArgFloat(ComponentParam(p, 3)));
+        else
+            *reinterpret_cast<Float32*>(ComponentParam(p, 3)) = gValues[id].load();
         return noErr;
     }
     case kAudioUnitGetPropertySelect: {
@@ -52,6 +51,8 @@ AudioUnit FakeUnit()
     return unit;
 }
 
+using Calls = std::vector<std::pair<AudioUnitParameterID, float>>;
+
 struct Log {
     static void Proc(void* refCon, void* object, const AudioUnitParameter* p, AudioUnitParameterValue v)
     {
@@ -62,10 +63,17 @@ struct Log {
         self->count.fetch_add(1);
     }
     std::atomic<int> count{0};
-    std::vector<std::pair<AudioUnitParameterID, float>> calls;
+    Calls calls;
     void* object = nullptr;
     std::thread::id thread;
 };
+
+AUParameterListenerRef Listener(Log& log, Float32 interval = 0.f)
+{
+    AUParameterListenerRef l = nullptr;
+    EXPECT_EQ(AUListenerCreate(&Log::Proc, &log, CFRunLoopGetCurrent(), kCFRunLoopDefaultMode, interval, &l), noErr);
+    return l;
+}
 
 void RunLoopFor(double seconds) { CFRunLoopRunInMode(kCFRunLoopDefaultMode, seconds, false); }
 
@@ -73,38 +81,40 @@ AudioUnitParameter Param(AudioUnitParameterID id) { return AudioUnitParameter{Fa
 
 }  // namespace
 
-TEST(ParameterServices, SetStoresTheValueAndTellsListenersOnTheirLoop)
+TEST(ParameterServices, ListenersHearSetsOnTheirLoopButNotTheSenderNorAfterDisposal)
 {
-    Log log;
-    AUParameterListenerRef listener = nullptr;
-    ASSERT_EQ(AUListenerCreate(&Log::Proc, &log, CFRunLoopGetCurrent(), kCFRunLoopDefaultMode, 0.f, &listener), noErr);
-    const AudioUnitParameter p = Param(1);
+    Log a, b;
+    AUParameterListenerRef la = Listener(a), lb = Listener(b);
+    const AudioUnitParameter p = Param(1), q = Param(2), bad = Param(9);
     int tag = 0;
-    ASSERT_EQ(AUListenerAddParameter(listener, &tag, &p), noErr);
-
-    EXPECT_EQ(AUParameterSet(nullptr, nullptr, &p, 2.5f, 0), noErr);
+    ASSERT_EQ(AUListenerAddParameter(la, &tag, &p), noErr);
+    ASSERT_EQ(AUListenerAddParameter(lb, nullptr, &p), noErr);
+    EXPECT_EQ(AUParameterSet(lb, nullptr, &p, 2.5f, 0), noErr);  // b sends: only a hears it
     EXPECT_EQ(gValues[1].load(), 2.5f);
-    EXPECT_TRUE(log.calls.empty());  // delivered only when the loop runs
-    RunLoopFor(0.02);
-    ASSERT_EQ(log.calls.size(), 1u);
-    EXPECT_EQ(log.calls[0].second, 2.5f);
-    EXPECT_EQ(log.object, &tag);
-
-    // Another parameter of the unit is not this listener's.
-    const AudioUnitParameter q = Param(2);
-    EXPECT_EQ(AUParameterSet(nullptr, nullptr, &q, 1.f, 0), noErr);
-    RunLoopFor(0.02);
-    EXPECT_EQ(log.calls.size(), 1u);
-    const AudioUnitParameter bad = Param(9);
+    EXPECT_TRUE(a.calls.empty());  // delivered only when the loop runs
+    EXPECT_EQ(AUParameterSet(nullptr, nullptr, &q, 1.f, 0), noErr);  // nobody's parameter
     EXPECT_EQ(AUParameterSet(nullptr, nullptr, &bad, 1.f, 0), kAudioUnitErr_InvalidParameter);
-    EXPECT_EQ(AUListenerDispose(listener), noErr);
+    RunLoopFor(0.02);
+    EXPECT_EQ(a.calls, (Calls{{1, 2.5f}}));
+    EXPECT_EQ(a.object, &tag);
+    EXPECT_TRUE(b.calls.empty());
+
+    AUParameterSet(nullptr, nullptr, &p, 5.f, 0);
+    EXPECT_EQ(AUListenerDispose(la), noErr);  // before its pending delivery
+    EXPECT_EQ(AUListenerDispose(la), paramErr);
+    RunLoopFor(0.02);
+    gValues[1].store(-1.f);  // a change made by other means, announced
+    EXPECT_EQ(AUParameterListenerNotify(nullptr, nullptr, &p), noErr);
+    RunLoopFor(0.02);
+    EXPECT_EQ(a.calls.size(), 1u);
+    EXPECT_EQ(b.calls, (Calls{{1, 5.f}, {1, -1.f}}));
+    AUListenerDispose(lb);
 }
 
 TEST(ParameterServices, ChangesWithinTheIntervalAreCoalesced)
 {
     Log log;
-    AUParameterListenerRef listener = nullptr;
-    ASSERT_EQ(AUListenerCreate(&Log::Proc, &log, CFRunLoopGetCurrent(), kCFRunLoopDefaultMode, 0.2f, &listener), noErr);
+    AUParameterListenerRef listener = Listener(log, 0.2f);
     const AudioUnitParameter p = Param(0);
     ASSERT_EQ(AUListenerAddParameter(listener, nullptr, &p), noErr);
     AUParameterSet(nullptr, nullptr, &p, 1.f, 0);
@@ -119,36 +129,6 @@ TEST(ParameterServices, ChangesWithinTheIntervalAreCoalesced)
     AUListenerDispose(listener);
 }
 
-TEST(ParameterServices, SenderIsLeftOutAndDisposedListenersAreNotCalled)
-{
-    Log a, b;
-    AUParameterListenerRef la = nullptr, lb = nullptr;
-    ASSERT_EQ(AUListenerCreate(&Log::Proc, &a, CFRunLoopGetCurrent(), kCFRunLoopDefaultMode, 0.f, &la), noErr);
-    ASSERT_EQ(AUListenerCreate(&Log::Proc, &b, CFRunLoopGetCurrent(), kCFRunLoopDefaultMode, 0.f, &lb), noErr);
-    const AudioUnitParameter p = Param(3);
-    AUListenerAddParameter(la, nullptr, &p);
-    AUListenerAddParameter(lb, nullptr, &p);
-    AUParameterSet(la, nullptr, &p, 4.f, 0);
-    RunLoopFor(0.02);
-    EXPECT_TRUE(a.calls.empty());
-    EXPECT_EQ(b.calls.size(), 1u);
-
-    AUParameterSet(nullptr, nullptr, &p, 5.f, 0);
-    EXPECT_EQ(AUListenerDispose(lb), noErr);
-    EXPECT_EQ(AUListenerDispose(lb), paramErr);
-    RunLoopFor(0.02);
-    EXPECT_EQ(b.calls.size(), 1u);
-    EXPECT_EQ(a.calls.size(), 1u);
-
-    // A change made by other means, announced.
-    gValues[3].store(-1.f);
-    EXPECT_EQ(AUParameterListenerNotify(nullptr, nullptr, &p), noErr);
-    RunLoopFor(0.02);
-    ASSERT_EQ(a.calls.size(), 2u);
-    EXPECT_EQ(a.calls[1].second, -1.f);
-    AUListenerDispose(la);
-}
-
 TEST(ParameterServices, ListenerOnAnotherThreadsRunLoop)
 {
     Log log;
@@ -156,7 +136,7 @@ TEST(ParameterServices, ListenerOnAnotherThreadsRunLoop)
     std::atomic<bool> done{false};
     std::thread::id otherId;
     std::thread other([&] {
-        otherId = std::this_thread::get_id();
+        otherId = std::this_thread::get_id();  // published by the store to `loop`
         loop = CFRunLoopGetCurrent();
         while (!done) CFRunLoopRunInMode(kCFRunLoopDefaultMode, 0.01, false);
     });
@@ -192,12 +172,10 @@ TEST(ParameterServicesStress, AudioThreadSetsWhileListenersComeAndGo)
     });
     Log log;
     for (int round = 0; round < 50; ++round) {
-        AUParameterListenerRef listener = nullptr;
-        ASSERT_EQ(AUListenerCreate(&Log::Proc, &log, CFRunLoopGetCurrent(), kCFRunLoopDefaultMode, 0.f, &listener),
-                  noErr);
+        AUParameterListenerRef listener = Listener(log);
         AUListenerAddParameter(listener, nullptr, &p);
         RunLoopFor(0.002);
-        AUListenerDispose(listener);
+        AUListenerDispose(listener);  // while the audio thread may be notifying it
     }
     done = true;
     audio.join();
@@ -217,10 +195,8 @@ TEST(ParameterServices, SetAllocatesNothing)
 TEST(ParameterServices, LinearPositionsAreMonotonicInverses)
 {
     const AudioUnitParameter p = Param(0);
-    EXPECT_EQ(AUParameterValueToLinear(-2.f, &p), 0.f);
-    EXPECT_EQ(AUParameterValueToLinear(6.f, &p), 1.f);
-    EXPECT_EQ(AUParameterValueToLinear(2.f, &p), 0.5f);
-    EXPECT_EQ(AUParameterValueToLinear(100.f, &p), 1.f);
+    for (auto [value, pos] : {std::pair{-2.f, 0.f}, {6.f, 1.f}, {2.f, 0.5f}, {100.f, 1.f}})
+        EXPECT_EQ(AUParameterValueToLinear(value, &p), pos) << value;
     EXPECT_EQ(AUParameterValueFromLinear(-1.f, &p), -2.f);
     float last = -1.f;
     for (int i = 0; i <= 1000; ++i) {
@@ -232,15 +208,6 @@ TEST(ParameterServices, LinearPositionsAreMonotonicInverses)
     }
     const AudioUnitParameter missing{nullptr, 0, 0, 0};
     EXPECT_EQ(AUParameterValueToLinear(1.f, &missing), 0.f);
-}
-
-TEST(ParameterServices, FormatsWithSignificantDigits)
-{
-    char text[32];
-    const AudioUnitParameter p = Param(0);
-    EXPECT_STREQ(AUParameterFormatValue(3.14159, &p, text, 3), "3.14");
-    EXPECT_STREQ(AUParameterFormatValue(1000.0, &p, text, 2), "1e+03");
-    EXPECT_STREQ(AUParameterFormatValue(0.5, &p, text, 4), "0.5");
 }
 
 TEST(RunLoop, PerformedWorkRunsOnTheLoopsThreadAndStopEndsARun)

@@ -20,8 +20,8 @@ TEST_F(RendererTest, ASignalMidRenderRemovesEveryTemporaryFileAndEndsTheProcessB
     // A tail of an hour in blocks of one frame: far longer than the test waits.
     WriteWav("in.wav", Impulses(1, 100, {{10, 1.f}}), 8000);
     for (int sig : {SIGINT, SIGTERM}) {
-        const pid_t pid = Start({"render", Path("in.wav"), Path("out.wav"), "--tail", "3600", "--block", "1",
-                                 "--plot", Path("plot.png"), "--save-preset", Path("p.plist")});
+        const pid_t pid = Start(Args({"render", "@in.wav", "@out.wav", "--tail", "3600", "--block", "1", "--plot",
+                                      "@plot.png", "--save-preset", "@p.plist"}));
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
         while (!HasTemporaryFile(Files()) && std::chrono::steady_clock::now() < deadline)
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
@@ -42,24 +42,23 @@ TEST_F(RendererTest, AFailedWriteNamesTheFileAskedForAndLeavesNothing)
     WriteWav("short.wav", Impulses(1, 10, {{1, 1.f}}));
     WriteWav("long.wav", Impulses(1, 1000, {{1, 1.f}}));
     const std::vector<std::string> before = Files();
-    struct Case {
-        std::vector<std::string> args;  // "@name" is a file in the scratch directory
-        std::string kind, named;        // the message names "<kind><file in the scratch directory>"
-    };
-    const Case cases[] = {
+    const struct {
+        std::vector<std::string> args;
+        std::string kind, named;  // the message names "<kind><file in the scratch directory>"
+    } cases[] = {
         {{"@long.wav", "@out.wav"}, "", "out.wav"},
         {{"@short.wav", "@out.wav", "--plot", "@plot.png"}, "", "plot.png"},
         {{"@short.wav", "@out.wav", "--save-preset", "@p.plist"}, "preset ", "p.plist"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         std::vector<std::string> args = {"render"};
-        for (const std::string& a : c.args) args.push_back(a[0] == '@' ? Path(a.substr(1)) : a);
+        args.insert(args.end(), c.args.begin(), c.args.end());
         args.insert(args.end(), {"--tail", "0", "--quiet"});
         const Result r = Run(args, 300);
         const std::string expected = "flummel: cannot write " + c.kind + Path(c.named) + ": ";
         EXPECT_EQ(r.status, 2) << c.named << ": " << r.err;
-        EXPECT_TRUE(r.err.starts_with(expected)) << r.err;
-        EXPECT_TRUE(r.err.find("too large") != std::string::npos) << r.err;  // the reason, EFBIG
+        // The reason, EFBIG, on the one line.
+        EXPECT_TRUE(r.err.starts_with(expected) && r.err.find("too large") != std::string::npos) << r.err;
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
         EXPECT_EQ(Files(), before) << c.named;
     }

@@ -11,12 +11,9 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <string>
-#include <vector>
 
 using Planar = std::vector<std::vector<float>>;
 
@@ -37,12 +34,18 @@ protected:
     void TearDown() override { std::filesystem::remove_all(dir); }
 
     std::string Path(const std::string& name) const { return (dir / name).string(); }
+    // "@name" stands for the file `name` in the scratch directory.
+    std::vector<std::string> Args(std::vector<std::string> args) const
+    {
+        for (std::string& a : args)
+            if (a.starts_with('@')) a = Path(a.substr(1));
+        return args;
+    }
 
     static std::string Slurp(const std::string& path)
     {
-        std::ifstream f(path);
         std::stringstream s;
-        s << f.rdbuf();
+        s << std::ifstream(path).rdbuf();
         return s.str();
     }
 
@@ -110,15 +113,12 @@ protected:
 
     Result Run(const std::vector<std::string>& args, rlim_t fileSizeLimit = RLIM_INFINITY) const
     {
-        return Finish(Start(args, fileSizeLimit));
+        return Finish(Start(Args(args), fileSizeLimit));
     }
 
     void WriteWav(const std::string& name, const Planar& planar, int rate = 48000) const
     {
-        SF_INFO info{};
-        info.samplerate = rate;
-        info.channels = int(planar.size());
-        info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
+        SF_INFO info{0, rate, int(planar.size()), SF_FORMAT_WAV | SF_FORMAT_FLOAT, 0, 0};
         SNDFILE* f = sf_open(Path(name).c_str(), SFM_WRITE, &info);
         ASSERT_NE(f, nullptr) << sf_strerror(nullptr);
         std::vector<float> frames;
@@ -145,7 +145,7 @@ protected:
         return p;
     }
 
-    // Names in the scratch directory other than the test's own inputs.
+    // The names in the scratch directory, sorted.
     std::vector<std::string> Files() const
     {
         std::vector<std::string> names;
@@ -159,6 +159,14 @@ protected:
         Planar p(channels, std::vector<float>(frames, 0.f));
         for (auto [i, v] : at)
             for (auto& c : p) c[i] = v;
+        return p;
+    }
+
+    static Planar Noise(size_t channels, size_t frames, uint32_t seed = 1)
+    {
+        Planar p(channels, std::vector<float>(frames));
+        for (auto& c : p)
+            for (float& v : c) v = float(int32_t(seed = seed * 1664525u + 1013904223u)) / 4294967296.f;
         return p;
     }
 
