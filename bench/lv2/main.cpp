@@ -17,14 +17,14 @@
 namespace {
 
 constexpr const char* kFlummel = "urn:flummel:lv2:stereo";
-constexpr const char* kCalfReverseDelay = "http://calf.sourceforge.net/plugins/ReverseDelay";
+constexpr const char* kPeerReverseDelay = "http://calf.sourceforge.net/plugins/ReverseDelay";
 
 struct Options {
     double seconds = 60.0;
     double rate = 48000.0;
     int repeat = 3;
     std::vector<uint32_t> blocks;
-    std::string peer = kCalfReverseDelay;
+    std::string peer = kPeerReverseDelay;
 };
 
 struct Contender {
