@@ -79,11 +79,7 @@ struct PlanarBuffers {
     explicit PlanarBuffers(UInt32 channels, UInt32 frames) : data(channels, std::vector<float>(frames)), storage(channels + 1)
     {
         list()->mNumberBuffers = channels;
-        for (UInt32 c = 0; c < channels; ++c) {
-            list()->mBuffers[c].mNumberChannels = 1;
-            list()->mBuffers[c].mDataByteSize = frames * sizeof(float);
-            list()->mBuffers[c].mData = data[c].data();
-        }
+        for (UInt32 c = 0; c < channels; ++c) list()->mBuffers[c] = {1, UInt32(frames * sizeof(float)), data[c].data()};
     }
     AudioBufferList* list() { return reinterpret_cast<AudioBufferList*>(storage.data()); }
     void NullPointers()
@@ -133,10 +129,7 @@ inline TestUnit* TestUnitOf(AudioUnit unit)
 class OpenTestUnit {
 public:
     OpenTestUnit() { OpenAComponent(TestUnitComponent(), &mUnit); }
-    ~OpenTestUnit()
-    {
-        if (mUnit) CloseComponent(mUnit);
-    }
+    ~OpenTestUnit() { CloseComponent(mUnit); }
     OpenTestUnit(const OpenTestUnit&) = delete;
     OpenTestUnit& operator=(const OpenTestUnit&) = delete;
     AudioUnit unit() const { return mUnit; }
@@ -151,11 +144,6 @@ public:
     {
         UInt32 size = sizeof value;
         return AudioUnitGetProperty(mUnit, id, scope, el, &value, &size);
-    }
-    OSStatus Info(AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement el, UInt32* size,
-                  Boolean* writable = nullptr) const
-    {
-        return AudioUnitGetPropertyInfo(mUnit, id, scope, el, size, writable);
     }
     OSStatus Render(PlanarBuffers& out, UInt32 frames, Float64 time, AudioUnitRenderActionFlags* flags = nullptr,
                     UInt32 bus = 0) const
@@ -189,25 +177,4 @@ struct RampSource {
     }
     int calls = 0;
     OSStatus result = noErr;
-};
-
-// Records property-change notifications.
-struct PropertyLog {
-    struct Entry {
-        AudioUnitPropertyID id;
-        AudioUnitScope scope;
-        AudioUnitElement element;
-    };
-    static void Proc(void* refCon, AudioUnit, AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement element)
-    {
-        static_cast<PropertyLog*>(refCon)->entries.push_back(Entry{id, scope, element});
-    }
-    void Listen(AudioUnit unit, AudioUnitPropertyID id) { AudioUnitAddPropertyListener(unit, id, &Proc, this); }
-    int Count(AudioUnitPropertyID id) const
-    {
-        int n = 0;
-        for (const Entry& e : entries) n += e.id == id;
-        return n;
-    }
-    std::vector<Entry> entries;
 };

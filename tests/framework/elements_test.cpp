@@ -29,7 +29,7 @@ TEST(Scopes, LookupsAndTheirErrors)
     EXPECT_EQ(group.GetElement(1), nullptr);
 }
 
-TEST(Parameters, MapStorageCreatesIndexedStorageRefuses)
+TEST(Elements, MapParametersAreCreatedIndexedAreBoundedNamesAreRetained)
 {
     OpenTestUnit unit;
     AUElement* global = unit->Globals();
@@ -40,34 +40,21 @@ TEST(Parameters, MapStorageCreatesIndexedStorageRefuses)
     global->GetParameterList(ids);
     EXPECT_EQ(std::vector<AudioUnitParameterID>(ids, ids + 3), (std::vector<AudioUnitParameterID>{0, 3, 7}));
 
-    AUElement indexed(nullptr);
-    indexed.UseIndexedParameters(4);
-    EXPECT_EQ(indexed.GetNumberOfParameters(), 4u);
-    indexed.SetParameter(2, 9.f);
-    EXPECT_EQ(indexed.GetParameter(2), 9.f);
-    EXPECT_EQ(indexed.GetParameter(3), 0.f);
-    EXPECT_EQ(Thrown([&] { indexed.SetParameter(4, 1.f); }), kAudioUnitErr_InvalidParameter);
-
-    // Through the host calls.
-    EXPECT_EQ(AudioUnitSetParameter(unit.unit(), 12, kAudioUnitScope_Global, 0, 3.5f, 0), noErr);
-    Float32 v = 0;
-    EXPECT_EQ(AudioUnitGetParameter(unit.unit(), 12, kAudioUnitScope_Global, 0, &v), noErr);
-    EXPECT_EQ(v, 3.5f);
-    EXPECT_EQ(AudioUnitSetParameter(unit.unit(), 12, kAudioUnitScope_Group, 0, 1, 0), kAudioUnitErr_InvalidScope);
-    EXPECT_EQ(AudioUnitSetParameter(unit.unit(), 12, kAudioUnitScope_Output, 1, 1, 0), kAudioUnitErr_InvalidElement);
-}
-
-TEST(Elements, NamesAreRetainedAndReleased)
-{
     const long before = CFLiveObjectCount();
     {
-        AUElement e(nullptr);
+        AUElement indexed(nullptr);
+        indexed.UseIndexedParameters(4);
+        indexed.SetParameter(2, 9.f);
+        EXPECT_EQ(indexed.GetParameter(2), 9.f);
+        EXPECT_EQ(indexed.GetParameter(3), 0.f);
+        EXPECT_EQ(Thrown([&] { indexed.SetParameter(4, 1.f); }), kAudioUnitErr_InvalidParameter);
+
         CFStringRef name = CFStringCreateWithCString(nullptr, "Bus", kCFStringEncodingUTF8);
-        e.SetName(name);
-        e.SetName(name);
+        indexed.SetName(name);
+        indexed.SetName(name);
         CFRelease(name);
-        EXPECT_TRUE(CFEqual(e.GetName(), CFSTR("Bus")));
-        EXPECT_EQ(CFGetRetainCount(e.GetName()), 1);
+        EXPECT_TRUE(CFEqual(indexed.GetName(), CFSTR("Bus")));
+        EXPECT_EQ(CFGetRetainCount(indexed.GetName()), 1);
     }
     EXPECT_EQ(CFLiveObjectCount(), before);
 }

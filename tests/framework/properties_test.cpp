@@ -4,6 +4,7 @@
 
 #include "TestUnit.h"
 #include "framework/CAStreamBasicDescription.h"
+#include "host/AUPropertyRecorder.h"
 #include "platform/cf/CFString.h"
 
 namespace {
@@ -13,7 +14,7 @@ constexpr AudioUnitScope kIn = kAudioUnitScope_Input, kOut = kAudioUnitScope_Out
 
 }  // namespace
 
-TEST(GetProperty, SizeRules)
+TEST(GetProperty, SizeRulesAndInfo)
 {
     OpenTestUnit unit;
     auto get = [&](void* data, UInt32* size) {
@@ -36,17 +37,12 @@ TEST(GetProperty, SizeRules)
     size = sizeof big;
     EXPECT_EQ(get(big, &size), noErr);
     EXPECT_EQ(size, 40u);
-    // A failing get reports size 0.
-    CFStringRef name = nullptr;
+    CFStringRef name = nullptr;  // a failing get reports size 0
     size = sizeof name;
     EXPECT_EQ(AudioUnitGetProperty(unit.unit(), kAudioUnitProperty_ContextName, 0, 0, &name, &size),
               kAudioUnitErr_InvalidPropertyValue);
     EXPECT_EQ(size, 0u);
-}
 
-TEST(GetProperty, InfoAnswersSizesAndAddressErrors)
-{
-    OpenTestUnit unit;
     const OSStatus kScope = kAudioUnitErr_InvalidScope, kElement = kAudioUnitErr_InvalidElement,
                    kProperty = kAudioUnitErr_InvalidProperty;
     const struct {
@@ -56,93 +52,75 @@ TEST(GetProperty, InfoAnswersSizesAndAddressErrors)
         OSStatus result;
         UInt32 size;
     } cases[] = {
-        {kAudioUnitProperty_MaximumFramesPerSlice, kIn, 0, kScope, 0},
-        {kAudioUnitProperty_MaximumFramesPerSlice, 0, 1, kElement, 0},
-        {kAudioUnitProperty_StreamFormat, kIn, 1, kElement, 0},
-        {kAudioUnitProperty_ParameterList, 7, 0, kScope, 0},
-        {5000, 0, 0, kProperty, 0},
-        {kAudioUnitProperty_SupportedNumChannels, 0, 0, kProperty, 0},
-        {kAudioUnitProperty_TailTime, 0, 0, kProperty, 0},
-        {kAudioUnitProperty_GetUIComponentList, 0, 0, kProperty, 0},
-        {kAudioUnitProperty_FactoryPresets, 0, 0, kProperty, 0},
-        {kAudioUnitProperty_IconLocation, 0, 0, kProperty, 0},
-        {kAudioUnitProperty_ParameterValueStrings, 0, 0, kProperty, 0},
-        {kAudioUnitProperty_CPULoad, 0, 0, kProperty, 0},
-        {kAudioUnitProperty_RenderQuality, 0, 0, kProperty, 0},
-        {kAudioUnitProperty_AudioChannelLayout, kOut, 0, kProperty, 0},
-        {kAudioUnitProperty_SupportedChannelLayoutTags, kOut, 0, kProperty, 0},
-        {kAudioUnitProperty_MaximumFramesPerSlice, 0, 0, noErr, 4},
+        {kAudioUnitProperty_MaximumFramesPerSlice, kIn, 0, kScope, 0}, {kAudioUnitProperty_MaximumFramesPerSlice, 0, 1, kElement, 0},
+        {kAudioUnitProperty_StreamFormat, kIn, 1, kElement, 0},        {kAudioUnitProperty_ParameterList, 7, 0, kScope, 0},
+        {kAudioUnitProperty_AudioChannelLayout, kOut, 0, kProperty, 0}, {kAudioUnitProperty_SupportedChannelLayoutTags, kOut, 0, kProperty, 0},
+        {kAudioUnitProperty_MaximumFramesPerSlice, 0, 0, noErr, 4},    {kAudioUnitProperty_Latency, 0, 0, noErr, 8},
         {kAudioUnitProperty_ClassInfo, 0, 0, noErr, sizeof(CFPropertyListRef)},
         {kAudioUnitProperty_MakeConnection, kIn, 0, noErr, sizeof(AudioUnitConnection)},
         {kAudioUnitProperty_FastDispatch, 0, 0, noErr, sizeof(void*)},
         {kAudioUnitProperty_ParameterInfo, 0, 0, noErr, sizeof(AudioUnitParameterInfo)},
         {kAudioUnitProperty_SetRenderCallback, kIn, 0, noErr, sizeof(AURenderCallbackStruct)},
-        {kAudioUnitProperty_ContextName, 0, 0, noErr, sizeof(CFStringRef)},
         {kAudioUnitProperty_HostCallbacks, 0, 0, noErr, sizeof(HostCallbackInfo)},
-        {kAudioUnitProperty_CurrentPreset, 0, 0, noErr, sizeof(AUPreset)},
         {kAudioUnitProperty_PresentPreset, 0, 0, noErr, sizeof(AUPreset)},
         {kAudioUnitProperty_ElementName, 0, 0, noErr, sizeof(CFStringRef)},
         {kAudioUnitProperty_ParameterList, 0, 0, noErr, 8},  // the global element's two parameters
         {kAudioUnitProperty_ParameterList, kIn, 0, noErr, 0},
-        {kAudioUnitProperty_Latency, 0, 0, noErr, 8},
-        {kAudioUnitProperty_LastRenderError, 0, 0, noErr, 4},
     };
     for (const auto& c : cases) {
-        UInt32 size = 0;
-        Boolean writable = false;
-        EXPECT_EQ(unit.Info(c.id, c.scope, c.element, &size, &writable), c.result) << c.id << "/" << c.scope;
+        size = 0;
+        EXPECT_EQ(AudioUnitGetPropertyInfo(unit.unit(), c.id, c.scope, c.element, &size, nullptr), c.result)
+            << c.id << "/" << c.scope;
         EXPECT_EQ(c.result == noErr ? size : 0u, c.size) << c.id << "/" << c.scope;
     }
-    UInt32 size = 0;
+    const AudioUnitPropertyID unsupported[] = {
+        5000u, kAudioUnitProperty_SupportedNumChannels, kAudioUnitProperty_TailTime, kAudioUnitProperty_FactoryPresets,
+        kAudioUnitProperty_GetUIComponentList, kAudioUnitProperty_IconLocation, kAudioUnitProperty_ParameterValueStrings,
+        kAudioUnitProperty_CPULoad, kAudioUnitProperty_RenderQuality};
+    for (AudioUnitPropertyID id : unsupported)
+        EXPECT_EQ(AudioUnitGetPropertyInfo(unit.unit(), id, 0, 0, &size, nullptr), kProperty) << id;
     Boolean writable = false;
-    EXPECT_EQ(unit.Info(kAudioUnitProperty_MaximumFramesPerSlice, 0, 0, nullptr, nullptr), noErr);
-    EXPECT_EQ(unit.Info(kAudioUnitProperty_MaximumFramesPerSlice, 0, 0, &size, &writable), noErr);
+    EXPECT_EQ(AudioUnitGetPropertyInfo(unit.unit(), kAudioUnitProperty_MaximumFramesPerSlice, 0, 0, nullptr, &writable),
+              noErr);
     EXPECT_TRUE(writable);
 }
 
 TEST(SetProperty, SizeRulesAndMaximumFramesOnlyWhileUninitialized)
 {
     OpenTestUnit unit;
-    PropertyLog log;
-    log.Listen(unit.unit(), kAudioUnitProperty_MaximumFramesPerSlice);
     const AudioUnitPropertyID kMax = kAudioUnitProperty_MaximumFramesPerSlice;
-    UInt32 frames = 0;
-    ASSERT_EQ(unit.Get(kMax, 0, 0, frames), noErr);
-    EXPECT_EQ(frames, 1156u);
-    frames = 4096;
+    AUPropertyRecorder log(unit.unit());
+    log.Listen(kMax);
+    UInt32 frames = 4096;
     EXPECT_EQ(unit.Set(kMax, 0, 0, &frames, 0), paramErr);
     EXPECT_EQ(unit.Set(kMax, 0, 0, nullptr, 4), paramErr);
     EXPECT_EQ(unit.Set(kMax, 0, 0, &frames, 2), kAudioUnitErr_InvalidPropertyValue);
     EXPECT_EQ(unit.Set(kMax, 0, 0, nullptr, 0), kAudioUnitErr_InvalidPropertyValue);  // cannot be removed
-    EXPECT_EQ(log.Count(kMax), 0);
+    EXPECT_EQ(log.Count(), 0u);
 
     EXPECT_EQ(unit.Set(kMax, 0, 0, &frames, 4), noErr);
-    EXPECT_EQ(log.Count(kMax), 1);
+    EXPECT_EQ(log.Count(), 1u);
     ASSERT_EQ(AudioUnitInitialize(unit.unit()), noErr);
     frames = 64;
     EXPECT_EQ(unit.Set(kMax, 0, 0, &frames, 4), kAudioUnitErr_Initialized);
     EXPECT_EQ(unit->GetMaxFramesPerSlice(), 4096u);
-    EXPECT_EQ(log.Count(kMax), 1);
-
-    UInt32 count = 0;
-    ASSERT_EQ(unit.Get(kAudioUnitProperty_ElementCount, kOut, 0, count), noErr);
-    EXPECT_EQ(count, 1u);
-    count = 3;
+    EXPECT_EQ(log.Count(), 1u);
+    UInt32 count = 3;
     EXPECT_EQ(unit.Set(kAudioUnitProperty_ElementCount, kOut, 0, &count, 4), kAudioUnitErr_PropertyNotWritable);
 }
 
 TEST(StreamFormat, ChangesNotifyAndSampleRateChangesTheFormat)
 {
     OpenTestUnit unit;
-    PropertyLog log;
-    log.Listen(unit.unit(), kAudioUnitProperty_StreamFormat);
-    log.Listen(unit.unit(), kAudioUnitProperty_SampleRate);
+    AUPropertyRecorder log(unit.unit());
+    log.Listen(kAudioUnitProperty_StreamFormat);
+    log.Listen(kAudioUnitProperty_SampleRate);
 
     const Float64 rate = 96000;
     EXPECT_EQ(unit.Set(kAudioUnitProperty_SampleRate, kIn, 0, &rate, 8), noErr);
-    ASSERT_EQ(log.entries.size(), 1u);
-    EXPECT_EQ(log.entries[0].id, kAudioUnitProperty_StreamFormat);
-    EXPECT_EQ(log.entries[0].scope, kIn);
+    ASSERT_EQ(log.Count(), 1u);
+    EXPECT_EQ(log.Entries()[0].id, kAudioUnitProperty_StreamFormat);
+    EXPECT_EQ(log.Entries()[0].scope, kIn);
     EXPECT_EQ(unit->GetInput(0)->GetStreamFormat().mSampleRate, 96000.0);
     EXPECT_EQ(unit->GetOutput(0)->GetStreamFormat().mSampleRate, 44100.0);
     EXPECT_EQ(unit.Set(kAudioUnitProperty_SampleRate, kIn, 0, &rate, 4), kAudioUnitErr_InvalidPropertyValue);
@@ -154,8 +132,7 @@ TEST(StreamFormat, ChangesNotifyAndSampleRateChangesTheFormat)
     EXPECT_EQ(unit->GetOutput(0)->GetStreamFormat().mChannelsPerFrame, 1u);
     EXPECT_EQ(unit.Set(kAudioUnitProperty_StreamFormat, kAudioUnitScope_Global, 0, &mono, 35),
               kAudioUnitErr_InvalidPropertyValue);
-    EXPECT_EQ(log.Count(kAudioUnitProperty_StreamFormat), 2);
-
+    EXPECT_EQ(log.Count(kAudioUnitProperty_StreamFormat), 2u);
     Desc interleaved = Desc::CanonicalFormat(44100, 2);
     interleaved.mFormatFlags &= ~kAudioFormatFlagIsNonInterleaved;
     EXPECT_EQ(unit.Set(kAudioUnitProperty_StreamFormat, kOut, 0, &interleaved, 40), kAudioUnitErr_FormatNotSupported);
@@ -163,50 +140,56 @@ TEST(StreamFormat, ChangesNotifyAndSampleRateChangesTheFormat)
     // Once initialized only the current format is accepted, and without a notification; a format that
     // is not canonical is refused before it is compared.
     ASSERT_EQ(AudioUnitInitialize(unit.unit()), noErr);
-    log.entries.clear();
+    log.Clear();
     Desc format = Desc::CanonicalFormat(44100, 2);
     EXPECT_EQ(unit.Set(kAudioUnitProperty_StreamFormat, kIn, 0, &format, 40), kAudioUnitErr_PropertyNotWritable);
     format.mSampleRate = 96000;
     EXPECT_EQ(unit.Set(kAudioUnitProperty_StreamFormat, kIn, 0, &format, 40), noErr);
     format.mBitsPerChannel = 0;
     EXPECT_EQ(unit.Set(kAudioUnitProperty_StreamFormat, kIn, 0, &format, 40), kAudioUnitErr_FormatNotSupported);
-    EXPECT_TRUE(log.entries.empty());
+    EXPECT_EQ(log.Count(), 0u);
 }
 
-TEST(PropertyListeners, ContextNameNotifiesInOrderAndListenersGoByProcedure)
+namespace {
+void CountCall(void* refCon, AudioUnit, AudioUnitPropertyID, AudioUnitScope, AudioUnitElement)
+{
+    ++*static_cast<int*>(refCon);
+}
+}  // namespace
+
+TEST(PropertyListeners, ContextNameNotifiesAndListenersGoByProcedure)
 {
     const long before = CFLiveObjectCount();
     {
         OpenTestUnit unit;
-        PropertyLog first, second;
-        first.Listen(unit.unit(), kAudioUnitProperty_ContextName);
-        second.Listen(unit.unit(), kAudioUnitProperty_ContextName);
-        first.Listen(unit.unit(), kAudioUnitProperty_ContextName);  // no duplicate check
+        const AudioUnitPropertyID kId = kAudioUnitProperty_ContextName;
+        int first = 0, second = 0;
+        AudioUnitAddPropertyListener(unit.unit(), kId, &CountCall, &first);
+        AudioUnitAddPropertyListener(unit.unit(), kId, &CountCall, &second);
+        AudioUnitAddPropertyListener(unit.unit(), kId, &CountCall, &first);  // no duplicate check
         CFStringRef name = CFStringCreateWithCString(nullptr, "Lead vocal", kCFStringEncodingUTF8);
-        EXPECT_EQ(unit.Set(kAudioUnitProperty_ContextName, 0, 0, &name, sizeof name), noErr);
+        EXPECT_EQ(unit.Set(kId, 0, 0, &name, sizeof name), noErr);
         CFRelease(name);
-        EXPECT_EQ(first.Count(kAudioUnitProperty_ContextName), 2);
-        EXPECT_EQ(second.Count(kAudioUnitProperty_ContextName), 1);
+        EXPECT_EQ(first, 2);
+        EXPECT_EQ(second, 1);
         CFStringRef got = nullptr;
-        ASSERT_EQ(unit.Get(kAudioUnitProperty_ContextName, 0, 0, got), noErr);
+        ASSERT_EQ(unit.Get(kId, 0, 0, got), noErr);
         EXPECT_TRUE(CFEqual(got, CFSTR("Lead vocal")));
         CFRelease(got);
-        EXPECT_EQ(unit.Set(kAudioUnitProperty_ContextName, kIn, 0, &name, sizeof name), kAudioUnitErr_InvalidScope);
+        EXPECT_EQ(unit.Set(kId, kIn, 0, &name, sizeof name), kAudioUnitErr_InvalidScope);
 
         // Removal takes every record with that procedure, whatever its user data.
-        EXPECT_EQ(AudioUnitRemovePropertyListener(unit.unit(), kAudioUnitProperty_ContextName, &PropertyLog::Proc),
-                  noErr);
-        EXPECT_EQ(unit.Set(kAudioUnitProperty_ContextName, 0, 0, nullptr, 0), noErr);
-        EXPECT_EQ(first.Count(kAudioUnitProperty_ContextName) + second.Count(kAudioUnitProperty_ContextName), 3);
-        EXPECT_EQ(unit.Get(kAudioUnitProperty_ContextName, 0, 0, got), kAudioUnitErr_InvalidPropertyValue);
+        EXPECT_EQ(AudioUnitRemovePropertyListener(unit.unit(), kId, &CountCall), noErr);
+        EXPECT_EQ(unit.Set(kId, 0, 0, nullptr, 0), noErr);
+        EXPECT_EQ(first + second, 3);
+        EXPECT_EQ(unit.Get(kId, 0, 0, got), kAudioUnitErr_InvalidPropertyValue);
     }
     EXPECT_EQ(CFLiveObjectCount(), before);
 }
 
 namespace {
-OSStatus Tempo120(void*, Float64* beat, Float64* tempo)
+OSStatus Tempo120(void*, Float64*, Float64* tempo)
 {
-    if (beat) *beat = 0;
     *tempo = 120;
     return noErr;
 }
@@ -215,27 +198,25 @@ OSStatus Tempo120(void*, Float64* beat, Float64* tempo)
 TEST(HostCallbacks, StoredZeroPaddedAndNotifiedOnlyOnChange)
 {
     OpenTestUnit unit;
-    PropertyLog log;
     const AudioUnitPropertyID kId = kAudioUnitProperty_HostCallbacks;
-    log.Listen(unit.unit(), kId);
+    AUPropertyRecorder log(unit.unit());
+    log.Listen(kId);
     EXPECT_EQ(unit.Set(kId, 0, 0, nullptr, 0), noErr);  // nothing stored: nothing to tell
-    EXPECT_EQ(log.Count(kId), 0);
+    EXPECT_EQ(log.Count(), 0u);
 
     HostCallbackInfo info{};
     info.hostUserData = &log;
     info.beatAndTempoProc = &Tempo120;
     EXPECT_EQ(unit.Set(kId, 0, 0, &info, sizeof info), noErr);
     EXPECT_EQ(unit.Set(kId, 0, 0, &info, sizeof info), noErr);
-    EXPECT_EQ(log.Count(kId), 1);
+    EXPECT_EQ(log.Count(), 1u);
     EXPECT_EQ(unit->GetHostCallbackInfo().beatAndTempoProc, &Tempo120);
 
     EXPECT_EQ(unit.Set(kId, 0, 0, &info, sizeof(void*)), noErr);  // a shorter record clears the rest
     EXPECT_EQ(unit->GetHostCallbackInfo().hostUserData, &log);
     EXPECT_EQ(unit->GetHostCallbackInfo().beatAndTempoProc, nullptr);
-    EXPECT_EQ(log.Count(kId), 2);
-
     EXPECT_EQ(unit.Set(kId, 0, 0, nullptr, 0), noErr);
-    EXPECT_EQ(log.Count(kId), 3);
+    EXPECT_EQ(log.Count(), 3u);
     EXPECT_EQ(unit->GetHostCallbackInfo().hostUserData, nullptr);
 }
 
@@ -244,8 +225,8 @@ TEST(Presets, UserPresetStoredAndFactoryPresetsRefused)
     const long before = CFLiveObjectCount();
     {
         OpenTestUnit unit;
-        PropertyLog log;
-        log.Listen(unit.unit(), kAudioUnitProperty_PresentPreset);
+        AUPropertyRecorder log(unit.unit());
+        log.Listen(kAudioUnitProperty_PresentPreset);
         AUPreset preset{};
         ASSERT_EQ(unit.Get(kAudioUnitProperty_CurrentPreset, 0, 0, preset), noErr);
         EXPECT_EQ(preset.presetNumber, -1);
@@ -255,7 +236,6 @@ TEST(Presets, UserPresetStoredAndFactoryPresetsRefused)
         const AUPreset user{-3, name};
         EXPECT_EQ(unit.Set(kAudioUnitProperty_PresentPreset, 0, 0, &user, sizeof user), noErr);
         CFRelease(name);
-        EXPECT_EQ(log.Count(kAudioUnitProperty_PresentPreset), 1);
         ASSERT_EQ(unit.Get(kAudioUnitProperty_PresentPreset, 0, 0, preset), noErr);
         EXPECT_EQ(preset.presetNumber, -3);
         EXPECT_TRUE(CFEqual(preset.presetName, CFSTR("Big room")));
@@ -267,7 +247,7 @@ TEST(Presets, UserPresetStoredAndFactoryPresetsRefused)
         EXPECT_EQ(unit.Set(kAudioUnitProperty_CurrentPreset, 0, 0, &unnamed, sizeof unnamed),
                   kAudioUnitErr_InvalidPropertyValue);
         EXPECT_EQ(unit.Set(kAudioUnitProperty_CurrentPreset, 0, 0, &user, 4), kAudioUnitErr_InvalidPropertyValue);
-        EXPECT_EQ(log.Count(kAudioUnitProperty_PresentPreset), 1);
+        EXPECT_EQ(log.Count(), 1u);
     }
     EXPECT_EQ(CFLiveObjectCount(), before);
 }
@@ -275,13 +255,13 @@ TEST(Presets, UserPresetStoredAndFactoryPresetsRefused)
 TEST(ElementProperties, NamesAndTheParameterList)
 {
     OpenTestUnit unit;
-    PropertyLog log;
-    log.Listen(unit.unit(), kAudioUnitProperty_ElementName);
+    AUPropertyRecorder log(unit.unit());
+    log.Listen(kAudioUnitProperty_ElementName);
     CFStringRef name = CFSTR("Side chain");
     EXPECT_EQ(unit.Set(kAudioUnitProperty_ElementName, kIn, 0, &name, sizeof name), noErr);
     EXPECT_EQ(unit.Set(kAudioUnitProperty_ElementName, kIn, 4, &name, sizeof name), kAudioUnitErr_InvalidElement);
-    ASSERT_EQ(log.entries.size(), 1u);
-    EXPECT_EQ(log.entries[0].scope, kIn);
+    ASSERT_EQ(log.Count(), 1u);
+    EXPECT_EQ(log.Entries()[0].scope, kIn);
     CFStringRef got = nullptr;
     ASSERT_EQ(unit.Get(kAudioUnitProperty_ElementName, kIn, 0, got), noErr);
     EXPECT_EQ(got, name);
