@@ -31,11 +31,11 @@ OSType KindOf(ControlRef c)
     return k.kind;
 }
 
-// Every control under `c` that has a command, by command.
-void Commands(ControlRef c, std::map<UInt32, ControlRef>& out)
+// The kind of every control under `c` that has a command, by command.
+void Commands(ControlRef c, std::map<UInt32, OSType>& out)
 {
     UInt32 cmd = 0;
-    if (GetControlCommandID(c, &cmd) == noErr && cmd) out[cmd] = c;
+    if (GetControlCommandID(c, &cmd) == noErr && cmd) out[cmd] = KindOf(c);
     UInt16 n = 0;
     CountSubControls(c, &n);
     for (UInt16 i = 1; i <= n; ++i) {
@@ -60,7 +60,7 @@ OSStatus OpenDescription(const char* dir, IBNibRef& nib, std::string* message = 
 
 }  // namespace
 
-TEST(InterfaceDescriptions, WindowsAndControlsAreReadWithAllTheirFields)
+TEST(InterfaceDescriptions, WindowsAndControlsAreReadWithAllTheirFieldsAndMistakesWithTheirLine)
 {
     InterfaceDescription d;
     std::string error;
@@ -77,21 +77,17 @@ TEST(InterfaceDescriptions, WindowsAndControlsAreReadWithAllTheirFields)
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(w->title, "Say \"hi\"");
     EXPECT_EQ(w->windowClass, WindowClass(kFloatingWindowClass));
-    EXPECT_EQ((std::vector<int>{w->bounds.top, w->bounds.left, w->bounds.bottom, w->bounds.right}),
-              (std::vector<int>{20, 10, 220, 310}));
+    const Rect &b = w->bounds, &ok = w->controls.at(2).bounds;
+    EXPECT_EQ((std::vector<int>{b.top, b.left, b.bottom, b.right, ok.right}), (std::vector<int>{20, 10, 220, 310, 85}));
     ASSERT_EQ(w->controls.size(), 3u);
     const auto& s = w->controls[0];
-    EXPECT_EQ(s.id.id, 2);
-    EXPECT_EQ((std::vector<SInt32>{s.minimum, s.maximum, s.step, s.value}), (std::vector<SInt32>{50, 200, 10, 120}));
+    EXPECT_EQ((std::vector<SInt32>{s.id.id, s.minimum, s.maximum, s.step, s.value}),
+              (std::vector<SInt32>{2, 50, 200, 10, 120}));
     EXPECT_EQ(w->controls[1].maximum, 1);  // a check box is on or off
     EXPECT_FALSE(w->controls[2].hasID);
-    EXPECT_EQ(w->controls[2].bounds.right, 85);
     EXPECT_EQ(d.Find("Other")->windowClass, WindowClass(kDocumentWindowClass));
     EXPECT_EQ(d.Find("Missing"), nullptr);
-}
 
-TEST(InterfaceDescriptions, MistakesAreReportedWithTheirLine)
-{
     const std::string head = "window \"W\" size 100 100\n";
     struct Case {
         std::string text, error;
@@ -112,8 +108,6 @@ TEST(InterfaceDescriptions, MistakesAreReportedWithTheirLine)
         {std::string("window \"W\" size 5 5\n\0\nend", 24), "line 2: NUL byte"},
         {head + "  text title \"caf\xe9\" at 1 1 size 5 5\nend", "line 2: a quoted text is not UTF-8"},
     };
-    InterfaceDescription d;
-    std::string error;
     ASSERT_TRUE(d.Parse(head + "end", error));
     for (const Case& c : cases) {
         EXPECT_FALSE(d.Parse(c.text, error));
@@ -124,7 +118,7 @@ TEST(InterfaceDescriptions, MistakesAreReportedWithTheirLine)
 
 class DialogResources : public DisplayTest {};
 
-TEST_F(DialogResources, TheEditorsDialogHasItsControlsWithTheirIDsAndCommands)
+TEST_F(DialogResources, TheEditorsDialogHasItsControlsAndBadDescriptionsAreRefused)
 {
     IBNibRef nib = nullptr;
     ASSERT_EQ(OpenDescription(nullptr, nib), noErr);  // the installed description
@@ -134,17 +128,12 @@ TEST_F(DialogResources, TheEditorsDialogHasItsControlsWithTheirIDsAndCommands)
     DisposeNibReference(nib);
     EXPECT_FALSE(IsWindowVisible(w));  // the caller fills it, then shows it
     EXPECT_EQ(KindOf(ByID(w, "vers")), OSType(kControlKindStaticText));
-    std::map<UInt32, ControlRef> commands;
-    Commands(HIViewGetRoot(w), commands);
-    const std::map<UInt32, OSType> wanted = {
-        {FourCC("cndy"), kControlKindCheckBox},   {FourCC("rdrw"), kControlKindCheckBox},
-        {FourCC("tltp"), kControlKindCheckBox},   {FourCC("guis"), kControlKindSlider},
-        {FourCC("gsrs"), kControlKindPushButton}, {FourCC("vweb"), kControlKindPushButton},
-        {FourCC("ok  "), kControlKindPushButton}};
-    for (auto [cmd, kind] : wanted) {
-        ASSERT_EQ(commands.count(cmd), 1u) << std::hex << cmd;
-        EXPECT_EQ(KindOf(commands[cmd]), kind) << std::hex << cmd;
-    }
+    std::map<UInt32, OSType> kinds;
+    Commands(HIViewGetRoot(w), kinds);
+    const OSType check = kControlKindCheckBox, push = kControlKindPushButton;
+    EXPECT_EQ(kinds, (std::map<UInt32, OSType>{{FourCC("cndy"), check}, {FourCC("rdrw"), check}, {FourCC("tltp"), check},
+                                               {FourCC("guis"), kControlKindSlider}, {FourCC("gsrs"), push},
+                                               {FourCC("vweb"), push}, {FourCC("ok  "), push}}));
     // The stored scales of 100 and 150 percent are both positions of the control.
     ControlRef scale = ByID(w, "guis");
     for (SInt32 v : {100, 150}) {
@@ -152,11 +141,7 @@ TEST_F(DialogResources, TheEditorsDialogHasItsControlsWithTheirIDsAndCommands)
         EXPECT_EQ(GetControl32BitValue(scale), v);
     }
     DisposeWindow(w);
-}
 
-TEST_F(DialogResources, MissingMalformedAndOversizedDescriptionsAreRefused)
-{
-    IBNibRef nib = nullptr;
     EXPECT_EQ(CreateNibReferenceWithCFBundle(TheBundle(), CFSTR("menus"), &nib), kIBCarbonRuntimeCantFindNibFile);
     EXPECT_EQ(nib, nullptr);
     const std::pair<std::string, std::string> cases[] = {
@@ -174,26 +159,6 @@ TEST_F(DialogResources, MissingMalformedAndOversizedDescriptionsAreRefused)
     }
 }
 
-namespace {
-
-struct Hits {
-    std::vector<UInt32> commands;
-    std::vector<SInt32> values;
-};
-
-OSStatus RecordHit(EventHandlerCallRef, EventRef e, void* data)
-{
-    ControlRef c = nullptr;
-    GetEventParameter(e, kEventParamDirectObject, typeControlRef, nullptr, sizeof c, nullptr, &c);
-    UInt32 cmd = 0;
-    GetControlCommandID(c, &cmd);
-    static_cast<Hits*>(data)->commands.push_back(cmd);
-    static_cast<Hits*>(data)->values.push_back(GetControl32BitValue(c));
-    return noErr;
-}
-
-}  // namespace
-
 TEST_F(DialogResources, TheDialogIsDrawnAndItsControlsReportHitsWithTheirCommands)
 {
     TempDirectory dir;
@@ -209,9 +174,17 @@ TEST_F(DialogResources, TheDialogIsDrawnAndItsControlsReportHitsWithTheirCommand
     WindowRef w = nullptr;
     ASSERT_EQ(CreateWindowFromNib(nib, CFSTR("Dialog"), &w), noErr);
     DisposeNibReference(nib);
-    Hits hits;
+    std::vector<std::pair<UInt32, SInt32>> hits;  // command, value
+    Handler onHit = [&](EventHandlerCallRef, EventRef e) {
+        ControlRef c = nullptr;
+        UInt32 cmd = 0;
+        GetEventParameter(e, kEventParamDirectObject, typeControlRef, nullptr, sizeof c, nullptr, &c);
+        GetControlCommandID(c, &cmd);
+        hits.push_back({cmd, GetControl32BitValue(c)});
+        return OSStatus(noErr);
+    };
     const EventTypeSpec hit = {kEventClassControl, kEventControlHit};
-    ASSERT_EQ(InstallWindowEventHandler(w, RecordHit, 1, &hit, &hits, nullptr), noErr);
+    ASSERT_EQ(InstallWindowEventHandler(w, HandlerFn, 1, &hit, &onHit, nullptr), noErr);
     ShowWindow(w);
     ASSERT_TRUE(PumpUntil([&] { return Viewable(GetWindowXID(w)); }));
     Pump(0.1);
@@ -237,31 +210,27 @@ TEST_F(DialogResources, TheDialogIsDrawnAndItsControlsReportHitsWithTheirCommand
     };
     press(16, 50);  // the check box
     Button(1, false);
-    ASSERT_TRUE(PumpUntil([&] { return hits.commands.size() == 1; }));
-    EXPECT_EQ(hits.commands[0], FourCC("cndy"));
-    EXPECT_EQ(hits.values[0], 1);  // it toggled before the hit was reported
+    ASSERT_TRUE(PumpUntil([&] { return hits.size() == 1; }));
+    EXPECT_EQ(hits[0], std::make_pair(FourCC("cndy"), SInt32(1)));  // toggled before the hit was reported
 
     // Dragging the slider's thumb to the right: one hit at the end, the value on a step.
     press(150, 94);
     for (int x = 150; x <= 240; x += 15) MovePointer(g.left + x, g.top + 94);
     Button(1, false);
-    ASSERT_TRUE(PumpUntil([&] { return hits.commands.size() == 2; }));
-    EXPECT_EQ(hits.commands[1], FourCC("guis"));
+    ASSERT_TRUE(PumpUntil([&] { return hits.size() == 2; }));
     const SInt32 v = GetControl32BitValue(ByID(w, "guis"));
-    EXPECT_GT(v, 150);
-    EXPECT_LE(v, 200);
-    EXPECT_EQ(v % 10, 0);
-    EXPECT_EQ(hits.values[1], v);
+    EXPECT_TRUE(v > 150 && v <= 200 && v % 10 == 0) << v;
+    EXPECT_EQ(hits[1], std::make_pair(FourCC("guis"), v));
 
     // A press that leaves the button before release is no hit; a full click is.
     press(230, 165);
     MovePointer(g.left + 150, g.top + 130);
     Button(1, false);
     Pump(0.2);
-    EXPECT_EQ(hits.commands.size(), 2u);
+    EXPECT_EQ(hits.size(), 2u);
     press(230, 165);
     Button(1, false);
-    ASSERT_TRUE(PumpUntil([&] { return hits.commands.size() == 3; }));
-    EXPECT_EQ(hits.commands[2], FourCC("ok  "));
+    ASSERT_TRUE(PumpUntil([&] { return hits.size() == 3; }));
+    EXPECT_EQ(hits[2].first, FourCC("ok  "));
     DisposeWindow(w);
 }

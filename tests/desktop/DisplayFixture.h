@@ -16,10 +16,15 @@
 #include <chrono>
 #include <cstdlib>
 #include <functional>
+#include <vector>
 
 #include "platform/desktop/Controls.h"
 #include "platform/desktop/Events.h"
 #include "platform/desktop/Windows.h"
+
+// An event handler of a lambda: install HandlerFn as the callback and a Handler* as its data.
+using Handler = std::function<OSStatus(EventHandlerCallRef, EventRef)>;
+inline OSStatus HandlerFn(EventHandlerCallRef call, EventRef e, void* h) { return (*static_cast<Handler*>(h))(call, e); }
 
 class DisplayTest : public ::testing::Test {
 protected:
@@ -83,6 +88,17 @@ protected:
     {
         XWindowAttributes a;
         return XGetWindowAttributes(mX, xid, &a) && a.map_state == IsViewable;
+    }
+
+    // The X children of `xid`, bottom to top.
+    std::vector<unsigned long> Children(unsigned long xid)
+    {
+        ::Window root, parent, *kids = nullptr;
+        unsigned n = 0;
+        std::vector<unsigned long> out;
+        if (XQueryTree(mX, xid, &root, &parent, &kids, &n) && kids) out.assign(kids, kids + n);
+        if (kids) XFree(kids);
+        return out;
     }
 
     void MovePointer(int x, int y)

@@ -7,20 +7,8 @@
 
 namespace {
 
-const int kWinX = 300, kWinY = 250;
-
-using RegionEvent = std::pair<UInt32, void*>;  // kind, reference constant
-
-OSStatus OnRegion(EventHandlerCallRef, EventRef e, void* user)
-{
-    MouseTrackingRef ref = nullptr;
-    if (GetEventParameter(e, kEventParamMouseTrackingRef, typeMouseTrackingRef, nullptr, sizeof ref, nullptr, &ref))
-        return eventNotHandledErr;
-    void* refCon = nullptr;
-    GetMouseTrackingRegionRefCon(ref, &refCon);
-    static_cast<std::vector<RegionEvent>*>(user)->push_back({GetEventKind(e), refCon});
-    return noErr;
-}
+const int kX = 300, kY = 250;
+const EventTypeSpec kClick[] = {{kEventClassControl, kEventControlClick}};
 
 MouseTrackingRef Region(WindowRef w, ControlRef target, int top, int left, int bottom, int right, void* refCon)
 {
@@ -35,7 +23,14 @@ MouseTrackingRef Region(WindowRef w, ControlRef target, int top, int left, int b
     return region;
 }
 
-// A custom control of a class registered with `handler` for clicks.
+ControlRef Pane(WindowRef w, Rect r)
+{
+    ControlRef c = nullptr;
+    EXPECT_EQ(CreateUserPaneControl(w, &r, 0, &c), noErr);
+    return c;
+}
+
+// A custom control of a registered class.
 ControlRef CustomControl(WindowRef w, ToolboxObjectClassRef cls)
 {
     Rect cr{20, 30, 180, 270};
@@ -46,31 +41,42 @@ ControlRef CustomControl(WindowRef w, ToolboxObjectClassRef cls)
     return control;
 }
 
-const EventTypeSpec kClick[] = {{kEventClassControl, kEventControlClick}};
-
 }  // namespace
 
-class Input : public DisplayTest {};
+class Input : public DisplayTest {
+protected:
+    void Click()
+    {
+        Button(1, true);
+        Button(1, false);
+    }
+};
 
 TEST_F(Input, TrackingRegionsReportEnterAndExitOnceEach)
 {
-    WindowRef w = ShownWindow(kWinX, kWinY, 300, 200);
+    WindowRef w = ShownWindow(kX, kY, 300, 200);
     ASSERT_NE(w, nullptr);
-    Rect pr{0, 0, 200, 300};
-    ControlRef pane;
-    CreateUserPaneControl(w, &pr, 0, &pane);
+    ControlRef pane = Pane(w, {0, 0, 200, 300});
+    using RegionEvent = std::pair<UInt32, void*>;  // kind, reference constant
     std::vector<RegionEvent> log;
+    Handler onRegion = [&](EventHandlerCallRef, EventRef e) {
+        MouseTrackingRef ref = nullptr;
+        void* refCon = nullptr;
+        GetEventParameter(e, kEventParamMouseTrackingRef, typeMouseTrackingRef, nullptr, sizeof ref, nullptr, &ref);
+        GetMouseTrackingRegionRefCon(ref, &refCon);
+        log.push_back({GetEventKind(e), refCon});
+        return OSStatus(noErr);
+    };
     const EventTypeSpec kinds[] = {{kEventClassMouse, kEventMouseEntered}, {kEventClassMouse, kEventMouseExited}};
-    InstallControlEventHandler(pane, OnRegion, 2, kinds, &log, nullptr);
-    MovePointer(kWinX + 10, kWinY + 10);
+    InstallControlEventHandler(pane, HandlerFn, 2, kinds, &onRegion, nullptr);
+    MovePointer(kX + 10, kY + 10);
     Pump(0.05);
     int tag = 0, tag2 = 0;
     MouseTrackingRef region = Region(w, pane, 40, 50, 120, 150, &tag);
-
-    for (int d : {0, 10, 20}) MovePointer(kWinX + 100 + d, kWinY + 80 + d);  // in, and moving inside
+    for (int d : {0, 10, 20}) MovePointer(kX + 100 + d, kY + 80 + d);  // in, and moving inside
     ASSERT_TRUE(PumpUntil([&] { return log.size() >= 1; }));
-    MovePointer(kWinX + 200, kWinY + 150);  // out
-    MovePointer(kWinX + 210, kWinY + 160);
+    MovePointer(kX + 200, kY + 150);  // out
+    MovePointer(kX + 210, kY + 160);
     ASSERT_TRUE(PumpUntil([&] { return log.size() >= 2; }));
     Pump(0.1);
     EXPECT_EQ(log, (std::vector<RegionEvent>{{kEventMouseEntered, &tag}, {kEventMouseExited, &tag}}));
@@ -80,79 +86,67 @@ TEST_F(Input, TrackingRegionsReportEnterAndExitOnceEach)
     EXPECT_EQ(ReleaseMouseTrackingRegion(region), paramErr);
     Region(w, pane, 80, 100, 200, 300, &tag2);
     log.clear();
-    MovePointer(kWinX + 120, kWinY + 100);  // inside the new region only
+    MovePointer(kX + 120, kY + 100);  // inside the new region only
     ASSERT_TRUE(PumpUntil([&] { return !log.empty(); }));
-    MovePointer(kWinX + 600, kWinY + 100);  // leaving the window exits every region
+    MovePointer(kX + 600, kY + 100);  // leaving the window exits every region
     ASSERT_TRUE(PumpUntil([&] { return log.size() == 2; }));
     EXPECT_EQ(log, (std::vector<RegionEvent>{{kEventMouseEntered, &tag2}, {kEventMouseExited, &tag2}}));
     DisposeWindow(w);  // releases the remaining region
 }
 
-namespace {
-
-struct DragLog {
-    std::vector<MouseTrackingResult> results;
-    std::vector<UInt32> shift;
-    std::vector<SInt16> xs;
-    HIPoint clickAt{};
-    UInt32 clickModifiers = 0;
-};
-
-// What the GUI manager does on a click: follow the drag until the button comes up.
-OSStatus DragHandler(EventHandlerCallRef, EventRef e, void* user)
-{
-    auto* log = static_cast<DragLog*>(user);
-    GetEventParameter(e, kEventParamMouseLocation, typeHIPoint, nullptr, sizeof(HIPoint), nullptr, &log->clickAt);
-    GetEventParameter(e, kEventParamKeyModifiers, typeUInt32, nullptr, sizeof(UInt32), nullptr, &log->clickModifiers);
-    for (MouseTrackingResult r = 0; r != kMouseTrackingMouseUp;) {
-        Point p{};
-        if (TrackMouseLocationWithOptions(kTrackMouseLocationGlobal, 0, 5.0, &p, nullptr, &r) != noErr ||
-            r == kMouseTrackingTimedOut)
-            break;
-        log->results.push_back(r);
-        log->shift.push_back(GetCurrentKeyModifiers() & shiftKey);
-        log->xs.push_back(p.h);
-    }
-    return noErr;
-}
-
-}  // namespace
-
 TEST_F(Input, DragLoopReportsMotionModifierChangeAndRelease)
 {
-    DragLog log;
+    struct Step {
+        MouseTrackingResult result;
+        UInt32 shift;
+        SInt16 x;
+        bool operator==(const Step&) const = default;
+    };
+    std::vector<Step> steps;
+    HIPoint clickAt{};
+    UInt32 clickModifiers = 0;
+    // What the GUI manager does on a click: follow the drag until the button comes up.
+    Handler drag = [&](EventHandlerCallRef, EventRef e) {
+        GetEventParameter(e, kEventParamMouseLocation, typeHIPoint, nullptr, sizeof clickAt, nullptr, &clickAt);
+        GetEventParameter(e, kEventParamKeyModifiers, typeUInt32, nullptr, sizeof(UInt32), nullptr, &clickModifiers);
+        for (MouseTrackingResult r = 0; r != kMouseTrackingMouseUp;) {
+            Point p{};
+            if (TrackMouseLocationWithOptions(kTrackMouseLocationGlobal, 0, 5.0, &p, nullptr, &r) != noErr ||
+                r == kMouseTrackingTimedOut)
+                break;
+            steps.push_back({r, GetCurrentKeyModifiers() & shiftKey, p.h});
+        }
+        return OSStatus(noErr);
+    };
     ToolboxObjectClassRef cls = nullptr;
-    ASSERT_EQ(RegisterToolboxObjectClass(CFSTR("com.test.drag.cntrl"), nullptr, 1, kClick, DragHandler, &log, &cls),
+    ASSERT_EQ(RegisterToolboxObjectClass(CFSTR("com.test.drag.cntrl"), nullptr, 1, kClick, HandlerFn, &drag, &cls),
               noErr);
-    WindowRef w = ShownWindow(kWinX, kWinY, 300, 200);
+    WindowRef w = ShownWindow(kX, kY, 300, 200);
     ASSERT_NE(w, nullptr);
     CustomControl(w, cls);
-
-    MovePointer(kWinX + 50, kWinY + 60);
+    MovePointer(kX + 50, kY + 60);
     Pump(0.05);
     Button(1, true);
-    MovePointer(kWinX + 70, kWinY + 65);
+    MovePointer(kX + 70, kY + 65);
     Key("Shift_L", true);
-    MovePointer(kWinX + 90, kWinY + 70);
+    MovePointer(kX + 90, kY + 70);
     Button(1, false);
     Key("Shift_L", false);
-    ASSERT_TRUE(PumpUntil([&] { return !log.results.empty() && log.results.back() == kMouseTrackingMouseUp; }));
-    EXPECT_FLOAT_EQ(log.clickAt.x, kWinX + 50);
-    EXPECT_FLOAT_EQ(log.clickAt.y, kWinY + 60);
-    EXPECT_EQ(log.clickModifiers & shiftKey, 0u);
-    EXPECT_EQ(log.results, (std::vector<MouseTrackingResult>{kMouseTrackingMouseDragged,
-                                                             kMouseTrackingKeyModifiersChanged,
-                                                             kMouseTrackingMouseDragged, kMouseTrackingMouseUp}));
-    EXPECT_EQ(log.shift, (std::vector<UInt32>{0, shiftKey, shiftKey, shiftKey}));
-    ASSERT_EQ(log.xs.size(), 4u);
-    EXPECT_EQ(log.xs[0], kWinX + 70);
-    EXPECT_EQ(log.xs[2], kWinX + 90);
+    ASSERT_TRUE(PumpUntil([&] { return !steps.empty() && steps.back().result == kMouseTrackingMouseUp; }));
+    EXPECT_EQ(clickAt.x, kX + 50);
+    EXPECT_EQ(clickAt.y, kY + 60);
+    EXPECT_EQ(clickModifiers & shiftKey, 0u);
+    const UInt32 shift = shiftKey;
+    EXPECT_EQ(steps, (std::vector<Step>{{kMouseTrackingMouseDragged, 0, kX + 70},
+                                        {kMouseTrackingKeyModifiersChanged, shift, kX + 70},
+                                        {kMouseTrackingMouseDragged, shift, kX + 90},
+                                        {kMouseTrackingMouseUp, shift, kX + 90}}));
     // The shift release after the drag reaches the event loop, not the finished drag.
     EXPECT_TRUE(PumpUntil([] { return (GetCurrentKeyModifiers() & shiftKey) == 0; }));
-    EXPECT_EQ(log.results.size(), 4u);
+    EXPECT_EQ(steps.size(), 4u);
 
     // Outside a drag: window-local points, and a time-out when nothing happens.
-    MovePointer(kWinX + 40, kWinY + 30);
+    MovePointer(kX + 40, kY + 30);
     Point p{};
     MouseTrackingResult r = 0;
     ASSERT_EQ(TrackMouseLocationWithOptions(GetWindowPort(w), 0, 2.0, &p, nullptr, &r), noErr);
@@ -165,29 +159,22 @@ TEST_F(Input, DragLoopReportsMotionModifierChangeAndRelease)
     UnregisterToolboxObjectClass(cls);
 }
 
-namespace {
-using WheelMove = std::pair<EventMouseWheelAxis, SInt32>;
-OSStatus OnWheel(EventHandlerCallRef, EventRef e, void* user)
-{
-    WheelMove m{99, 0};
-    GetEventParameter(e, kEventParamMouseWheelAxis, typeMouseWheelAxis, nullptr, sizeof m.first, nullptr, &m.first);
-    GetEventParameter(e, kEventParamMouseWheelDelta, typeSInt32, nullptr, sizeof m.second, nullptr, &m.second);
-    static_cast<std::vector<WheelMove>*>(user)->push_back(m);
-    return noErr;
-}
-}  // namespace
-
 TEST_F(Input, ScrollWheelReachesTheControlUnderThePointer)
 {
-    WindowRef w = ShownWindow(kWinX, kWinY, 300, 200);
+    WindowRef w = ShownWindow(kX, kY, 300, 200);
     ASSERT_NE(w, nullptr);
-    Rect cr{50, 50, 150, 250};
-    ControlRef c;
-    CreateUserPaneControl(w, &cr, 0, &c);
+    using WheelMove = std::pair<EventMouseWheelAxis, SInt32>;
     std::vector<WheelMove> log;
+    Handler onWheel = [&](EventHandlerCallRef, EventRef e) {
+        WheelMove m{99, 0};
+        GetEventParameter(e, kEventParamMouseWheelAxis, typeMouseWheelAxis, nullptr, sizeof m.first, nullptr, &m.first);
+        GetEventParameter(e, kEventParamMouseWheelDelta, typeSInt32, nullptr, sizeof m.second, nullptr, &m.second);
+        log.push_back(m);
+        return OSStatus(noErr);
+    };
     EventTypeSpec wheel{kEventClassMouse, kEventMouseWheelMoved};
-    InstallControlEventHandler(c, OnWheel, 1, &wheel, &log, nullptr);
-    MovePointer(kWinX + 100, kWinY + 100);
+    InstallControlEventHandler(Pane(w, {50, 50, 150, 250}), HandlerFn, 1, &wheel, &onWheel, nullptr);
+    MovePointer(kX + 100, kY + 100);
     for (unsigned b : {4u, 5u, 6u}) {
         Button(b, true);
         Button(b, false);
@@ -198,49 +185,32 @@ TEST_F(Input, ScrollWheelReachesTheControlUnderThePointer)
     DisposeWindow(w);
 }
 
-namespace {
-struct ClassLog {
-    int classCalls = 0, instanceCalls = 0;
-};
-OSStatus ClassHandler(EventHandlerCallRef, EventRef, void* user)
-{
-    ++static_cast<ClassLog*>(user)->classCalls;
-    return noErr;
-}
-OSStatus InstancePasses(EventHandlerCallRef, EventRef, void* user)
-{
-    ++static_cast<ClassLog*>(user)->instanceCalls;
-    return eventNotHandledErr;
-}
-}  // namespace
-
 TEST_F(Input, CustomControlClassesAreUniqueByIdAndHandleAfterInstanceHandlers)
 {
-    ClassLog log;
+    int classCalls = 0, instanceCalls = 0;
+    Handler onClass = [&](EventHandlerCallRef, EventRef) { return ++classCalls, OSStatus(noErr); };
+    Handler onInstance = [&](EventHandlerCallRef, EventRef) { return ++instanceCalls, OSStatus(eventNotHandledErr); };
     ToolboxObjectClassRef a = nullptr, b = nullptr;
-    auto reg = [&](CFStringRef id, ToolboxObjectClassRef* out) {
-        return RegisterToolboxObjectClass(id, nullptr, 1, kClick, ClassHandler, &log, out);
+    auto reg = [&](ToolboxObjectClassRef* out) {
+        return RegisterToolboxObjectClass(CFSTR("com.test.TWgui1.cntrl"), nullptr, 1, kClick, HandlerFn, &onClass, out);
     };
-    ASSERT_EQ(reg(CFSTR("com.test.TWgui1.cntrl"), &a), noErr);
-    EXPECT_EQ(reg(CFSTR("com.test.TWgui1.cntrl"), &b), toolboxObjectClassExistsErr);
-    WindowRef w = ShownWindow(kWinX, kWinY, 300, 200);
+    ASSERT_EQ(reg(&a), noErr);
+    EXPECT_EQ(reg(&b), toolboxObjectClassExistsErr);
+    WindowRef w = ShownWindow(kX, kY, 300, 200);
     ASSERT_NE(w, nullptr);
-    InstallControlEventHandler(CustomControl(w, a), InstancePasses, 1, kClick, &log, nullptr);
-
-    MovePointer(kWinX + 50, kWinY + 50);
-    Button(1, true);
-    Button(1, false);
-    ASSERT_TRUE(PumpUntil([&] { return log.classCalls == 1; }));
-    EXPECT_EQ(log.instanceCalls, 1);
+    InstallControlEventHandler(CustomControl(w, a), HandlerFn, 1, kClick, &onInstance, nullptr);
+    MovePointer(kX + 50, kY + 50);
+    Click();
+    ASSERT_TRUE(PumpUntil([&] { return classCalls == 1; }));
+    EXPECT_EQ(instanceCalls, 1);
 
     // Unregistered, the class no longer handles its old controls, and its id is free again.
     ASSERT_EQ(UnregisterToolboxObjectClass(a), noErr);
-    Button(1, true);
-    Button(1, false);
-    ASSERT_TRUE(PumpUntil([&] { return log.instanceCalls == 2; }));
+    Click();
+    ASSERT_TRUE(PumpUntil([&] { return instanceCalls == 2; }));
     Pump(0.05);
-    EXPECT_EQ(log.classCalls, 1);
-    ASSERT_EQ(reg(CFSTR("com.test.TWgui1.cntrl"), &b), noErr);
+    EXPECT_EQ(classCalls, 1);
+    ASSERT_EQ(reg(&b), noErr);
     UnregisterToolboxObjectClass(b);
     DisposeWindow(w);
 }
