@@ -37,7 +37,7 @@ inline Signal Noise(size_t channels, size_t frames, UInt32 seed, float scale = 1
     return s;
 }
 
-inline Signal Silence(size_t frames) { return Signal(2, std::vector<float>(frames, 0.f)); }
+inline Signal Constant(size_t frames, float v = 0.f) { return Signal(2, std::vector<float>(frames, v)); }
 
 // Equal to the bit: NaNs and the signs of zeros count.
 inline bool SameBits(const Signal& a, const Signal& b)
@@ -61,26 +61,20 @@ protected:
         EXPECT_EQ(host->GetParameter(id, v), noErr);
         return v;
     }
-    // A plain, exact signal path: loop of n samples, wet only, no feedback, hard clip, thru.
-    void PlainLoop(int n)
-    {
-        Set(kParam_DelayTime, float(n / kRate));
-        Set(kParam_DryLevel, 0.f);
-        Set(kParam_Feedback, 0.f);
-        Set(kParam_SaturationShape, 0.f);
-        Set(kParam_FilterType, 0.f);
-    }
-    // Uninitializes, applies PlainLoop(n) and then `settings`, and initializes.
+    // Initializes on a plain, exact path (loop of n samples, wet only, no feedback, hard clip,
+    // thru), then `settings`.
     void Reinit(int n, std::initializer_list<std::pair<AudioUnitParameterID, float>> settings = {})
     {
         ASSERT_EQ(host->Uninitialize(), noErr);
-        PlainLoop(n);
+        for (auto [id, v] : {std::pair{kParam_DelayTime, float(n / kRate)}, {kParam_DryLevel, 0.f},
+                             {kParam_Feedback, 0.f}, {kParam_SaturationShape, 0.f}, {kParam_FilterType, 0.f}})
+            Set(id, v);
         for (auto [id, v] : settings) Set(id, v);
         ASSERT_EQ(host->Initialize(), noErr);
     }
     Signal Impulses(size_t frames, std::vector<std::pair<size_t, float>> at) const
     {
-        Signal s = Silence(frames);
+        Signal s = Constant(frames);
         for (auto [i, v] : at) s[0][i] = s[1][i] = v;
         return s;
     }
@@ -89,13 +83,6 @@ protected:
         Signal out;
         EXPECT_EQ(host->Process(in, out, block), noErr);
         return out;
-    }
-    float* Overview()
-    {
-        float* overview = nullptr;
-        UInt32 size = sizeof overview;
-        EXPECT_EQ(AudioUnitGetProperty(host->Unit(), kSampleOverviewProperty, 0, 0, &overview, &size), noErr);
-        return overview;
     }
 
     std::unique_ptr<AUHost> host;

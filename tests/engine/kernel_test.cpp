@@ -30,7 +30,7 @@ TEST_F(FlummelTest, EverySweepLastsNSamplesWhateverTheBlockSize)
 {
     Reinit(97, {{kParam_Feedback, 80.f}, {kParam_DryLevel, 0.5f}, {kParam_FilterType, 1.3f},
                 {kParam_SaturationShape, 1.f}, {kParam_SaturationAmount, 2.f}});
-    Signal in = Silence(2000);
+    Signal in = Constant(2000);
     for (size_t i = 0; i < 300; ++i) in[0][i] = in[1][i] = std::sin(0.05f * float(i));
     const Signal reference = Run(in, 1);
     for (UInt32 block : {7u, 97u, 100u, 512u, 1156u}) {
@@ -39,21 +39,19 @@ TEST_F(FlummelTest, EverySweepLastsNSamplesWhateverTheBlockSize)
     }
 }
 
+// A loop of one sample alternates between its two indices; a forward sweep ending with a block
+// continues backwards, and the editor is told so.
 TEST_F(FlummelTest, HeadTurnsAtTheLoopEnds)
 {
-    // A loop of one sample alternates between its two indices.
     Reinit(0);
-    auto* kernel = Effect()->Kernel(0);
-    Run(Silence(1), 1);
-    EXPECT_EQ(Effect()->DelayLength(), 1);
-    EXPECT_EQ(kernel->Position(), 1);
-    EXPECT_FALSE(kernel->Forward());
-    Run(Silence(1), 1);
-    EXPECT_EQ(kernel->Position(), 0);
-    EXPECT_TRUE(kernel->Forward());
-    // A forward sweep ending with a block continues backwards, and the editor is told so.
+    for (auto [position, forward] : {std::pair{1, false}, {0, true}}) {
+        Run(Constant(1), 1);
+        EXPECT_EQ(Effect()->DelayLength(), 1);
+        EXPECT_EQ(Effect()->Kernel(0)->Position(), position);
+        EXPECT_EQ(Effect()->Kernel(0)->Forward(), forward);
+    }
     Reinit(64);
-    Run(Silence(64), 64);
+    Run(Constant(64), 64);
     EXPECT_EQ(Effect()->Kernel(0)->Position(), 64);
     EXPECT_FALSE(Effect()->Kernel(0)->Forward());
     const DataToGui gui = Effect()->CopyDataToGui();
@@ -73,7 +71,7 @@ TEST_F(FlummelTest, EdgeFadeScalesOnlyTheFastPartOfTheInput)
     EXPECT_EQ(Run(Impulses(300, {{0, 1.f}}), 128)[0][200], 0.f);
     // Once the DC blocker has settled, DC fills the whole loop, edges included.
     ASSERT_EQ(host->Reset(), noErr);
-    out = Run(Signal(2, std::vector<float>(5000, 0.5f)), 256);
+    out = Run(Constant(5000, 0.5f), 256);
     for (size_t i = 4800; i < 5000; ++i) EXPECT_NEAR(out[0][i], 0.5f, 1e-3f) << i;
 }
 
@@ -103,18 +101,10 @@ TEST_F(FlummelTest, SaturationAndLevels)
     }
 }
 
-// The steady wet output for a constant 0.5, which the loop then holds: thru, low, band, high.
-TEST_F(FlummelTest, FilterTypesMorphOnDc)
-{
-    for (auto [type, expected] : {std::pair{0.f, 0.5f}, {1.f, 0.5f}, {2.f, 0.f}, {3.f, 0.f}, {3.5f, 0.25f}, {4.f, 0.5f}}) {
-        Reinit(200, {{kParam_FilterType, type}, {kParam_FilterCutoff, 2000.f}, {kParam_FilterQ, 0.1f}});
-        EXPECT_NEAR(Run(Signal(2, std::vector<float>(20000, 0.5f)), 512)[0].back(), expected, 1e-3f) << type;
-    }
-}
-
 // At 1000 Hz and 44.1 kHz, f = 2 sin(pi 1000 / 44100) and Q 0.1 gives q = 2 (1 - 0.1^0.25).
-// A unit impulse gives high = 1, band = f, low = 0 on the first sample and low = f^2 on the second.
-TEST_F(FlummelTest, FilteredRepeatFirstSamples)
+// A unit impulse gives high = 1, band = f, low = 0 on the first sample and low = f^2 on the second;
+// thru at both ends of the range.
+TEST_F(FlummelTest, FilterTypesOnTheRepeatsFirstSamples)
 {
     const float f = 0.1423553f, q = 0.8753174f;
     const struct {
@@ -124,6 +114,9 @@ TEST_F(FlummelTest, FilteredRepeatFirstSamples)
         {2.f, f, f * (-f * f - q * f) + f},  // band-pass: band2 = f high2 + band1
         {3.f, 1.f, -f * f - q * f},          // high-pass
         {1.5f, 0.5f * f, 0.5f * f * f + 0.5f * (f * (-f * f - q * f) + f)},
+        {3.5f, 1.f, 0.5f * (-f * f - q * f)},
+        {0.f, 1.f, 0.f},
+        {4.f, 1.f, 0.f},
     };
     for (const auto& c : cases) {
         Reinit(100, {{kParam_FilterType, c.type}, {kParam_FilterCutoff, 1000.f}, {kParam_FilterQ, 0.1f}});
@@ -143,12 +136,11 @@ TEST_F(FlummelTest, FilteredRepeatFirstSamples)
 TEST_F(FlummelTest, OutOfPlaceOrInterleavedProcessingIsRefused)
 {
     ASSERT_EQ(host->Initialize(), noErr);
-    auto* kernel = Effect()->Kernel(0);
     float a[8] = {}, b[8] = {};
     bool silence = true;
-    EXPECT_THROW(kernel->Process(a, b, 8, 1, silence), SInt32);
-    EXPECT_THROW(kernel->Process(a, a, 4, 2, silence), SInt32);
+    EXPECT_THROW(Effect()->Kernel(0)->Process(a, b, 8, 1, silence), SInt32);
+    EXPECT_THROW(Effect()->Kernel(0)->Process(a, a, 4, 2, silence), SInt32);
     EXPECT_TRUE(silence);
-    kernel->Process(a, a, 8, 1, silence);
+    Effect()->Kernel(0)->Process(a, a, 8, 1, silence);
     EXPECT_FALSE(silence);
 }

@@ -1,10 +1,9 @@
-// Parameter information, initial values, value strings, the string of a Filter Type value, the
-// custom properties, and the editor's parameter proxies on the effect itself.
+// Parameter information, initial values, value strings, the string of a Filter Type value and the
+// custom properties.
 #include <optional>
 #include <string>
 
 #include "FlummelFixture.h"
-#include "framework/CAAUParameter.h"
 #include "platform/cf/CFArray.h"
 #include "platform/cf/CFString.h"
 
@@ -28,8 +27,9 @@ std::string Text(CFTypeRef s)
 
 }  // namespace
 
-// Unknown ids are refused and never added to the list, in any scope.
-TEST_F(FlummelTest, ParameterInformationAndUnknownIds)
+// Unknown ids are refused and never added to the list, in any scope. Every initial value is the
+// reported default but LFO Beats'.
+TEST_F(FlummelTest, ParameterInformationInitialValuesAndUnknownIds)
 {
     OSStatus status = 0;
     const AudioUnitParameterInfo delay = Info(host->Unit(), kParam_DelayTime, &status);
@@ -39,6 +39,9 @@ TEST_F(FlummelTest, ParameterInformationAndUnknownIds)
     EXPECT_EQ(delay.flags, 0xC8000001u);
     EXPECT_EQ(Info(host->Unit(), kParam_FilterType).flags, 0xC8000001u | kAudioUnitParameterFlag_ValuesHaveStrings);
     EXPECT_STREQ(Info(host->Unit(), kParam_LfoTriplet).name, "LFO Triplet");
+    EXPECT_EQ(Info(host->Unit(), kParam_LfoBeats).defaultValue, 4.f);
+    for (AudioUnitParameterID id = 0; id < kNumParams; ++id)
+        EXPECT_EQ(Get(id), id == kParam_LfoBeats ? 1.f : Info(host->Unit(), id).defaultValue) << id;
 
     Info(host->Unit(), 21, &status);
     EXPECT_EQ(status, kAudioUnitErr_InvalidParameter);
@@ -51,17 +54,6 @@ TEST_F(FlummelTest, ParameterInformationAndUnknownIds)
     UInt32 listSize = 0;
     ASSERT_EQ(AudioUnitGetPropertyInfo(host->Unit(), kAudioUnitProperty_ParameterList, 0, 0, &listSize, nullptr), noErr);
     EXPECT_EQ(listSize, 21u * 4u);
-}
-
-TEST_F(FlummelTest, InitialValuesDifferFromReportedDefaultOnlyForLfoBeats)
-{
-    EXPECT_EQ(Get(kParam_LfoBeats), 1.f);
-    EXPECT_EQ(Info(host->Unit(), kParam_LfoBeats).defaultValue, 4.f);
-    for (AudioUnitParameterID id = 0; id < kNumParams; ++id) {
-        if (id != kParam_LfoBeats) {
-            EXPECT_EQ(Get(id), Info(host->Unit(), id).defaultValue) << id;
-        }
-    }
 }
 
 // Only the divisors have a value list; Filter Type names its value one at a time.
@@ -112,21 +104,11 @@ TEST_F(FlummelTest, ValueStrings)
     }
 }
 
-TEST_F(FlummelTest, CustomPropertiesAndEditorDescription)
+// The editor's data is read-only; the effect names its editor.
+TEST_F(FlummelTest, GuiDataIsReadOnlyAndTheEditorIsNamed)
 {
-    const std::pair<AudioUnitPropertyID, UInt32> sizes[] = {
-        {kSampleOverviewProperty, sizeof(float*)},
-        {kDataToGuiProperty, 24u},
-        {kAudioUnitProperty_ParameterStringFromValue, sizeof(AudioUnitParameterStringFromValue)},
-    };
-    for (auto [id, expected] : sizes) {
-        UInt32 size = 0;
-        ASSERT_EQ(AudioUnitGetPropertyInfo(host->Unit(), id, 3, 9, &size, nullptr), noErr) << id;
-        EXPECT_EQ(size, expected) << id;
-    }
     UInt32 value = 5;
     EXPECT_EQ(AudioUnitSetProperty(host->Unit(), kDataToGuiProperty, 0, 0, &value, 4), kAudioUnitErr_InvalidProperty);
-
     ComponentDescription desc{};
     UInt32 size = sizeof desc;
     ASSERT_EQ(AudioUnitGetProperty(host->Unit(), kAudioUnitProperty_GetUIComponentList, 0, 0, &desc, &size), noErr);
@@ -146,45 +128,4 @@ TEST_F(FlummelTest, InitializeRequiresEqualChannelCounts)
     ASSERT_EQ(host->SetFormat(kRate, 2), noErr);
     ASSERT_EQ(host->Initialize(), noErr);
     EXPECT_EQ(Effect()->Kernels().size(), 2u);
-}
-
-// What an editor shows for a parameter and how values move through slider positions.
-TEST_F(FlummelTest, ProxiesShowNamesAndMapValuesToPositions)
-{
-    const struct {
-        AudioUnitParameterID id;
-        const char *name, *label;
-    } expected[] = {
-        {kParam_DelayTime, "Delay Time", "Secs"}, {kParam_DryLevel, "Dry Level", "Gain"},
-        {kParam_ReSync, "Re-Sync", "T/F"},        {kParam_FilterType, "Filter Type", "<null>"},
-    };
-    for (const auto& e : expected) {
-        const CAAUParameter p(host->Unit(), e.id, kAudioUnitScope_Global, 0);
-        EXPECT_EQ(Text(p.GetName()), e.name);
-        EXPECT_EQ(Text(p.GetUnitLabel()), e.label) << e.name;
-    }
-    const CAAUParameter divisor(host->Unit(), kParam_LfoBeatDivisor, kAudioUnitScope_Global, 0);
-    EXPECT_TRUE(divisor.IsIndexed());
-    EXPECT_EQ(divisor.GetNumIndexedParams(), 6);
-
-    const CAAUParameter feedback(host->Unit(), kParam_Feedback, kAudioUnitScope_Global, 0);
-    feedback.SetValue(nullptr, nullptr, 250.f);
-    EXPECT_EQ(Get(kParam_Feedback), 100.f);
-    feedback.SetValue(nullptr, nullptr, -1.f);
-    EXPECT_EQ(feedback.GetValue(), 0.f);
-
-    const CAAUParameter cutoff(host->Unit(), kParam_FilterCutoff, kAudioUnitScope_Global, 0);
-    EXPECT_EQ(AUParameterValueToLinear(50.f, &cutoff), 0.f);
-    EXPECT_EQ(AUParameterValueToLinear(12000.f, &cutoff), 1.f);
-    float previous = -1;
-    for (float position = 0; position <= 1.f; position += 0.125f) {
-        cutoff.SetValue(nullptr, nullptr, AUParameterValueFromLinear(position, &cutoff));
-        const float back = AUParameterValueToLinear(cutoff.GetValue(), &cutoff);
-        EXPECT_NEAR(back, position, 1e-5f);
-        EXPECT_GT(back, previous);
-        previous = back;
-    }
-    char text[32];
-    AUParameterFormatValue(1234.5678, &cutoff, text, 4);
-    EXPECT_STREQ(text, "1235");
 }
