@@ -1,6 +1,4 @@
 // Event objects, typed parameters, handler order, fall-through and propagation.
-#include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 
@@ -9,23 +7,7 @@
 namespace {
 
 const UInt32 kTestClass = FourCC("tEST");
-
-struct Log {
-    std::vector<std::string> calls;
-};
-
-struct HandlerSpec {
-    Log* log;
-    const char* name;
-    OSStatus result;
-};
-
-OSStatus Record(EventHandlerCallRef, EventRef, void* user)
-{
-    auto* h = static_cast<HandlerSpec*>(user);
-    h->log->calls.push_back(h->name);
-    return h->result;
-}
+using Calls = std::vector<std::string>;
 
 EventRef NewEvent(UInt32 kind)
 {
@@ -33,6 +15,17 @@ EventRef NewEvent(UInt32 kind)
     EXPECT_EQ(CreateEvent(nullptr, kTestClass, kind, 0, kEventAttributeNone, &e), noErr);
     return e;
 }
+
+// A handler that logs its name and answers `result`.
+Handler Logs(Calls& log, const char* name, const OSStatus& result)
+{
+    return [&log, name, &result](EventHandlerCallRef, EventRef) {
+        log.push_back(name);
+        return result;
+    };
+}
+
+const OSStatus kTaken = noErr, kPassed = eventNotHandledErr;
 
 }  // namespace
 
@@ -45,7 +38,6 @@ TEST(EventParameters, TypedValuesConvertAndMissingWrongTypeOrShortBufferFail)
     SetEventParameter(e, kEventParamKeyModifiers, typeUInt32, sizeof mods, &mods);
     mods = shiftKey | cmdKey;  // setting again replaces the value
     SetEventParameter(e, kEventParamKeyModifiers, typeUInt32, sizeof mods, &mods);
-
     Point q{};
     EXPECT_EQ(GetEventParameter(e, kEventParamMouseLocation, typeQDPoint, nullptr, sizeof q, nullptr, &q), noErr);
     EXPECT_EQ(q.h, 12);
@@ -53,148 +45,109 @@ TEST(EventParameters, TypedValuesConvertAndMissingWrongTypeOrShortBufferFail)
     SInt32 asSigned = 0;
     EventParamType actual = 0;
     ByteCount size = 0;
-    EXPECT_EQ(GetEventParameter(e, kEventParamKeyModifiers, typeSInt32, nullptr, sizeof asSigned, nullptr, &asSigned),
-              noErr);
+    auto get = [&](EventParamName n, EventParamType t, ByteCount room, void* out, EventParamType* a = nullptr) {
+        return GetEventParameter(e, n, t, a, room, &size, out);
+    };
+    EXPECT_EQ(get(kEventParamKeyModifiers, typeSInt32, sizeof asSigned, &asSigned), noErr);
     EXPECT_EQ(UInt32(asSigned), shiftKey | cmdKey);
-    EXPECT_EQ(GetEventParameter(e, kEventParamKeyModifiers, typeWildCard, &actual, sizeof mods, nullptr, &mods), noErr);
+    EXPECT_EQ(get(kEventParamKeyModifiers, typeWildCard, sizeof mods, &mods, &actual), noErr);
     EXPECT_EQ(actual, typeUInt32);
-
-    EXPECT_EQ(GetEventParameter(e, kEventParamDirectObject, typeControlRef, nullptr, 8, nullptr, &mods),
-              eventParameterNotFoundErr);
-    EXPECT_EQ(GetEventParameter(e, kEventParamKeyModifiers, typeHIPoint, nullptr, 8, nullptr, &mods), errAECoercionFail);
-    EXPECT_EQ(GetEventParameter(e, kEventParamKeyModifiers, typeUInt32, nullptr, 2, &size, &small16), paramErr);
+    EXPECT_EQ(get(kEventParamDirectObject, typeControlRef, 8, &mods), eventParameterNotFoundErr);
+    EXPECT_EQ(get(kEventParamKeyModifiers, typeHIPoint, 8, &mods), errAECoercionFail);
+    EXPECT_EQ(get(kEventParamKeyModifiers, typeUInt32, 2, &small16), paramErr);
     EXPECT_EQ(size, sizeof(UInt32));
     ReleaseEvent(e);
 }
 
-TEST(EventDispatch, LatestHandlerRunsFirstAndNotHandledFallsThrough)
+TEST(EventDispatch, LatestHandlerRunsFirstNotHandledFallsThroughAndCallNextRunsTheRestOnce)
 {
-    Log log;
-    HandlerSpec first{&log, "first", noErr}, second{&log, "second", eventNotHandledErr},
-        third{&log, "third", eventNotHandledErr};
-    EventTypeSpec kind1{kTestClass, 1};
+    Calls log;
+    OSStatus firstSays = kTaken, secondSays = kPassed, thirdSays = kPassed;
+    Handler first = Logs(log, "first", firstSays), second = Logs(log, "second", secondSays),
+            third = Logs(log, "third", thirdSays);
+    EventTypeSpec kind1{kTestClass, 1}, kind2{kTestClass, 2};
     EventHandlerRef h1, h2, h3;
     EventTargetRef app = GetApplicationEventTarget();
-    ASSERT_EQ(InstallEventHandler(app, Record, 1, &kind1, &first, &h1), noErr);
-    ASSERT_EQ(InstallEventHandler(app, Record, 1, &kind1, &second, &h2), noErr);
-    ASSERT_EQ(InstallEventHandler(app, Record, 1, &kind1, &third, &h3), noErr);
-
-    EventRef e = NewEvent(1);
-    EXPECT_EQ(SendEventToEventTarget(e, app), noErr);
-    EXPECT_EQ(log.calls, (std::vector<std::string>{"third", "second", "first"}));
-
-    // Without the handler that takes it, the event comes back not handled.
-    log.calls.clear();
-    RemoveEventHandler(h1);
-    EXPECT_EQ(SendEventToEventTarget(e, app), eventNotHandledErr);
-    EXPECT_EQ(log.calls, (std::vector<std::string>{"third", "second"}));
-
-    // A handler that takes the event stops the chain.
-    log.calls.clear();
-    third.result = noErr;
-    EXPECT_EQ(SendEventToEventTarget(e, app), noErr);
-    EXPECT_EQ(log.calls, (std::vector<std::string>{"third"}));
-
-    // Other kinds reach nobody until a handler asks for them.
-    log.calls.clear();
-    EventRef other = NewEvent(2);
-    EXPECT_EQ(SendEventToEventTarget(other, app), eventNotHandledErr);
-    EXPECT_TRUE(log.calls.empty());
-    EventTypeSpec kind2{kTestClass, 2};
+    ASSERT_EQ(InstallEventHandler(app, HandlerFn, 1, &kind1, &first, &h1), noErr);
+    ASSERT_EQ(InstallEventHandler(app, HandlerFn, 1, &kind1, &second, &h2), noErr);
+    ASSERT_EQ(InstallEventHandler(app, HandlerFn, 1, &kind1, &third, &h3), noErr);
+    EventRef e = NewEvent(1), other = NewEvent(2);
+    auto send = [&](EventRef ev) {
+        log.clear();
+        return SendEventToEventTarget(ev, app);
+    };
+    EXPECT_EQ(send(e), noErr);
+    EXPECT_EQ(log, (Calls{"third", "second", "first"}));
+    RemoveEventHandler(h1);  // without the one that takes it, the event comes back not handled
+    EXPECT_EQ(send(e), eventNotHandledErr);
+    EXPECT_EQ(log, (Calls{"third", "second"}));
+    thirdSays = kTaken;  // taking the event stops the chain
+    EXPECT_EQ(send(e), noErr);
+    EXPECT_EQ(log, (Calls{"third"}));
+    EXPECT_EQ(send(other), eventNotHandledErr);  // other kinds reach nobody until asked for
+    EXPECT_TRUE(log.empty());
     AddEventTypesToHandler(h2, 1, &kind2);
-    EXPECT_EQ(SendEventToEventTarget(other, app), eventNotHandledErr);
-    EXPECT_EQ(log.calls, (std::vector<std::string>{"second"}));
-
-    RemoveEventHandler(h2);
+    EXPECT_EQ(send(other), eventNotHandledErr);
+    EXPECT_EQ(log, (Calls{"second"}));
     RemoveEventHandler(h3);
     EXPECT_EQ(RemoveEventHandler(h3), paramErr);
-    ReleaseEvent(e);
-    ReleaseEvent(other);
-}
 
-namespace {
-struct NextSpec {
-    Log* log;
-    OSStatus nextResult = 0;
-};
-OSStatus CallsNext(EventHandlerCallRef call, EventRef e, void* user)
-{
-    auto* s = static_cast<NextSpec*>(user);
-    s->log->calls.push_back("outer-before");
-    s->nextResult = CallNextEventHandler(call, e);
-    s->log->calls.push_back("outer-after");
-    return eventNotHandledErr;  // the rest already ran: they must not run twice
-}
-struct RemoverSpec {
-    Log* log;
-    EventHandlerRef victim;
-};
-OSStatus RemovesOther(EventHandlerCallRef, EventRef, void* user)
-{
-    auto* s = static_cast<RemoverSpec*>(user);
-    s->log->calls.push_back("remover");
-    RemoveEventHandler(s->victim);
-    return eventNotHandledErr;
-}
-}  // namespace
-
-TEST(EventDispatch, CallNextRunsTheRestOnceAndRemovalDuringDispatchIsSafe)
-{
-    Log log;
-    EventTypeSpec kind{kTestClass, 3};
-    EventTargetRef app = GetApplicationEventTarget();
-    HandlerSpec bottom{&log, "bottom", noErr};
-    EventHandlerRef hb, hn;
-    InstallEventHandler(app, Record, 1, &kind, &bottom, &hb);
-    NextSpec next{&log};
-    InstallEventHandler(app, CallsNext, 1, &kind, &next, &hn);
-    EventRef e = NewEvent(3);
-    EXPECT_EQ(SendEventToEventTarget(e, app), eventNotHandledErr);
-    EXPECT_EQ(next.nextResult, noErr);
-    EXPECT_EQ(log.calls, (std::vector<std::string>{"outer-before", "bottom", "outer-after"}));
+    // A handler calling the next one runs the rest once, even when it then passes.
+    OSStatus nextResult = 1;
+    Handler outer = [&](EventHandlerCallRef call, EventRef ev) {
+        log.push_back("outer-before");
+        nextResult = CallNextEventHandler(call, ev);
+        log.push_back("outer-after");
+        return kPassed;
+    };
+    secondSays = kTaken;
+    EventHandlerRef hn, hr;
+    InstallEventHandler(app, HandlerFn, 1, &kind2, &outer, &hn);
+    EXPECT_EQ(send(other), eventNotHandledErr);
+    EXPECT_EQ(nextResult, noErr);
+    EXPECT_EQ(log, (Calls{"outer-before", "second", "outer-after"}));
     RemoveEventHandler(hn);
-
-    log.calls.clear();
-    RemoverSpec remover{&log, hb};
-    EventHandlerRef hr;
-    InstallEventHandler(app, RemovesOther, 1, &kind, &remover, &hr);
-    EXPECT_EQ(SendEventToEventTarget(e, app), eventNotHandledErr);
-    EXPECT_EQ(log.calls, (std::vector<std::string>{"remover"}));
+    // Removing a handler further down while dispatching is safe: it no longer runs.
+    Handler remover = [&](EventHandlerCallRef, EventRef) {
+        log.push_back("remover");
+        RemoveEventHandler(h2);
+        return kPassed;
+    };
+    InstallEventHandler(app, HandlerFn, 1, &kind2, &remover, &hr);
+    EXPECT_EQ(send(other), eventNotHandledErr);
+    EXPECT_EQ(log, (Calls{"remover"}));
     RemoveEventHandler(hr);
     ReleaseEvent(e);
+    ReleaseEvent(other);
 }
 
 class ControlDispatch : public DisplayTest {};
 
 TEST_F(ControlDispatch, EventsPropagateFromControlToWindowUnlessTold)
 {
-    Rect wr{200, 200, 400, 500};
+    Rect wr{200, 200, 400, 500}, pr{10, 10, 150, 250}, cr{20, 20, 60, 100};
     WindowRef w = nullptr;
     ASSERT_EQ(CreateNewWindow(kDocumentWindowClass, 0, &wr, &w), noErr);
-    Rect pr{10, 10, 150, 250}, cr{20, 20, 60, 100};
     ControlRef pane, inner;
     ASSERT_EQ(CreateUserPaneControl(w, &pr, kControlSupportsEmbedding, &pane), noErr);
     ASSERT_EQ(CreateUserPaneControl(w, &cr, 0, &inner), noErr);
     ASSERT_EQ(EmbedControl(inner, pane), noErr);
-
-    Log log;
-    EventTypeSpec kind{kTestClass, 4};
-    HandlerSpec onInner{&log, "inner", eventNotHandledErr}, onPane{&log, "pane", eventNotHandledErr},
-        onWindow{&log, "window", noErr};
-    InstallControlEventHandler(inner, Record, 1, &kind, &onInner, nullptr);
-    InstallControlEventHandler(pane, Record, 1, &kind, &onPane, nullptr);
-    InstallWindowEventHandler(w, Record, 1, &kind, &onWindow, nullptr);
-
-    EventRef e = NewEvent(4);
-    EXPECT_EQ(SendEventToEventTarget(e, GetControlEventTarget(inner)), noErr);
-    EXPECT_EQ(log.calls, (std::vector<std::string>{"inner", "pane", "window"}));
-    log.calls.clear();
-    EXPECT_EQ(SendEventToEventTargetWithOptions(e, GetControlEventTarget(inner), kEventTargetDontPropagate),
-              eventNotHandledErr);
-    EXPECT_EQ(log.calls, (std::vector<std::string>{"inner"}));
-    // An embedder cannot take a control that does not embed.
     EXPECT_EQ(EmbedControl(pane, inner), errControlIsNotEmbedder);
     EXPECT_EQ(EmbedControl(pane, pane), paramErr);
+    Calls log;
+    EventTypeSpec kind{kTestClass, 4};
+    Handler onInner = Logs(log, "inner", kPassed), onPane = Logs(log, "pane", kPassed),
+            onWindow = Logs(log, "window", kTaken);
+    InstallControlEventHandler(inner, HandlerFn, 1, &kind, &onInner, nullptr);
+    InstallControlEventHandler(pane, HandlerFn, 1, &kind, &onPane, nullptr);
+    InstallWindowEventHandler(w, HandlerFn, 1, &kind, &onWindow, nullptr);
+    EventRef e = NewEvent(4);
+    EXPECT_EQ(SendEventToEventTarget(e, GetControlEventTarget(inner)), noErr);
+    EXPECT_EQ(log, (Calls{"inner", "pane", "window"}));
+    log.clear();
+    EXPECT_EQ(SendEventToEventTargetWithOptions(e, GetControlEventTarget(inner), kEventTargetDontPropagate),
+              eventNotHandledErr);
+    EXPECT_EQ(log, (Calls{"inner"}));
     ReleaseEvent(e);
     DisposeWindow(w);
 }

@@ -10,29 +10,37 @@
 
 namespace {
 
-double Seconds(std::chrono::steady_clock::time_point since)
+double Since(std::chrono::steady_clock::time_point start)
 {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
 }  // namespace
 
-TEST(MPThreadEvents, BitsOrTogetherUntilAWaitTakesThem)
+TEST(MPThreadEvents, BitsOrTogetherUntilAWaitTakesThemAndIDsAreChecked)
 {
     MPEventID e = nullptr;
+    MPSemaphoreID s = nullptr;
     ASSERT_EQ(MPCreateEvent(&e), noErr);
+    ASSERT_EQ(MPCreateSemaphore(1, 1, &s), noErr);
     for (MPEventFlags bits : {8u, 16u, 8u}) EXPECT_EQ(MPSetEvent(e, bits), noErr);
     MPEventFlags flags = 0;
     EXPECT_EQ(MPWaitForEvent(e, &flags, kDurationImmediate), noErr);
     EXPECT_EQ(flags, 24u);
-    // Taken: the next wait finds nothing and times out after about its limit.
-    auto start = std::chrono::steady_clock::now();
+    auto start = std::chrono::steady_clock::now();  // taken: the next wait times out after its limit
     EXPECT_EQ(MPWaitForEvent(e, &flags, 50 * kDurationMillisecond), kMPTimeoutErr);
-    EXPECT_GE(Seconds(start), 0.045);
+    EXPECT_GE(Since(start), 0.045);
     EXPECT_EQ(flags, 0u);
     EXPECT_EQ(MPWaitForEvent(e, &flags, -2000 /* 2 ms in microseconds */), kMPTimeoutErr);
+    // An event is no semaphore, nor the reverse; both still work as what they are.
+    EXPECT_EQ(MPSignalSemaphore(reinterpret_cast<MPSemaphoreID>(e)), kMPInvalidIDErr);
+    EXPECT_EQ(MPDeleteSemaphore(reinterpret_cast<MPSemaphoreID>(e)), kMPInvalidIDErr);
+    EXPECT_EQ(MPWaitForEvent(reinterpret_cast<MPEventID>(s), &flags, kDurationImmediate), kMPInvalidIDErr);
+    EXPECT_EQ(MPDeleteEvent(reinterpret_cast<MPEventID>(s)), kMPInvalidIDErr);
+    EXPECT_EQ(MPWaitOnSemaphore(s, kDurationImmediate), noErr);
     EXPECT_EQ(MPDeleteEvent(e), noErr);
     EXPECT_EQ(MPSetEvent(e, 1), kMPInvalidIDErr);
+    EXPECT_EQ(MPDeleteSemaphore(s), noErr);
 }
 
 TEST(MPThreadEvents, AWaitWithoutLimitWakesOnAnotherThreadsSet)
@@ -44,19 +52,18 @@ TEST(MPThreadEvents, AWaitWithoutLimitWakesOnAnotherThreadsSet)
         MPSetEvent(e, 2);
         MPSetEvent(e, 1);
     });
-    MPEventFlags flags = 0;
+    MPEventFlags flags = 0, rest = 0;
     EXPECT_EQ(MPWaitForEvent(e, &flags, kDurationForever), noErr);
     EXPECT_NE(flags & 3u, 0u);
     setter.join();
-    MPEventFlags rest = 0;
     if (flags != 3u) {
         EXPECT_EQ(MPWaitForEvent(e, &rest, kDurationImmediate), noErr);
-        EXPECT_EQ(flags | rest, 3u);
     }
+    EXPECT_EQ(flags | rest, 3u);
     MPDeleteEvent(e);
 }
 
-TEST(MPThreadEvents, DeletingAnEventReleasesItsWaiter)
+TEST(MPThreadEvents, DeletionReleasesAWaiterAndOfTwoAtOnceOneSucceeds)
 {
     // A wait that starts only after the deletion finds no event; the longer the pause before
     // deleting, the surer the waiter is blocked by then. Some attempt must see the deletion.
@@ -67,47 +74,25 @@ TEST(MPThreadEvents, DeletingAnEventReleasesItsWaiter)
         std::atomic<OSStatus> result{1};
         std::thread waiter([e, &result] {
             MPEventFlags flags = 99;
-            result.store(MPWaitForEvent(e, &flags, kDurationForever));
+            result = MPWaitForEvent(e, &flags, kDurationForever);
         });
         std::this_thread::sleep_for(std::chrono::milliseconds(pauseMs));
         EXPECT_EQ(MPDeleteEvent(e), noErr);
         waiter.join();
-        EXPECT_TRUE(result.load() == kMPDeletedErr || result.load() == kMPInvalidIDErr) << result.load();
-        sawDeletion = result.load() == kMPDeletedErr;
+        EXPECT_TRUE(result == kMPDeletedErr || result == kMPInvalidIDErr) << result;
+        sawDeletion = result == kMPDeletedErr;
     }
     EXPECT_TRUE(sawDeletion);
-}
-
-TEST(MPThreadEvents, OfTwoDeletionsAtOnceOneSucceeds)
-{
     for (int round = 0; round < 50; ++round) {
         MPEventID e = nullptr;
         ASSERT_EQ(MPCreateEvent(&e), noErr);
         std::atomic<OSStatus> other{1};
-        std::thread second([e, &other] { other.store(MPDeleteEvent(e)); });
+        std::thread second([e, &other] { other = MPDeleteEvent(e); });
         OSStatus mine = MPDeleteEvent(e);
         second.join();
-        EXPECT_EQ((mine == noErr) + (other.load() == noErr), 1) << mine << " " << other.load();
+        EXPECT_EQ((mine == noErr) + (other == noErr), 1) << mine << " " << other;
         EXPECT_EQ(mine == noErr ? other.load() : mine, kMPInvalidIDErr);
     }
-}
-
-TEST(MPThreadEvents, AnEventIsNotASemaphoreNorTheReverse)
-{
-    MPEventID e = nullptr;
-    MPSemaphoreID s = nullptr;
-    ASSERT_EQ(MPCreateEvent(&e), noErr);
-    ASSERT_EQ(MPCreateSemaphore(1, 1, &s), noErr);
-    auto asSemaphore = reinterpret_cast<MPSemaphoreID>(e);
-    auto asEvent = reinterpret_cast<MPEventID>(s);
-    MPEventFlags flags = 0;
-    EXPECT_EQ(MPSignalSemaphore(asSemaphore), kMPInvalidIDErr);
-    EXPECT_EQ(MPDeleteSemaphore(asSemaphore), kMPInvalidIDErr);
-    EXPECT_EQ(MPWaitForEvent(asEvent, &flags, kDurationImmediate), kMPInvalidIDErr);
-    EXPECT_EQ(MPDeleteEvent(asEvent), kMPInvalidIDErr);
-    EXPECT_EQ(MPWaitOnSemaphore(s, kDurationImmediate), noErr);  // both still work as what they are
-    EXPECT_EQ(MPDeleteEvent(e), noErr);
-    EXPECT_EQ(MPDeleteSemaphore(s), noErr);
 }
 
 TEST(MPThreadSemaphores, CountsUpToTheMaximumAndWaitsWithALimit)
@@ -121,85 +106,70 @@ TEST(MPThreadSemaphores, CountsUpToTheMaximumAndWaitsWithALimit)
     EXPECT_EQ(MPWaitOnSemaphore(s, kDurationImmediate), noErr);
     auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(MPWaitOnSemaphore(s, 30), kMPTimeoutErr);
-    EXPECT_GE(Seconds(start), 0.025);
+    EXPECT_GE(Since(start), 0.025);
     EXPECT_EQ(MPDeleteSemaphore(s), noErr);
     EXPECT_EQ(MPWaitOnSemaphore(s, 0), kMPInvalidIDErr);
 }
 
 namespace {
 
-struct RenderLike {
+struct TaskShared {
     MPEventID event = nullptr;
     MPSemaphoreID done = nullptr;
     std::atomic<int> wakeups{0};
     std::atomic<MPTaskID> self{nullptr};
+    std::atomic<OSStatus> ended{1};
 };
 
-// The shape of the GUI's render loop: wait for bits, stop on bit 1, signal at the end.
+// The shape of the GUI's render loop: wait for bits with a time-out, stop on bit 1, signal at the end.
+// Aborted by termination, it signals too.
 OSStatus RenderLoop(void* p)
 {
-    auto* r = static_cast<RenderLike*>(p);
-    r->self = MPCurrentTaskID();
-    for (;;) {
-        MPEventFlags f = 0;
-        OSStatus s = MPWaitForEvent(r->event, &f, 33);
-        if (s == kMPTaskAbortedErr) return s;
-        r->wakeups.fetch_add(1);
-        if (f & 1) break;
+    auto* t = static_cast<TaskShared*>(p);
+    t->self = MPCurrentTaskID();
+    for (MPEventFlags f = 0; !(f & 1);) {
+        t->ended = MPWaitForEvent(t->event, &f, t->wakeups < 0 ? kDurationForever : 33);
+        if (t->ended == kMPTaskAbortedErr) break;
+        if (t->wakeups >= 0) ++t->wakeups;
     }
-    MPSignalSemaphore(r->done);
-    return noErr;
-}
-
-OSStatus Stuck(void* p)
-{
-    auto* r = static_cast<RenderLike*>(p);
-    MPEventFlags f = 0;
-    OSStatus s = MPWaitForEvent(r->event, &f, kDurationForever);  // nobody sets it
-    r->wakeups.store(s == kMPTaskAbortedErr ? 1 : -1);
-    MPSignalSemaphore(r->done);
-    return s;
+    MPSignalSemaphore(t->done);
+    return t->ended;
 }
 
 }  // namespace
 
-TEST(MPThreadTasks, ATaskRunsOnItsOwnThreadAndSignalsWhenToldToQuit)
+TEST(MPThreadTasks, ATaskRunsOnItsOwnThreadUntilToldToQuitOrTerminatedInAWait)
 {
-    RenderLike r;
-    MPCreateEvent(&r.event);
-    MPCreateSemaphore(1, 0, &r.done);
-    MPTaskID task = nullptr;
     ASSERT_TRUE(MPLibraryIsLoaded());
-    ASSERT_EQ(MPCreateTask(RenderLoop, &r, 0, nullptr, nullptr, nullptr, 0, &task), noErr);
-    EXPECT_EQ(MPCurrentTaskID(), nullptr);
-    MPSetEvent(r.event, 8);
-    // The bit, then 33 ms time-outs keep waking the loop.
-    auto start = std::chrono::steady_clock::now();
-    while (r.wakeups.load() < 3 && Seconds(start) < 10) std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    EXPECT_GE(r.wakeups.load(), 3);
-    MPSetEvent(r.event, 1);
-    EXPECT_EQ(MPWaitOnSemaphore(r.done, 10000), noErr);
-    EXPECT_EQ(r.self.load(), task);
-    MPDeleteEvent(r.event);
-    MPDeleteSemaphore(r.done);
-}
-
-TEST(MPThreadTasks, TerminationWakesATaskBlockedInAWait)
-{
-    RenderLike r;
-    MPCreateEvent(&r.event);
-    MPCreateSemaphore(1, 0, &r.done);
+    for (bool terminate : {false, true}) {
+        SCOPED_TRACE(terminate ? "terminated" : "told to quit");
+        TaskShared t;
+        t.wakeups = terminate ? -1 : 0;  // -1: waits without limit for bits nobody sets
+        MPCreateEvent(&t.event);
+        MPCreateSemaphore(1, 0, &t.done);
+        MPTaskID task = nullptr;
+        ASSERT_EQ(MPCreateTask(RenderLoop, &t, 0, nullptr, nullptr, nullptr, 0, &task), noErr);
+        EXPECT_EQ(MPCurrentTaskID(), nullptr);
+        if (terminate) {
+            EXPECT_EQ(MPWaitOnSemaphore(t.done, 50), kMPTimeoutErr);  // really stuck
+            EXPECT_EQ(MPTerminateTask(task, -1), noErr);
+        } else {
+            MPSetEvent(t.event, 8);  // the bit, then 33 ms time-outs keep waking the loop
+            auto start = std::chrono::steady_clock::now();
+            while (t.wakeups < 3 && Since(start) < 10) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            EXPECT_GE(t.wakeups, 3);
+            MPSetEvent(t.event, 1);
+        }
+        EXPECT_EQ(MPWaitOnSemaphore(t.done, 10000), noErr);
+        EXPECT_EQ(t.self.load(), task);
+        EXPECT_EQ(t.ended, terminate ? OSStatus(kMPTaskAbortedErr) : OSStatus(noErr));
+        // Once it has signalled, the task touches neither object again.
+        MPDeleteEvent(t.event);
+        MPDeleteSemaphore(t.done);
+    }
     MPTaskID task = nullptr;
-    ASSERT_EQ(MPCreateTask(Stuck, &r, 0, nullptr, nullptr, nullptr, 0, &task), noErr);
-    EXPECT_EQ(MPWaitOnSemaphore(r.done, 50), kMPTimeoutErr);  // really stuck
-    EXPECT_EQ(MPTerminateTask(task, -1), noErr);
-    EXPECT_EQ(MPWaitOnSemaphore(r.done, 5000), noErr);
-    EXPECT_EQ(r.wakeups.load(), 1);
-    EXPECT_EQ(MPCreateTask(Stuck, &r, 0, reinterpret_cast<MPQueueID>(&r), nullptr, nullptr, 0, &task),
+    EXPECT_EQ(MPCreateTask(RenderLoop, nullptr, 0, reinterpret_cast<MPQueueID>(&task), nullptr, nullptr, 0, &task),
               kMPInvalidIDErr);
-    // Once it has signalled, the task touches neither object again.
-    MPDeleteEvent(r.event);
-    MPDeleteSemaphore(r.done);
 }
 
 TEST(MPThreadClock, UpTimeIsMonotonicAndConvertsToNanoseconds)
@@ -208,8 +178,7 @@ TEST(MPThreadClock, UpTimeIsMonotonicAndConvertsToNanoseconds)
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     AbsoluteTime b = UpTime();
     ASSERT_GT(b, a);
-    Nanoseconds ns = AbsoluteDeltaToNanoseconds(b, a);
-    EXPECT_GE(ns, 19000000u);
+    EXPECT_GE(AbsoluteDeltaToNanoseconds(b, a), 19000000u);
     EXPECT_EQ(AbsoluteDeltaToNanoseconds(a, b), 0u);
     EXPECT_EQ(AbsoluteToDuration(DurationToAbsolute(-500)), -500);  // negative: microseconds
 }
