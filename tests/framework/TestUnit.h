@@ -2,7 +2,6 @@
 // its output with a gain parameter, and records what it saw.
 #pragma once
 
-#include <cstring>
 #if defined(__x86_64__)
 #include <xmmintrin.h>
 #endif
@@ -37,19 +36,12 @@ public:
 #if defined(__x86_64__)
         mxcsrDuringRender = _mm_getcsr();
 #endif
-        if (!HasInput(0)) {
-            for (UInt32 c = 0; c < GetOutput(0)->GetStreamFormat().mChannelsPerFrame; ++c)
-                std::memset(GetOutput(0)->GetChannelData(c), 0, frames * sizeof(float));
-            return noErr;
-        }
-        const OSStatus pulled = PullInput(0, flags, ts, frames);
-        if (pulled != noErr) return pulled;
+        if (!HasInput(0)) return noErr;
+        if (const OSStatus pulled = PullInput(0, flags, ts, frames); pulled != noErr) return pulled;
         const float gain = Globals()->GetParameter(kGainParam);
-        AUInputElement* in = GetInput(0);
-        AUOutputElement* out = GetOutput(0);
-        for (UInt32 c = 0; c < out->GetStreamFormat().mChannelsPerFrame; ++c) {
-            const float* src = in->GetChannelData(c);
-            float* dst = out->GetChannelData(c);
+        for (UInt32 c = 0; c < GetOutput(0)->GetStreamFormat().mChannelsPerFrame; ++c) {
+            const float* src = GetInput(0)->GetChannelData(c);
+            float* dst = GetOutput(0)->GetChannelData(c);
             for (UInt32 i = 0; i < frames; ++i) dst[i] = src[i] * gain;
         }
         if (scheduleSlices) return ProcessForScheduledParams(GetParamEventList(), frames, this);

