@@ -89,13 +89,6 @@ std::vector<std::string> Entries(const std::string& dir)
     return names;
 }
 
-size_t Count(const std::string& text, const std::string& what)
-{
-    size_t n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-    return n;
-}
-
 class Preferences : public ::testing::Test {
 protected:
     TempDirectory mDir;
@@ -105,62 +98,45 @@ protected:
 
 }  // namespace
 
-TEST_F(Preferences, ValuesPersistAcrossProcesses)
+TEST_F(Preferences, ValuesPersistAcrossProcessesAndSynchroniseMergesWhatAnotherStoredMeanwhile)
 {
     const char* domain = "com.example.persist";
-    ASSERT_EQ(Helper("set", domain, "GUI scale", 150), "");  // creates the missing directory too
+    EXPECT_EQ(GetInt(domain, "Enable constant redraw"), "absent");  // read (and remembered) before the other writes
+    ASSERT_EQ(Helper("set", domain, "GUI scale", 150), "");          // creates the missing directory too
     EXPECT_EQ(Entries(mConfig), std::vector<std::string>{"com.example.persist.plist"});
-    EXPECT_EQ(GetInt(domain, "GUI scale"), "150");
-
+    EXPECT_EQ(GetInt(domain, "GUI scale"), "150");  // a change by another process shows without a synchronise
     SetInt(domain, "Enable eye candy", 0);
-    EXPECT_EQ(GetInt(domain, "Enable eye candy"), "0");  // seen here at once
+    EXPECT_EQ(GetInt(domain, "Enable eye candy"), "0");              // seen here at once
     EXPECT_EQ(Helper("get", domain, "Enable eye candy"), "absent");  // but not stored yet
-    ASSERT_TRUE(CFPreferencesAppSynchronize(CF(domain)));
-    EXPECT_EQ(Helper("get", domain, "Enable eye candy"), "0");
-    EXPECT_EQ(Helper("get", domain, "GUI scale"), "150");
-
-    // A later change by another process shows here without a synchronise of our own.
-    ASSERT_EQ(Helper("set", domain, "GUI scale", 120), "");
-    EXPECT_EQ(GetInt(domain, "GUI scale"), "120");
-    EXPECT_EQ(Entries(mConfig).size(), 1u);  // no temporary files left behind
-}
-
-TEST_F(Preferences, SynchroniseMergesWhatAnotherProcessStoredMeanwhile)
-{
-    const char* domain = "com.example.merge";
-    EXPECT_EQ(GetInt(domain, "Enable constant redraw"), "absent");  // read (and remembered) before the other write
-    SetInt(domain, "Enable floating tooltip", 1);
     ASSERT_EQ(Helper("set", domain, "Enable constant redraw", 0), "");
     ASSERT_TRUE(CFPreferencesAppSynchronize(CF(domain)));
-    EXPECT_EQ(Helper("get", domain, "Enable floating tooltip"), "1");
-    EXPECT_EQ(Helper("get", domain, "Enable constant redraw"), "0");
+    for (const char* key : {"Enable eye candy", "Enable constant redraw"}) EXPECT_EQ(Helper("get", domain, key), "0");
+    EXPECT_EQ(Helper("get", domain, "GUI scale"), "150");
     EXPECT_EQ(GetInt(domain, "Enable constant redraw"), "0");
+    EXPECT_EQ(Entries(mConfig).size(), 1u);  // no temporary files left behind
 }
 
 TEST_F(Preferences, ACorruptFileReadsAsEmptyWithOneWarning)
 {
-    const char* domain = "com.example.corrupt";
     ASSERT_EQ(mkdir(mConfig.c_str(), 0700), 0);
-    ASSERT_TRUE(mDir.Write("config/com.example.corrupt.plist", "<plist><dict><key>GUI scale</key><integer>1"));
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(GetInt(domain, "GUI scale"), "absent");
-    EXPECT_EQ(GetInt(domain, "Enable eye candy"), "absent");
-    SetInt(domain, "GUI scale", 80);
-    EXPECT_TRUE(CFPreferencesAppSynchronize(CF(domain)));  // replaces the damaged file
-    std::string warnings = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(Count(warnings, "preferences:"), 1u) << warnings;
-    EXPECT_NE(warnings.find("com.example.corrupt.plist"), std::string::npos) << warnings;
-    EXPECT_EQ(Helper("get", domain, "GUI scale"), "80");
-
-    // A well-formed file whose top level is not a dictionary holds no values either.
-    const char* other = "com.example.array";
-    ASSERT_TRUE(mDir.Write("config/com.example.array.plist",
-                           "<?xml version=\"1.0\"?><plist version=\"1.0\">"
-                           "<array><integer>3</integer></array></plist>"));
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(GetInt(other, "GUI scale"), "absent");
-    warnings = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(Count(warnings, "not a dictionary"), 1u) << warnings;
+    const std::pair<const char*, const char*> cases[] = {
+        {"com.example.corrupt", "<plist><dict><key>GUI scale</key><integer>1"},
+        {"com.example.array", "<?xml version=\"1.0\"?><plist version=\"1.0\"><array><integer>3</integer></array></plist>"},
+    };
+    for (auto [domain, text] : cases) {
+        SCOPED_TRACE(domain);
+        std::string file = std::string(domain) + ".plist";
+        ASSERT_TRUE(mDir.Write("config/" + file, text));
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(GetInt(domain, "GUI scale"), "absent");
+        EXPECT_EQ(GetInt(domain, "Enable eye candy"), "absent");
+        SetInt(domain, "GUI scale", 80);
+        EXPECT_TRUE(CFPreferencesAppSynchronize(CF(domain)));  // replaces the damaged file
+        std::string warnings = testing::internal::GetCapturedStderr();
+        EXPECT_NE(warnings.find("preferences: ignoring " + mConfig + "/" + file), std::string::npos) << warnings;
+        EXPECT_EQ(warnings.find("preferences:"), warnings.rfind("preferences:")) << warnings;  // once
+        EXPECT_EQ(Helper("get", domain, "GUI scale"), "80");
+    }
 }
 
 TEST_F(Preferences, RemovalsAndValuesThatCannotBeStored)
@@ -190,7 +166,7 @@ TEST_F(Preferences, RemovalsAndValuesThatCannotBeStored)
     EXPECT_EQ(Helper("get", domain, "GUI scale"), "110");
 }
 
-TEST_F(Preferences, DomainsThatAreNotFileNamesStoreNothing)
+TEST_F(Preferences, DomainsThatAreNotFileNamesStoreNothingAndWithoutAnAbsoluteConfigHomeTheFileGoesUnderHome)
 {
     for (const char* bad : {"", ".", "..", "com.example/evil", "../escape"}) {
         SCOPED_TRACE(bad);
@@ -200,10 +176,7 @@ TEST_F(Preferences, DomainsThatAreNotFileNamesStoreNothing)
     }
     EXPECT_FALSE(CFPreferencesAppSynchronize(nullptr));
     EXPECT_TRUE(Entries(mDir.Path()).empty());
-}
 
-TEST_F(Preferences, WithoutAnAbsoluteConfigHomeTheFileGoesUnderHome)
-{
     ScopedEnvironment home("HOME", mDir.Path().c_str());
     for (const char* xdg : {static_cast<const char*>(nullptr), "relative/config"}) {
         ScopedEnvironment env("XDG_CONFIG_HOME", xdg);
