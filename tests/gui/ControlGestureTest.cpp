@@ -1,5 +1,6 @@
-// Controls on the effect's real parameters: snapping, knob and slider gestures, toggles and
-// resets, multi-slider columns, buttons, and the status ids they leave with the manager.
+// Controls on the effect's real parameters: snapping, knob and slider gestures, multi-slider
+// columns, buttons, and the status ids they leave with the manager.
+#include <tuple>
 #include <vector>
 
 #include "gui/Button.h"
@@ -38,14 +39,6 @@ protected:
         SetParam(id, value);
         Pump(0.1);
     }
-    // One press, drag and release.
-    static void Gesture(TW::UIElement* e, CGPoint down, CGPoint drag, unsigned long modifiers)
-    {
-        e->MouseDown(down, modifiers);
-        e->MouseDrag(drag, modifiers);
-        e->MouseUp(drag, modifiers);
-    }
-
     TW::Group* group = nullptr;
 };
 
@@ -55,8 +48,7 @@ TEST_F(ControlGesture, DiscreteControlsWriteWholeStepsAndReportTheSnappedPositio
 {
     struct Case {
         int id;
-        bool discrete;  // as decided from the parameter's unit
-        bool forced;    // made discrete by hand
+        bool discrete, forced;  // as decided from the parameter's unit; made discrete by hand
         float n, value, snapped;
     } cases[] = {
         {kDivisor, true, false, 0.4f, 2, 0.4f},  {kDivisor, true, false, 0.29f, 1, 0.2f},  // indexed 0..5
@@ -75,69 +67,47 @@ TEST_F(ControlGesture, DiscreteControlsWriteWholeStepsAndReportTheSnappedPositio
     }
 }
 
-TEST_F(ControlGesture, KnobsFollowVerticalTravelOnlyWithShiftTenTimesFiner)
+// Knobs follow vertical travel only (shift ten times finer), a click toggles only on/off
+// parameters, command restores the default; sliders jump to the click unless shift moves them
+// finely from where they were.
+TEST_F(ControlGesture, KnobAndSliderGesturesMoveSnapToggleAndReset)
 {
-    auto* knob = Add<TW::Knob>(kFeedback, 0.f, 0.f, 30.f);
+    auto* v = Add<TW::Slider>(kFeedback, 0.f, 0.f, 20.f, 100.f, false);   // world y 50..150
+    auto* h = Add<TW::Slider>(kFeedback, 0.f, 0.f, 200.f, 10.f, true);    // world x 100..300
+    TW::Control* const knob = nullptr;  // a new knob at world (100, 50)-(130, 80)
+    const CGPoint k{110, 60};
+    const unsigned long shift = shiftKey, cmd = cmdKey;
     struct Case {
-        unsigned long modifiers;
-        float dx, dy, value;
-    } cases[] = {{0, 0, 300, 100}, {shiftKey, 0, 300, 65}, {0, 500, 0, 50}, {0, 0, -40, 30}, {shiftKey, 7, -1200, 0}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.dx << "," << c.dy << " modifiers " << c.modifiers);
-        SetAndDeliver(kFeedback, 50);
-        ASSERT_FLOAT_EQ(knob->normalised.load(), 0.5f);
-        knob->MouseDown({110, 60}, c.modifiers);
-        EXPECT_EQ(manager->draggedParam.load(), kFeedback);
-        knob->MouseDrag({110 + c.dx, 60 + c.dy}, c.modifiers);
-        knob->MouseUp({110 + c.dx, 60 + c.dy}, c.modifiers);
-        EXPECT_EQ(manager->draggedParam.load(), -1);
-        EXPECT_NEAR(Param(kFeedback), c.value, 1e-3);
-        EXPECT_NEAR(knob->normalised.load(), c.value / 100, 1e-5);
-    }
-}
-
-TEST_F(ControlGesture, AKnobClickTogglesOnlyOnOffParametersAndCommandRestoresTheDefault)
-{
-    struct Case {
+        TW::Control* control;
         int id;
         float before;
         unsigned long modifiers;
-        float after;
-    } cases[] = {
-        {kHostTempo, 0, 0, 1}, {kHostTempo, 1, 0, 0}, {kHostTempo, 1, cmdKey, 0},  // Boolean
-        {kFeedback, 50, 0, 50}, {kFeedback, 50, cmdKey, 70},                      // default 70
-        {kDivisor, 3, 0, 3},    {kShape, 0, 0, 0},  // discrete but not 0..1; 0..1 but continuous
-    };
-    for (const Case& c : cases) {
-        auto* knob = Add<TW::Knob>(c.id, 0.f, 0.f, 30.f);
-        SetAndDeliver(c.id, c.before);
-        Gesture(knob, {110, 60}, {110, 60}, c.modifiers);
-        EXPECT_FLOAT_EQ(Param(c.id), c.after) << c.id << " from " << c.before;
-        EXPECT_FLOAT_EQ(knob->normalised.load(), TW::ControlBase::NormalisedFromParam(knob->param));
-    }
-}
-
-TEST_F(ControlGesture, SlidersJumpToTheClickUnlessShiftMovesThemFinelyOrCommandResetsThem)
-{
-    auto* vertical = Add<TW::Slider>(kFeedback, 0.f, 0.f, 20.f, 100.f, false);    // world y 50..150
-    auto* horizontal = Add<TW::Slider>(kFeedback, 0.f, 0.f, 200.f, 10.f, true);  // world x 100..300
-    struct Case {
-        TW::Slider* slider;
-        unsigned long modifiers;
         CGPoint down, drag;
-        float afterDown, afterDrag;
-    } cases[] = {
-        {vertical, 0, {110, 75}, {110, 125}, 25, 75},       {vertical, 0, {110, 20}, {300, 500}, 0, 100},
-        {horizontal, 0, {150, 55}, {250, 0}, 25, 75},       {vertical, cmdKey, {110, 75}, {110, 140}, 70, 70},
-        {horizontal, shiftKey, {150, 55}, {350, 55}, 50, 60},
+        float afterDown, after;
+    } const cases[] = {
+        {knob, kFeedback, 50, 0, k, {110, 360}, 50, 100}, {knob, kFeedback, 50, shift, k, {110, 360}, 50, 65},
+        {knob, kFeedback, 50, 0, k, {610, 60}, 50, 50},   {knob, kFeedback, 50, 0, k, {110, 20}, 50, 30},
+        {knob, kFeedback, 50, shift, k, {117, -1140}, 50, 0}, {knob, kFeedback, 50, cmd, k, k, 70, 70},  // default 70
+        {knob, kHostTempo, 0, 0, k, k, 1, 1}, {knob, kHostTempo, 1, 0, k, k, 0, 0},  // Boolean
+        {knob, kHostTempo, 1, cmd, k, k, 0, 0}, {knob, kDivisor, 3, 0, k, k, 3, 3},  // discrete but not 0..1
+        {knob, kShape, 0, 0, k, k, 0, 0},                                           // 0..1 but continuous
+        {v, kFeedback, 50, 0, {110, 75}, {110, 125}, 25, 75}, {v, kFeedback, 50, 0, {110, 20}, {300, 500}, 0, 100},
+        {h, kFeedback, 50, 0, {150, 55}, {250, 0}, 25, 75},   {v, kFeedback, 50, cmd, {110, 75}, {110, 140}, 70, 70},
+        {h, kFeedback, 50, shift, {150, 55}, {350, 55}, 50, 60},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.down.x << "," << c.down.y << " modifiers " << c.modifiers);
-        SetAndDeliver(kFeedback, 50);
-        c.slider->MouseDown(c.down, c.modifiers);
-        EXPECT_NEAR(Param(kFeedback), c.afterDown, 1e-3);
-        c.slider->MouseDrag(c.drag, c.modifiers);
-        EXPECT_NEAR(Param(kFeedback), c.afterDrag, 1e-3);
+        SCOPED_TRACE(testing::Message() << (c.control ? "slider " : "knob ") << c.id << " from " << c.before << " at "
+                                        << c.down.x << "," << c.down.y << " modifiers " << c.modifiers);
+        TW::Control* control = c.control ? c.control : Add<TW::Knob>(c.id, 0.f, 0.f, 30.f);
+        SetAndDeliver(c.id, c.before);
+        control->MouseDown(c.down, c.modifiers);
+        EXPECT_EQ(manager->draggedParam.load(), c.id);
+        EXPECT_NEAR(Param(c.id), c.afterDown, 1e-3);
+        control->MouseDrag(c.drag, c.modifiers);
+        control->MouseUp(c.drag, c.modifiers);
+        EXPECT_EQ(manager->draggedParam.load(), -1);
+        EXPECT_NEAR(Param(c.id), c.after, 1e-3);
+        EXPECT_FLOAT_EQ(control->normalised.load(), TW::ControlBase::NormalisedFromParam(control->param));
     }
 }
 
@@ -155,15 +125,19 @@ TEST_F(ControlGesture, MultiSlidersEditTheColumnUnderThePointerOrWithOptionTheFi
     EXPECT_FLOAT_EQ(Param(kDivisor), 1);
     EXPECT_FLOAT_EQ(Param(kDelayTime), 1);
     SetAndDeliver(kDelayTime, 6);
-    Gesture(multi, {110, 60}, {110, 260}, shiftKey);  // 0.0005 a unit from the value at the press
-    EXPECT_NEAR(Param(kDelayTime), 9, 1e-3);
-    Gesture(multi, {110, 140}, {110, 60}, cmdKey);
-    EXPECT_FLOAT_EQ(Param(kDelayTime), 1);
+    const std::tuple<CGPoint, CGPoint, unsigned long, float> presses[] = {{{110, 60}, {110, 260}, shiftKey, 9},
+                                                                          {{110, 140}, {110, 60}, cmdKey, 1}};
+    for (auto [down, drag, modifiers, value] : presses) {  // shift: 0.0005 a unit from the value at the press
+        multi->MouseDown(down, modifiers);
+        multi->MouseDrag(drag, modifiers);
+        multi->MouseUp(drag, modifiers);
+        EXPECT_NEAR(Param(kDelayTime), value, 1e-3) << modifiers;
+    }
     SetAndDeliver(kBeats, 128);
     EXPECT_FLOAT_EQ(multi->values[6].load(), 1);
 }
 
-TEST_F(ControlGesture, ButtonsCallBackOnEveryReleaseWhereverThePointerIs)
+TEST_F(ControlGesture, ButtonsCallBackOnEveryReleaseAndLeavingClearsOnlyTheirOwnStatusId)
 {
     std::vector<TW::Button*> calls;
     auto* button = Add<TW::Button>(
@@ -175,8 +149,6 @@ TEST_F(ControlGesture, ButtonsCallBackOnEveryReleaseWhereverThePointerIs)
     button->MouseUp({900, -40}, 0);
     button->MouseUp({110, 60}, cmdKey);
     EXPECT_EQ(calls, (std::vector<TW::Button*>{button, button}));
-    EXPECT_EQ(manager->draggedParam.load(), -1);
-    // Leaving clears the status id only while it is still the button's own.
     button->MouseEntered();
     EXPECT_EQ(manager->mouseOverParam.load(), -3);
     manager->SetMouseOverParam(12, nullptr);

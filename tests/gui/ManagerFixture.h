@@ -27,14 +27,12 @@ namespace guitest {
 // Builds the manager in CreateUI, as the plug-in's own view does.
 class FixtureView : public AUCarbonViewBase {
 public:
-    explicit FixtureView(ComponentInstance ci) : AUCarbonViewBase(ci) { last = this; }
-    ~FixtureView() override { last = nullptr; }
+    using AUCarbonViewBase::AUCarbonViewBase;
     OSStatus CreateUI(Float32, Float32) override
     {
         if (build) build(this);
         return noErr;
     }
-    static inline FixtureView* last = nullptr;
     static inline std::function<void(FixtureView*)> build;
 };
 
@@ -69,11 +67,8 @@ protected:
         ASSERT_EQ(host->SetFormat(44100.0, 2), noErr);
         ASSERT_EQ(host->Initialize(), noErr);
         ASSERT_EQ(OpenAComponent(viewComponent, &viewInstance), noErr);
-
-        Rect r{SInt16(guitest::kWinY), SInt16(guitest::kWinX), SInt16(guitest::kWinY + guitest::kHeight),
-               SInt16(guitest::kWinX + guitest::kWidth)};
-        ASSERT_EQ(CreateNewWindow(kDocumentWindowClass, kWindowStandardHandlerAttribute, &r, &window), noErr);
-
+        window = NewWindow(guitest::kWinX, guitest::kWinY);
+        ASSERT_NE(window, nullptr);
         static const std::string sans = FontLocator::FileFor("/Library/Fonts/GillSans.dfont");
         static const std::string mono = FontLocator::FileFor("/System/Library/Fonts/Monaco.dfont");
         ASSERT_FALSE(sans.empty());
@@ -92,21 +87,30 @@ protected:
         DisplayTest::TearDown();
     }
 
+    static WindowRef NewWindow(int x, int y)
+    {
+        Rect r{SInt16(y), SInt16(x), SInt16(y + guitest::kHeight), SInt16(x + guitest::kWidth)};
+        WindowRef w = nullptr;
+        return CreateNewWindow(kDocumentWindowClass, kWindowStandardHandlerAttribute, &r, &w) == noErr ? w : nullptr;
+    }
+    // Opens the view component's pane in `w`; `build` runs in its CreateUI.
+    void OpenView(ComponentInstance vi, WindowRef w, std::function<void(guitest::FixtureView*)> build)
+    {
+        guitest::FixtureView::build = std::move(build);
+        ControlRef rootControl = nullptr, pane = nullptr;
+        GetRootControl(w, &rootControl);
+        const Float32Point location{0, 0}, size{float(guitest::kWidth), float(guitest::kHeight)};
+        EXPECT_EQ(AudioUnitCarbonViewCreate(vi, host->Unit(), w, rootControl, &location, &size, &pane), noErr);
+        guitest::FixtureView::build = nullptr;
+    }
+
     // The manager, made by the view's CreateUI; a frame counter is its last effect.
     TW::Manager& MakeManager()
     {
-        guitest::FixtureView::build = [this](guitest::FixtureView* v) {
-            view = v;
+        OpenView(viewInstance, window, [this](guitest::FixtureView* v) {
             manager = std::make_unique<TW::Manager>(v, Rect{0, 0, SInt16(guitest::kHeight), SInt16(guitest::kWidth)},
                                                     int(kNumParams), font.get(), labelFont.get());
-        };
-        ControlRef rootControl = nullptr;
-        GetRootControl(window, &rootControl);
-        const Float32Point location{0, 0}, size{float(guitest::kWidth), float(guitest::kHeight)};
-        ControlRef pane = nullptr;
-        EXPECT_EQ(AudioUnitCarbonViewCreate(viewInstance, host->Unit(), window, rootControl, &location, &size, &pane),
-                  noErr);
-        guitest::FixtureView::build = nullptr;
+        });
         counter = new guitest::FrameCounter(manager.get());
         manager->effects.push_back(counter);
         return *manager;
@@ -121,9 +125,7 @@ protected:
         ASSERT_TRUE(PumpUntil([&] { return Viewable(GetWindowXID(window)); }));
         SelectWindow(window);
         ASSERT_TRUE(PumpUntil([&] { return counter->frames.load() >= 2; }, 10.0));
-        if (TW::Manager::ms_enableConstantRedraw) {
-            ASSERT_TRUE(WaitFrames(2));
-        }
+        ASSERT_TRUE(!TW::Manager::ms_enableConstantRedraw || WaitFrames(2));
     }
 
     // Waits until `n` more frames have been completed (the one after the n-th Update is drawn).
@@ -165,7 +167,6 @@ protected:
     std::unique_ptr<AUHost> host;
     ComponentInstance viewInstance = nullptr;
     WindowRef window = nullptr;
-    guitest::FixtureView* view = nullptr;
     std::unique_ptr<TW::Font> font;
     std::unique_ptr<TW::Font> labelFont;
     std::unique_ptr<TW::Manager> manager;

@@ -31,23 +31,18 @@ public:
     std::vector<Gesture> log;
 };
 
+void Send(EventTargetRef target, UInt32 eventClass, UInt32 kind, MouseTrackingRef region = nullptr)
+{
+    EventRef e = nullptr;
+    CreateEvent(nullptr, eventClass, kind, 0, 0, &e);
+    if (region) SetEventParameter(e, kEventParamMouseTrackingRef, typeMouseTrackingRef, sizeof region, &region);
+    SendEventToEventTarget(e, target);
+    ReleaseEvent(e);
+}
+
 }  // namespace
 
-class ManagerInput : public ManagerTest {
-protected:
-    // A knob on Feedback at (100, 100)-(140, 140), the pointer on it.
-    void Build()
-    {
-        TW::Manager& m = MakeManager();
-        knob = new TW::Knob(&m, kParam_Feedback, 100, 100, 40);
-        m.root->AddChild(knob);
-        MovePointer(5, 5);
-        Start();
-        MovePointer(GlobalX(120), GlobalY(120));
-        ASSERT_TRUE(PumpUntil([&] { return manager->hoverElement.load() == knob; }));
-    }
-    TW::Knob* knob = nullptr;
-};
+class ManagerInput : public ManagerTest {};
 
 TEST_F(ManagerInput, ModifierChangeGivesUpDownThenDragAtTheCurrentPointAndCtrlOrSuperAreCommand)
 {
@@ -89,25 +84,22 @@ TEST_F(ManagerInput, ModifierChangeGivesUpDownThenDragAtTheCurrentPointAndCtrlOr
     }
 }
 
-TEST_F(ManagerInput, HoveringSetsTheStatusIdAndAnUnknownTrackingRegionIsReportedAndIgnored)
+TEST_F(ManagerInput, HoverSetsTheStatusIdAnUnknownRegionIsIgnoredAndAScaleChangeRebuildsScaledRegions)
 {
-    Build();
-    EventRef e = nullptr;
-    ASSERT_EQ(CreateEvent(nullptr, kEventClassMouse, kEventMouseExited, 0, 0, &e), noErr);
-    MouseTrackingRef bogus = reinterpret_cast<MouseTrackingRef>(&e);
-    SetEventParameter(e, kEventParamMouseTrackingRef, typeMouseTrackingRef, sizeof bogus, &bogus);
+    TW::Manager& m = MakeManager();
+    auto* knob = new TW::Knob(&m, kParam_Feedback, 100, 100, 40);  // (100, 100)-(140, 140)
+    m.root->AddChild(knob);
+    MovePointer(5, 5);
+    Start();
+    MovePointer(GlobalX(120), GlobalY(120));
+    ASSERT_TRUE(PumpUntil([&] { return manager->hoverElement.load() == knob; }));
     testing::internal::CaptureStdout();
-    SendEventToEventTarget(e, GetControlEventTarget(manager->control));
+    Send(GetControlEventTarget(manager->control), kEventClassMouse, kEventMouseExited,
+         reinterpret_cast<MouseTrackingRef>(&manager));
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "region map weirdness\n");
-    ReleaseEvent(e);
-    EXPECT_EQ(manager->hoverElement.load(), knob);
-    EXPECT_EQ(manager->tooltipElement.load(), knob);
+    EXPECT_TRUE(manager->hoverElement.load() == knob && manager->tooltipElement.load() == knob);
     EXPECT_EQ(manager->mouseOverParam.load(), int(kParam_Feedback));
-}
 
-TEST_F(ManagerInput, ScaleChangeDropsTheRegionsAndScalesTheirRectangles)
-{
-    Build();
     EXPECT_EQ(manager->regions.size(), 2u);  // the root and the knob
     manager->SetGuiScale(2.0f);
     EXPECT_TRUE(manager->regions.empty() && manager->regionsDirty);
@@ -118,11 +110,7 @@ TEST_F(ManagerInput, ScaleChangeDropsTheRegionsAndScalesTheirRectangles)
     manager->BoundsToRect(10.7f, 20.f, 5.f, 15.f, r);
     EXPECT_TRUE(r.left == cb.left + 21 && r.right == cb.left + 40) << r.left - cb.left << " " << r.right - cb.left;
     EXPECT_TRUE(r.top == cb.bottom - 30 && r.bottom == cb.bottom - 10) << cb.bottom - r.top << " " << cb.bottom - r.bottom;
-    // The next draw-content event builds them again.
-    EventRef e = nullptr;
-    ASSERT_EQ(CreateEvent(nullptr, kEventClassWindow, kEventWindowDrawContent, 0, 0, &e), noErr);
-    SendEventToEventTarget(e, GetWindowEventTarget(window));
-    ReleaseEvent(e);
+    Send(GetWindowEventTarget(window), kEventClassWindow, kEventWindowDrawContent);  // builds them again
     EXPECT_FALSE(manager->regionsDirty);
     EXPECT_EQ(manager->regions.size(), 2u);
 }
