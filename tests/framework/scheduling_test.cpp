@@ -1,6 +1,8 @@
 // Scheduled parameter events split a render call into slices at their offsets.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "TestUnit.h"
 
 namespace {
@@ -57,18 +59,15 @@ TEST(Scheduling, ImmediateEventsSplitTheCallForOneCallOnly)
 {
     Scheduled s;
     EXPECT_EQ(s.Render({Immediate(100, 0.5f), Immediate(0, 0.25f)}, 512), (Spans{{0, 100}, {100, 412}}));
-    EXPECT_EQ(s.Gain(0).value1, 0.25f);
-    EXPECT_EQ(s.Gain(0).durationInFrames, 100u);
-    EXPECT_EQ(s.Gain(1).value1, 0.5f);
-    EXPECT_EQ(s.Gain(1).sliceDurationFrames, 412u);
+    EXPECT_EQ(std::tuple(s.Gain(0).value1, s.Gain(0).durationInFrames), std::tuple(0.25f, 100u));
+    EXPECT_EQ(std::tuple(s.Gain(1).value1, s.Gain(1).sliceDurationFrames), std::tuple(0.5f, 412u));
     EXPECT_EQ(s.Render({}, 512), (Spans{{0, 512}}));
 
     // Offsets at or past the end never split; immediate events apply at once, so the last one stays.
     Scheduled t;
     EXPECT_EQ(t.Render({Immediate(512, 0.5f), Immediate(4000, 0.125f)}, 512), (Spans{{0, 512}}));
     EXPECT_EQ(t.unit->Globals()->GetParameter(TestUnit::kGainParam), 0.125f);
-    EXPECT_EQ(t.Gain(0).value1, 0.125f);
-    EXPECT_EQ(t.Gain(0).durationInFrames, 0u);
+    EXPECT_EQ(std::tuple(t.Gain(0).value1, t.Gain(0).durationInFrames), std::tuple(0.125f, 0u));
 }
 
 TEST(Scheduling, RampsSliceAroundTheirSpan)
@@ -77,21 +76,18 @@ TEST(Scheduling, RampsSliceAroundTheirSpan)
     EXPECT_EQ(s.Render({Ramp(64, 128, 0.f, 1.f)}, 512), (Spans{{0, 64}, {64, 128}, {192, 320}}));
     // In the middle slice the ramp starts at the slice's start and reads as its start value; before
     // it the value set earlier holds.
-    EXPECT_EQ(s.Gain(1).eventType, kParameterEvent_Ramped);
-    EXPECT_EQ(s.Gain(1).bufferOffset, 0);
-    EXPECT_EQ(s.Gain(1).durationInFrames, 128u);
-    EXPECT_EQ(s.Gain(1).value1, 0.f);
-    EXPECT_EQ(s.Gain(1).value2, 1.f);
-    EXPECT_EQ(s.Gain(0).eventType, kParameterEvent_Immediate);
-    EXPECT_EQ(s.Gain(0).value1, 1.f);
+    const ParameterMapEvent& ramp = s.Gain(1);
+    EXPECT_EQ(std::tuple(ramp.eventType, ramp.bufferOffset, ramp.durationInFrames, ramp.value1, ramp.value2),
+              std::tuple(kParameterEvent_Ramped, 0, 128u, 0.f, 1.f));
+    EXPECT_EQ(std::tuple(s.Gain(0).eventType, s.Gain(0).value1), std::tuple(kParameterEvent_Immediate, 1.f));
 
     // A ramp started in an earlier call.
     EXPECT_EQ(s.Render({Ramp(-100, 300, 1.f, 0.f)}, 512), (Spans{{0, 200}, {200, 312}}));
     EXPECT_EQ(s.Gain(0).bufferOffset, -100);
 
     // An event for a missing element is refused when immediate and skipped by slicing when ramped.
-    AudioUnitParameterEvent ramp = Ramp(10, 20, 0.f, 1.f), bad = Immediate(0, 1.f);
-    ramp.element = bad.element = 5;
-    EXPECT_EQ(s.Render({ramp}, 100).size(), 3u);
+    AudioUnitParameterEvent ramped = Ramp(10, 20, 0.f, 1.f), bad = Immediate(0, 1.f);
+    ramped.element = bad.element = 5;
+    EXPECT_EQ(s.Render({ramped}, 100).size(), 3u);
     EXPECT_EQ(AudioUnitScheduleParameters(s.unit.unit(), &bad, 1), kAudioUnitErr_InvalidElement);
 }
