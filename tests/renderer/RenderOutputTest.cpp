@@ -1,11 +1,8 @@
 // What `flummel render` writes: reversed repeats at the right offsets, tempo-synced loop lengths,
-// tails, safe output from bad samples, the built-in demo, formats and the waveform picture.
-#include <png.h>
-
+// tails, safe output from bad samples at any block size, the built-in demo and its formats.
 #include <cmath>
 #include <limits>
 #include <regex>
-#include <set>
 
 #include "RendererFixture.h"
 
@@ -15,48 +12,46 @@
 TEST_F(RendererTest, AnImpulseComesBackReversedAfterTheDelayTimeOrTheSyncedLoop)
 {
     WriteWav("in.wav", Impulses(1, 8000, {{100, 1.f}}));
-    const std::vector<std::string> plain = {"render", "@in.wav", "@out.wav", "--set", "delay-time=0.01", "--set",
-                                            "Dry Level=0", "--set", "Feedback=0", "--set", "Saturation Shape=0",
-                                            "--tail", "0", "--set", "Host Tempo=1", "--set", "Beats=1", "--set",
-                                            "Beat Divisor=1/32"};
-    for (const bool tempo : {false, true}) {
-        SCOPED_TRACE(tempo);
-        std::vector<std::string> args = plain;
-        if (tempo) args.insert(args.end(), {"--tempo", "120"});
+    std::vector<std::string> args = {"render", "@in.wav", "@out.wav", "--tail", "0", "--set", "delay-time=0.01",
+                                     "--set", "Dry Level=0", "--set", "Feedback=0", "--set", "Saturation Shape=0",
+                                     "--set", "Host Tempo=1", "--set", "Beats=1", "--set", "Beat Divisor=1/32"};
+    for (const size_t repeat : {860, 5900}) {
+        SCOPED_TRACE(repeat);
+        if (repeat == 5900) args.insert(args.end(), {"--tempo", "120"});
         const Result r = Run(args);
         ASSERT_EQ(r.status, 0) << r.err;
         EXPECT_NE(r.out.find("wrote"), std::string::npos);
         const Planar out = ReadAudio("out.wav");
         ASSERT_EQ(out.size(), 1u);
         ASSERT_EQ(out[0].size(), 8000u);
-        const size_t repeat = tempo ? 5900 : 860;
         EXPECT_FLOAT_EQ(out[0][repeat], 1.f);
         for (size_t i = 0; i < out[0].size(); ++i)  // no forward repeat without feedback
-            if (i != repeat) {
-                ASSERT_LT(std::fabs(out[0][i]), 0.02f) << i;
-            }
+            ASSERT_TRUE(i == repeat || std::fabs(out[0][i]) < 0.02f) << i << ": " << out[0][i];
     }
 }
 
-// Non-finite samples in a file are rendered as silence; absurd tempos neither hang nor differ from
-// the nearest usable one.
-TEST_F(RendererTest, NonFiniteInputAndAbsurdTemposRenderSafely)
+// Non-finite samples are rendered as silence; the block size changes nothing; absurd tempos
+// neither hang nor differ from the nearest usable one.
+TEST_F(RendererTest, NonFiniteInputBlockSizesAndAbsurdTemposRenderSafely)
 {
     const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
     Planar clean = Impulses(2, 6000, {{10, 0.5f}, {3000, -0.25f}}), poisoned = clean;
     poisoned[0][20] = nan, poisoned[1][21] = inf, poisoned[0][4000] = -inf;
     WriteWav("clean.wav", clean);
     WriteWav("poisoned.wav", poisoned);
-    auto render = [&](const std::string& in, const std::string& bpm = "") {
+    auto render = [&](const std::string& in, const std::string& bpm = "", const std::string& block = "512") {
         std::vector<std::string> args = {"render", "@" + in, "@out.wav", "--set", "Feedback=100", "--set",
-                                         "Delay Time=0.02", "--set", "Filter Type=1.5", "--tail", "0.5", "--quiet"};
+                                         "Delay Time=0.02", "--set", "Filter Type=1.5", "--set", "Saturation Amount=3",
+                                         "--tail", "0.5", "--quiet", "--block", block};
         if (!bpm.empty())
             args.insert(args.end(), {"--set", "Host Tempo=1", "--set", "LFO Host Tempo=1", "--set",
                                      "Filter LFO Amount=2", "--tempo", bpm});
         EXPECT_EQ(Run(args).status, 0) << in << " " << bpm;
         return ReadAudio("out.wav");
     };
-    EXPECT_EQ(render("poisoned.wav"), render("clean.wav"));
+    const Planar out = render("clean.wav");
+    EXPECT_EQ(render("poisoned.wav"), out);
+    for (const char* block : {"1", "333", "4096"}) EXPECT_EQ(render("clean.wav", "", block), out) << block;
     const Planar fastest = render("clean.wav", "1000");
     for (const char* bpm : {"1e9", "1e300"}) EXPECT_EQ(render("clean.wav", bpm), fastest) << bpm;
 }
@@ -64,9 +59,9 @@ TEST_F(RendererTest, NonFiniteInputAndAbsurdTemposRenderSafely)
 TEST_F(RendererTest, TheDefaultTailEndsAfterOneSilentLoopAndAGivenTailIsExact)
 {
     WriteWav("in.wav", Impulses(2, 3000, {{100, 1.f}}));
-    const std::vector<std::string> base = {"render", "@in.wav", "@out.wav", "--set", "Delay Time=0.02",
-                                           "--set", "Feedback=60", "--quiet"};
-    ASSERT_EQ(Run(base).status, 0);
+    std::vector<std::string> args = {"render", "@in.wav", "@out.wav", "--set", "Delay Time=0.02",
+                                     "--set", "Feedback=60", "--quiet"};
+    ASSERT_EQ(Run(args).status, 0);
     const Planar out = ReadAudio("out.wav");
     const size_t loop = 960, n = out[0].size();
     ASSERT_GT(n, 3000u + loop);  // 60 % feedback rings on well past the input
@@ -74,32 +69,17 @@ TEST_F(RendererTest, TheDefaultTailEndsAfterOneSilentLoopAndAGivenTailIsExact)
     auto silent = [&](size_t i) { return std::fabs(out[0][i]) < 3.2e-5f && std::fabs(out[1][i]) < 3.2e-5f; };
     for (size_t i = n - loop; i < n; ++i) ASSERT_TRUE(silent(i)) << i;
     EXPECT_FALSE(silent(n - loop - 1));  // the silent stretch starts right after the last sound
-    std::vector<std::string> tail = base;
-    tail.insert(tail.end(), {"--tail", "0.5"});
-    ASSERT_EQ(Run(tail).status, 0);
+    args.insert(args.end(), {"--tail", "0.5"});
+    ASSERT_EQ(Run(args).status, 0);
     EXPECT_EQ(ReadAudio("out.wav")[0].size(), 3000u + 24000u);
-}
-
-TEST_F(RendererTest, BlockSizeDoesNotChangeTheOutput)
-{
-    WriteWav("in.wav", Noise(2, 6000));
-    Planar first;
-    for (const char* block : {"1", "333", "4096"}) {
-        ASSERT_EQ(Run({"render", "@in.wav", "@out.wav", "--set", "Delay Time=0.013", "--set", "Filter Type=1.5", "--set",
-                       "Saturation Amount=3", "--tail", "0.1", "--quiet", "--block", block})
-                      .status,
-                  0);
-        if (first.empty()) first = ReadAudio("out.wav");
-        EXPECT_EQ(ReadAudio("out.wav"), first) << block;
-    }
 }
 
 // Without an input the same demo every time, in the format the extension names.
 TEST_F(RendererTest, TheBuiltInDemoAndOtherFormats)
 {
     int rate = 0, format = 0;
-    for (const char* name : {"demo.flac", "again.flac"})
-        ASSERT_EQ(Run({"render", std::string("@") + name, "--tempo", "120", "--tail", "0", "--quiet"}).status, 0);
+    for (const char* name : {"@demo.flac", "@again.flac"})
+        ASSERT_EQ(Run({"render", name, "--tempo", "120", "--tail", "0", "--quiet"}).status, 0);
     const Planar demo = ReadAudio("demo.flac", &rate, &format);
     ASSERT_EQ(demo.size(), 2u);
     EXPECT_EQ(rate, 48000);
@@ -112,48 +92,13 @@ TEST_F(RendererTest, TheBuiltInDemoAndOtherFormats)
     EXPECT_EQ(format & SF_FORMAT_TYPEMASK, SF_FORMAT_AIFF);
 }
 
-// One lane per channel, both holding orange output pixels, with more than a handful of colours.
-TEST_F(RendererTest, ThePlotIsAReadablePicture)
-{
-    WriteWav("in.wav", Noise(2, 9600));
-    ASSERT_EQ(Run({"render", "@in.wav", "@out.wav", "--plot", "@plot.png", "--set", "Delay Time=0.05", "--tail", "0.2",
-                   "--quiet"})
-                  .status,
-              0);
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    ASSERT_TRUE(png_image_begin_read_from_file(&image, Path("plot.png").c_str()));
-    EXPECT_EQ(image.format & ~PNG_FORMAT_FLAG_LINEAR, png_uint_32(PNG_FORMAT_RGB));
-    image.format = PNG_FORMAT_RGB;
-    std::vector<png_byte> rgb(PNG_IMAGE_SIZE(image));
-    ASSERT_TRUE(png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr));
-    const png_uint_32 w = image.width, h = image.height;
-    EXPECT_EQ(w, 1200u);
-    EXPECT_GE(h, 2u * 150u);
-    std::set<uint32_t> colours;
-    size_t orange[2] = {};
-    for (png_uint_32 y = 0; y < h; ++y)
-        for (png_uint_32 x = 0; x < w; ++x) {
-            const png_byte* p = &rgb[3 * (size_t(y) * w + x)];
-            colours.insert(uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2]);
-            if (p[0] > 200 && p[1] > 100 && p[1] < 200 && p[2] < 120) ++orange[y >= h / 2];
-        }
-    EXPECT_GT(colours.size(), 4u);
-    EXPECT_GT(orange[0], 1000u);
-    EXPECT_GT(orange[1], 1000u);
-}
-
 TEST_F(RendererTest, ParamsListsEveryParameterAndHelpAndVersionAnswer)
 {
-    Result r = Run({"params"});
-    ASSERT_EQ(r.status, 0);
-    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 22);  // header and 21 parameters
-    EXPECT_TRUE(std::regex_search(r.out, std::regex("\\n0 +Delay Time +Seconds +0 +30 +1\\n")));
-    EXPECT_TRUE(std::regex_search(r.out, std::regex("\\n7 +Beat Divisor +Indexed .*1/1, 1/2, 1/4, 1/8, 1/16, 1/32")));
-    r = Run({"--help"});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_NE(r.out.find("flummel render [INPUT] OUTPUT"), std::string::npos);
-    r = Run({"--version"});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_TRUE(std::regex_search(r.out, std::regex("^flummel [0-9]+\\.[0-9]+")));
+    const Result params = Run({"params"}), help = Run({"--help"}), version = Run({"--version"});
+    for (const Result* r : {&params, &help, &version}) EXPECT_EQ(r->status, 0) << r->err;
+    EXPECT_EQ(std::count(params.out.begin(), params.out.end(), '\n'), 22);  // header and 21 parameters
+    EXPECT_TRUE(std::regex_search(params.out, std::regex("\\n0 +Delay Time +Seconds +0 +30 +1\\n")));
+    EXPECT_TRUE(std::regex_search(params.out, std::regex("\\n7 +Beat Divisor +Indexed .*1/1, 1/2, 1/4, 1/8, 1/16, 1/32")));
+    EXPECT_NE(help.out.find("flummel render [INPUT] OUTPUT"), std::string::npos);
+    EXPECT_TRUE(std::regex_search(version.out, std::regex("^flummel [0-9]+\\.[0-9]+")));
 }

@@ -21,7 +21,7 @@ class RendererTest : public ::testing::Test {
 protected:
     struct Result {
         int status = -1;  // the exit status, or -1 when a signal ended the process
-        int signal = 0;   // the signal that ended it
+        int signal = 0;
         std::string err, out;
     };
 
@@ -41,7 +41,6 @@ protected:
             if (a.starts_with('@')) a = Path(a.substr(1));
         return args;
     }
-
     static std::string Slurp(const std::string& path)
     {
         std::stringstream s;
@@ -50,8 +49,8 @@ protected:
     }
 
     // Starts the binary with its output going to files in the scratch directory. SIGINT and SIGTERM
-    // reach it whatever the test runner ignores or blocks; a file size limit (bytes) makes writes
-    // past it fail with EFBIG.
+    // reach it whatever the test runner ignores or blocks; writes past `fileSizeLimit` bytes fail
+    // with EFBIG.
     pid_t Start(const std::vector<std::string>& args, rlim_t fileSizeLimit = RLIM_INFINITY) const
     {
         std::vector<std::string> all = {FLUMMEL_CLI};
@@ -66,21 +65,16 @@ protected:
         const int in = open("/dev/null", O_RDONLY), o = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644),
                   e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (in < 0 || o < 0 || e < 0 || dup2(in, 0) < 0 || dup2(o, 1) < 0 || dup2(e, 2) < 0) _exit(127);
-        struct sigaction action {};
-        action.sa_handler = SIG_DFL;
-        sigaction(SIGINT, &action, nullptr);
-        sigaction(SIGTERM, &action, nullptr);
+        signal(SIGINT, SIG_DFL);
+        signal(SIGTERM, SIG_DFL);
         sigset_t stopping;
         sigemptyset(&stopping);
         sigaddset(&stopping, SIGINT);
         sigaddset(&stopping, SIGTERM);
         sigprocmask(SIG_UNBLOCK, &stopping, nullptr);
-        if (fileSizeLimit != RLIM_INFINITY) {
-            action.sa_handler = SIG_IGN;
-            sigaction(SIGXFSZ, &action, nullptr);
-            const rlimit limit{fileSizeLimit, fileSizeLimit};
-            setrlimit(RLIMIT_FSIZE, &limit);
-        }
+        const rlimit limit{fileSizeLimit, fileSizeLimit};
+        if (fileSizeLimit != RLIM_INFINITY && (signal(SIGXFSZ, SIG_IGN) == SIG_ERR || setrlimit(RLIMIT_FSIZE, &limit) != 0))
+            _exit(127);
         execv(argv[0], argv.data());
         _exit(127);
     }
@@ -110,7 +104,6 @@ protected:
         std::filesystem::remove(Path(".stderr"));
         return r;
     }
-
     Result Run(const std::vector<std::string>& args, rlim_t fileSizeLimit = RLIM_INFINITY) const
     {
         return Finish(Start(Args(args), fileSizeLimit));
@@ -127,8 +120,7 @@ protected:
         sf_writef_float(f, frames.data(), sf_count_t(planar[0].size()));
         sf_close(f);
     }
-
-    // Reads a file back as planar float; empty when it cannot be read.
+    // A file as planar float; empty when it cannot be read.
     Planar ReadAudio(const std::string& name, int* rate = nullptr, int* format = nullptr) const
     {
         SF_INFO info{};
@@ -138,8 +130,7 @@ protected:
         sf_readf_float(f, frames.data(), info.frames);
         sf_close(f);
         Planar p(size_t(info.channels), std::vector<float>(size_t(info.frames)));
-        for (size_t i = 0; i < size_t(info.frames); ++i)
-            for (size_t c = 0; c < p.size(); ++c) p[c][i] = frames[i * p.size() + c];
+        for (size_t i = 0; i < frames.size(); ++i) p[i % p.size()][i / p.size()] = frames[i];
         if (rate) *rate = info.samplerate;
         if (format) *format = info.format;
         return p;
@@ -161,7 +152,6 @@ protected:
             for (auto& c : p) c[i] = v;
         return p;
     }
-
     static Planar Noise(size_t channels, size_t frames, uint32_t seed = 1)
     {
         Planar p(channels, std::vector<float>(frames));
