@@ -19,7 +19,7 @@ CFStringRef Str(const char* s, CFStringEncoding e = kCFStringEncodingUTF8)
 }
 }  // namespace
 
-TEST_F(Objects, StringEncodings)
+TEST_F(Objects, StringEncodingsFormatsAndComparisons)
 {
     // Mac Roman: the high half maps to Unicode and back; ASCII cannot hold it.
     const char roman[] = {char(0x80), char(0xA5), char(0xDB), char(0xF0), 'x', 0};
@@ -36,20 +36,15 @@ TEST_F(Objects, StringEncodings)
     // Truncated, overlong, a surrogate; a high byte is not ASCII.
     for (const char* bad : {"caf\xC3", "\xC0\xAF", "\xED\xA0\x80"}) EXPECT_EQ(Str(bad), nullptr) << bad;
     EXPECT_EQ(Str("na\xEFve", kCFStringEncodingASCII), nullptr);
-
     CFStringRef emoji = Str("\xF0\x9F\x8E\xB5!");
     EXPECT_EQ(CFStringGetLength(emoji), 3);  // a surrogate pair and '!'
     char small[5];
     EXPECT_FALSE(CFStringGetCString(emoji, small, sizeof small, kCFStringEncodingUTF8));  // needs 6
     CFRelease(emoji);
-}
 
-TEST_F(Objects, FormatAndCompare)
-{
     const SInt32 v = 42;
     CFNumberRef n = CFNumberCreate(nullptr, kCFNumberSInt32Type, &v);
-    CFStringRef s = CFStringCreateWithFormat(nullptr, nullptr, CFSTR("%d-%s-%@-%@-%.2f-%%"), 7, "x", CFSTR("str"), n,
-                                             1.5);
+    s = CFStringCreateWithFormat(nullptr, nullptr, CFSTR("%d-%s-%@-%@-%.2f-%%"), 7, "x", CFSTR("str"), n, 1.5);
     EXPECT_EQ(CFStringToUTF8(s), "7-x-str-42-1.50-%");
     EXPECT_EQ(CFStringCompare(CFSTR("abc"), CFSTR("ABC"), kCFCompareCaseInsensitive), 0);
     EXPECT_LT(CFStringCompare(CFSTR("abc"), CFSTR("abd"), 0), 0);
@@ -58,7 +53,7 @@ TEST_F(Objects, FormatAndCompare)
     CFRelease(n);
 }
 
-TEST_F(Objects, NumberConversionsAndEquality)
+TEST_F(Objects, NumberConversionsDataAndArrays)
 {
     const double d = 2.5, threeReal = 3.0;
     const SInt64 big = 1LL << 40;
@@ -74,37 +69,29 @@ TEST_F(Objects, NumberConversionsAndEquality)
     EXPECT_TRUE(CFEqual(n3, r3));  // equal values of different types
     EXPECT_EQ(CFHash(n3), CFHash(r3));
     EXPECT_FALSE(CFEqual(n3, real));
-    for (CFTypeRef r : {CFTypeRef(real), CFTypeRef(large), CFTypeRef(n3), CFTypeRef(r3)}) CFRelease(r);
-}
 
-TEST_F(Objects, DataAndArrays)
-{
     CFMutableDataRef data = CFDataCreateMutable(nullptr, 0);
     const UInt8 bytes[] = {1, 2, 3};
     CFDataAppendBytes(data, bytes, 3);
-    CFDataAppendBytes(data, bytes, 2);
     CFDataSetLength(data, 8);
     EXPECT_EQ(CFDataGetBytePtr(data)[7], 0);  // grown with zeros
     CFDataRef same = CFDataCreate(nullptr, CFDataGetBytePtr(data), 8);
     EXPECT_TRUE(CFEqual(data, same));
     CFDataAppendBytes(reinterpret_cast<CFMutableDataRef>(const_cast<__CFData*>(same)), bytes, 1);  // immutable
     EXPECT_EQ(CFDataGetLength(same), 8);
-    CFRelease(same);
-    CFRelease(data);
 
     // With callbacks an array retains its values; without, it holds them as they are.
-    CFStringRef s = Str("v");
     CFMutableArrayRef owning = CFArrayCreateMutable(nullptr, 0, &kCFTypeArrayCallBacks);
-    CFArrayAppendValue(owning, s);
-    const void* values[] = {s, s};
+    CFArrayAppendValue(owning, n3);
+    const void* values[] = {n3, n3};
     CFArrayRef plain = CFArrayCreate(nullptr, values, 2, nullptr);
-    EXPECT_EQ(CFGetRetainCount(s), 2);
+    EXPECT_EQ(CFGetRetainCount(n3), 2);
     EXPECT_EQ(CFArrayGetValueAtIndex(plain, 2), nullptr);
-    CFRelease(plain);
     CFArrayRemoveValueAtIndex(owning, 0);
-    EXPECT_EQ(CFGetRetainCount(s), 1);
-    CFRelease(owning);
-    CFRelease(s);
+    EXPECT_EQ(CFGetRetainCount(n3), 1);
+    for (CFTypeRef r : {CFTypeRef(real), CFTypeRef(large), CFTypeRef(n3), CFTypeRef(r3), CFTypeRef(data),
+                        CFTypeRef(same), CFTypeRef(owning), CFTypeRef(plain)})
+        CFRelease(r);
 }
 
 TEST_F(Objects, DictionariesKeepOrderAndOwnership)
