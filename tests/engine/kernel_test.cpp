@@ -132,15 +132,3 @@ TEST_F(FlummelTest, FilterTypesOnTheRepeatsFirstSamples)
     const Signal out = Run(Impulses(300, {{30, 1.f}}), 300);
     for (float v : out[0]) ASSERT_EQ(v, 0.f);
 }
-
-TEST_F(FlummelTest, OutOfPlaceOrInterleavedProcessingIsRefused)
-{
-    ASSERT_EQ(host->Initialize(), noErr);
-    float a[8] = {}, b[8] = {};
-    bool silence = true;
-    EXPECT_THROW(Effect()->Kernel(0)->Process(a, b, 8, 1, silence), SInt32);
-    EXPECT_THROW(Effect()->Kernel(0)->Process(a, a, 4, 2, silence), SInt32);
-    EXPECT_TRUE(silence);
-    Effect()->Kernel(0)->Process(a, a, 8, 1, silence);
-    EXPECT_FALSE(silence);
-}

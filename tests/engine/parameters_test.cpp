@@ -1,6 +1,4 @@
-// Parameter information, initial values, value strings, the string of a Filter Type value and the
-// custom properties.
-#include <optional>
+// Parameter information, initial values and value strings.
 #include <string>
 
 #include "FlummelFixture.h"
@@ -28,7 +26,7 @@ std::string Text(CFTypeRef s)
 }  // namespace
 
 // Unknown ids are refused and never added to the list, in any scope. Every initial value is the
-// reported default but LFO Beats'.
+// reported default but LFO Beats'. The editor's data is read-only.
 TEST_F(FlummelTest, ParameterInformationInitialValuesAndUnknownIds)
 {
     OSStatus status = 0;
@@ -54,9 +52,12 @@ TEST_F(FlummelTest, ParameterInformationInitialValuesAndUnknownIds)
     UInt32 listSize = 0;
     ASSERT_EQ(AudioUnitGetPropertyInfo(host->Unit(), kAudioUnitProperty_ParameterList, 0, 0, &listSize, nullptr), noErr);
     EXPECT_EQ(listSize, 21u * 4u);
+    UInt32 value = 5;
+    EXPECT_EQ(AudioUnitSetProperty(host->Unit(), kDataToGuiProperty, 0, 0, &value, 4), kAudioUnitErr_InvalidProperty);
 }
 
-// Only the divisors have a value list; Filter Type names its value one at a time.
+// Only the divisors have a value list; Filter Type names its value one at a time, near whole
+// values only, and the current one when none is given.
 TEST_F(FlummelTest, ValueStrings)
 {
     for (AudioUnitParameterID id : {kParam_BeatDivisor, kParam_LfoBeatDivisor, kParam_FilterType}) {
@@ -64,68 +65,27 @@ TEST_F(FlummelTest, ValueStrings)
         UInt32 size = sizeof strings;
         const OSStatus s =
             AudioUnitGetProperty(host->Unit(), kAudioUnitProperty_ParameterValueStrings, 0, id, &strings, &size);
-        if (id == kParam_FilterType) {
-            EXPECT_EQ(s, kAudioUnitErr_InvalidProperty);
-            continue;
-        }
-        ASSERT_EQ(s, noErr);
+        ASSERT_EQ(s, id == kParam_FilterType ? OSStatus(kAudioUnitErr_InvalidProperty) : noErr);
+        if (s != noErr) continue;
         ASSERT_EQ(CFArrayGetCount(strings), 6);
         EXPECT_EQ(Text(CFArrayGetValueAtIndex(strings, 0)), "1/1");
         EXPECT_EQ(Text(CFArrayGetValueAtIndex(strings, 5)), "1/32");
         CFRelease(strings);
     }
-
     Set(kParam_FilterType, 2.f);
-    const auto untouched = reinterpret_cast<CFStringRef>(1);
-    const struct {
-        AudioUnitParameterID id;
-        std::optional<float> value;  // none: the current one
-        const char* name;            // nullptr: no string
-        OSStatus status;
-    } cases[] = {
-        {kParam_FilterType, 3.004f, "High", noErr},   {kParam_FilterType, 3.996f, "Thru", noErr},
-        {kParam_FilterType, 4.f, "Thru", noErr},      {kParam_FilterType, 0.004f, "Thru", noErr},
-        {kParam_FilterType, 2.5f, nullptr, noErr},    {kParam_FilterType, std::nullopt, "Band", noErr},
-        {kParam_Feedback, 1.f, nullptr, kAudioUnitErr_InvalidParameter},
-    };
-    for (const auto& c : cases) {
-        AudioUnitParameterStringFromValue record{c.id, c.value ? &*c.value : nullptr, untouched};
+    auto name = [&](AudioUnitParameterID id, const float* value, OSStatus status = noErr) {
+        AudioUnitParameterStringFromValue record{id, value, nullptr};
         UInt32 size = sizeof record;
         EXPECT_EQ(AudioUnitGetProperty(host->Unit(), kAudioUnitProperty_ParameterStringFromValue, 0, 0, &record, &size),
-                  c.status);
-        const float value = c.value.value_or(-1.f);
-        if (c.status != noErr)
-            EXPECT_EQ(record.outString, untouched) << value;
-        else if (!c.name)
-            EXPECT_EQ(record.outString, nullptr) << value;
-        else
-            EXPECT_EQ(Text(record.outString), c.name) << value;
-        if (record.outString && record.outString != untouched) CFRelease(record.outString);
-    }
-}
-
-// The editor's data is read-only; the effect names its editor.
-TEST_F(FlummelTest, GuiDataIsReadOnlyAndTheEditorIsNamed)
-{
-    UInt32 value = 5;
-    EXPECT_EQ(AudioUnitSetProperty(host->Unit(), kDataToGuiProperty, 0, 0, &value, 4), kAudioUnitErr_InvalidProperty);
-    ComponentDescription desc{};
-    UInt32 size = sizeof desc;
-    ASSERT_EQ(AudioUnitGetProperty(host->Unit(), kAudioUnitProperty_GetUIComponentList, 0, 0, &desc, &size), noErr);
-    EXPECT_EQ(desc.componentType, FourCC("auvw"));
-    EXPECT_EQ(desc.componentSubType, FourCC("Flml"));
-    EXPECT_EQ(desc.componentManufacturer, FourCC("TrWk"));
-}
-
-TEST_F(FlummelTest, InitializeRequiresEqualChannelCounts)
-{
-    CAStreamBasicDescription mono = CAStreamBasicDescription::CanonicalFormat(kRate, 1);
-    ASSERT_EQ(AudioUnitSetProperty(host->Unit(), kAudioUnitProperty_StreamFormat, kAudioUnitScope_Input, 0, &mono,
-                                   sizeof(AudioStreamBasicDescription)),
-              noErr);
-    EXPECT_EQ(AudioUnitInitialize(host->Unit()), kAudioUnitErr_FormatNotSupported);
-    EXPECT_EQ(Effect()->Kernels().size(), 0u);
-    ASSERT_EQ(host->SetFormat(kRate, 2), noErr);
-    ASSERT_EQ(host->Initialize(), noErr);
-    EXPECT_EQ(Effect()->Kernels().size(), 2u);
+                  status);
+        const std::string text = Text(record.outString);
+        if (record.outString) CFRelease(record.outString);
+        return text;
+    };
+    for (auto [value, expected] :
+         {std::pair{3.004f, "High"}, {3.996f, "Thru"}, {4.f, "Thru"}, {0.004f, "Thru"}, {2.5f, "<null>"}})
+        EXPECT_EQ(name(kParam_FilterType, &value), expected) << value;
+    EXPECT_EQ(name(kParam_FilterType, nullptr), "Band");
+    const float one = 1.f;
+    EXPECT_EQ(name(kParam_Feedback, &one, kAudioUnitErr_InvalidParameter), "<null>");
 }

@@ -162,31 +162,21 @@ TEST_F(FlummelTest, BypassAndResetClearTheLoopButNotTheLfo)
     }
 }
 
-TEST_F(FlummelTest, RenderingAllocatesNothing)
+// The effect hands back its processed input buffers for null ones: dry 0.5^3, the loop still empty.
+TEST_F(FlummelTest, RenderingAllocatesNothingAndNullBuffersGetTheProcessedInput)
 {
-    Set(kParam_Feedback, 90.f);
-    Set(kParam_SaturationAmount, 4.f);
-    Set(kParam_FilterType, 2.2f);
-    Set(kParam_FilterLfoAmount, 1.5f);
-    ASSERT_EQ(host->SetInputSignal(Constant(512 * 203, 0.3f)), noErr);
+    for (auto [id, v] : {std::pair{kParam_DryLevel, 0.5f}, {kParam_Feedback, 90.f}, {kParam_SaturationAmount, 4.f},
+                         {kParam_FilterType, 2.2f}, {kParam_FilterLfoAmount, 1.5f}})
+        Set(id, v);
+    ASSERT_EQ(host->SetInputSignal(Constant(512 * 204, 1.f)), noErr);
     ASSERT_EQ(host->Initialize(), noErr);
     std::vector<float> l(512), r(512);
     float* out[2] = {l.data(), r.data()};
+    ASSERT_EQ(host->RenderNull(out, 2, 512), noErr);
+    EXPECT_EQ(l[0], 0.125f);
+    EXPECT_EQ(r[511], 0.125f);
     for (int i = 0; i < 3; ++i) ASSERT_EQ(host->Render(out, 2, 512), noErr);
     testsupport::AllocationScope scope;
     for (int i = 0; i < 200; ++i) ASSERT_EQ(host->Render(out, 2, 512), noErr);
     EXPECT_EQ(scope.Count(), 0);
-}
-
-TEST_F(FlummelTest, NullBuffersGetTheProcessedInput)
-{
-    Set(kParam_DryLevel, 0.5f);
-    ASSERT_EQ(host->SetInputSignal(Constant(256, 1.f)), noErr);
-    ASSERT_EQ(host->Initialize(), noErr);
-    std::vector<float> l(256), r(256);
-    float* out[2] = {l.data(), r.data()};
-    ASSERT_EQ(host->RenderNull(out, 2, 256), noErr);
-    // The effect hands back its processed input buffers: dry 0.125, the loop is still empty.
-    EXPECT_EQ(l[0], 0.125f);
-    EXPECT_EQ(r[255], 0.125f);
 }

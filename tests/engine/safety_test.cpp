@@ -1,5 +1,5 @@
 // Audio safety: bounded output across the legal settings, non-finite input, out-of-range
-// parameters and sample rates the effect cannot work at.
+// parameters and formats the effect cannot work at.
 #include <cmath>
 #include <limits>
 
@@ -75,9 +75,16 @@ TEST_F(FlummelTest, OutOfRangeAndNonNumericParametersAreMadeLegal)
     }
 }
 
-// Below 1 kHz the DC blocker stops being one; such rates are refused like those above 768 kHz.
-TEST_F(FlummelTest, SampleRatesOutsideTheWorkingRangeAreRefused)
+// Below 1 kHz the DC blocker stops being one; such rates are refused like those above 768 kHz, and
+// so are unequal channel counts.
+TEST_F(FlummelTest, FormatsOutsideTheWorkingRangeAreRefused)
 {
+    CAStreamBasicDescription mono = CAStreamBasicDescription::CanonicalFormat(kRate, 1);
+    ASSERT_EQ(AudioUnitSetProperty(host->Unit(), kAudioUnitProperty_StreamFormat, kAudioUnitScope_Input, 0, &mono,
+                                   sizeof(AudioStreamBasicDescription)),
+              noErr);
+    EXPECT_EQ(AudioUnitInitialize(host->Unit()), kAudioUnitErr_FormatNotSupported);
+    EXPECT_EQ(Effect()->Kernels().size(), 0u);
     // The lowest rate comes last: there, noise with full feedback stays finite and bounded.
     for (double rate : {1.0, 62.0, 999.9, 768001.0, 768000.0, 1000.0}) {
         const bool works = rate >= 1000.0 && rate <= 768000.0;
