@@ -29,21 +29,15 @@ TEST(RenderNotifyStress, ControlThreadsChangeTheListWhileRendering)
     ASSERT_EQ(source.Install(unit.unit()), noErr);
     ASSERT_EQ(AudioUnitInitialize(unit.unit()), noErr);
 
-    constexpr int kThreads = 3;
-    constexpr int kRounds = 4000;
+    constexpr int kThreads = 3, kRounds = 4000;
     Counter counters[kThreads];
     std::atomic<bool> done{false};
     std::atomic<long> renders{0};
 
     std::thread renderer([&] {
         PlanarBuffers out(2, 64);
-        Float64 t = 0;
-        while (!done.load(std::memory_order_relaxed)) {
-            AudioTimeStamp ts = SampleTime(t);
-            t += 64;
-            if (AudioUnitRender(unit.unit(), nullptr, &ts, 0, 64, out.list()) == noErr)
-                renders.fetch_add(1, std::memory_order_relaxed);
-        }
+        for (Float64 t = 0; !done.load(std::memory_order_relaxed); t += 64)
+            if (unit.Render(out, 64, t) == noErr) renders.fetch_add(1, std::memory_order_relaxed);
     });
     std::vector<std::thread> controls;
     for (int i = 0; i < kThreads; ++i) {
@@ -65,8 +59,7 @@ TEST(RenderNotifyStress, ControlThreadsChangeTheListWhileRendering)
     long before[kThreads];
     for (int i = 0; i < kThreads; ++i) before[i] = counters[i].calls.load();
     PlanarBuffers out(2, 64);
-    AudioTimeStamp ts = SampleTime(-5);
-    ASSERT_EQ(AudioUnitRender(unit.unit(), nullptr, &ts, 0, 64, out.list()), noErr);
+    ASSERT_EQ(unit.Render(out, 64, -5), noErr);
     for (int i = 0; i < kThreads; ++i) EXPECT_EQ(counters[i].calls.load() - before[i], 2) << i;  // pre and post
 }
 

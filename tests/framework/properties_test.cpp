@@ -2,6 +2,9 @@
 // listeners and the properties the framework answers itself.
 #include <gtest/gtest.h>
 
+#include <initializer_list>
+#include <utility>
+
 #include "TestUnit.h"
 #include "framework/CAStreamBasicDescription.h"
 #include "host/AUPropertyRecorder.h"
@@ -11,40 +14,33 @@ namespace {
 
 using Desc = CAStreamBasicDescription;
 constexpr AudioUnitScope kIn = kAudioUnitScope_Input, kOut = kAudioUnitScope_Output;
+using Got = std::pair<OSStatus, UInt32>;  // a get's result and the size it reported
 
 }  // namespace
 
 TEST(GetProperty, SizeRulesAndInfo)
 {
     OpenTestUnit unit;
-    auto get = [&](void* data, UInt32* size) {
-        return AudioUnitGetProperty(unit.unit(), kAudioUnitProperty_StreamFormat, kOut, 0, data, size);
+    auto get = [&](AudioUnitPropertyID id, void* data, UInt32 size, AudioUnitScope scope = kOut) {
+        const OSStatus result = AudioUnitGetProperty(unit.unit(), id, scope, 0, data, &size);
+        return Got{result, size};
     };
-    UInt32 size = 0;
-    EXPECT_EQ(get(nullptr, &size), noErr);
-    EXPECT_EQ(size, 40u);
+    const AudioUnitPropertyID kFormat = kAudioUnitProperty_StreamFormat;
     AudioStreamBasicDescription format{};
-    size = 0;
-    EXPECT_EQ(get(&format, &size), paramErr);
-    EXPECT_EQ(get(&format, nullptr), paramErr);
-    // A smaller buffer receives the leading bytes and keeps its size; a larger one gets the size back.
     Float64 rate = 0;
-    size = sizeof rate;
-    EXPECT_EQ(get(&rate, &size), noErr);
-    EXPECT_EQ(size, sizeof rate);
-    EXPECT_EQ(rate, 44100.0);
     unsigned char big[64] = {};
-    size = sizeof big;
-    EXPECT_EQ(get(big, &size), noErr);
-    EXPECT_EQ(size, 40u);
-    CFStringRef name = nullptr;  // a failing get reports size 0
-    size = sizeof name;
-    EXPECT_EQ(AudioUnitGetProperty(unit.unit(), kAudioUnitProperty_ContextName, 0, 0, &name, &size),
-              kAudioUnitErr_InvalidPropertyValue);
-    EXPECT_EQ(size, 0u);
+    CFStringRef name = nullptr;
+    EXPECT_EQ(get(kFormat, nullptr, 0), Got(noErr, 40));
+    EXPECT_EQ(get(kFormat, &format, 0).first, paramErr);
+    EXPECT_EQ(AudioUnitGetProperty(unit.unit(), kFormat, kOut, 0, &format, nullptr), paramErr);
+    // A smaller buffer receives the leading bytes and keeps its size; a larger one gets the size back; a
+    // failing get reports size 0.
+    EXPECT_EQ(get(kFormat, &rate, sizeof rate), Got(noErr, sizeof rate));
+    EXPECT_EQ(rate, 44100.0);
+    EXPECT_EQ(get(kFormat, big, sizeof big), Got(noErr, 40));
+    EXPECT_EQ(get(kAudioUnitProperty_ContextName, &name, sizeof name, 0), Got(kAudioUnitErr_InvalidPropertyValue, 0));
 
-    const OSStatus kScope = kAudioUnitErr_InvalidScope, kElement = kAudioUnitErr_InvalidElement,
-                   kProperty = kAudioUnitErr_InvalidProperty;
+    const OSStatus kScope = kAudioUnitErr_InvalidScope, kElement = kAudioUnitErr_InvalidElement;
     const struct {
         AudioUnitPropertyID id;
         AudioUnitScope scope;
@@ -52,28 +48,32 @@ TEST(GetProperty, SizeRulesAndInfo)
         OSStatus result;
         UInt32 size;
     } cases[] = {
-        {kAudioUnitProperty_MaximumFramesPerSlice, kIn, 0, kScope, 0}, {kAudioUnitProperty_MaximumFramesPerSlice, 0, 1, kElement, 0},
-        {kAudioUnitProperty_StreamFormat, kIn, 1, kElement, 0},        {kAudioUnitProperty_ParameterList, 7, 0, kScope, 0},
-        {kAudioUnitProperty_AudioChannelLayout, kOut, 0, kProperty, 0}, {kAudioUnitProperty_SupportedChannelLayoutTags, kOut, 0, kProperty, 0},
-        {kAudioUnitProperty_MaximumFramesPerSlice, 0, 0, noErr, 4},    {kAudioUnitProperty_Latency, 0, 0, noErr, 8},
+        {kAudioUnitProperty_MaximumFramesPerSlice, kIn, 0, kScope, 0},
+        {kAudioUnitProperty_MaximumFramesPerSlice, 0, 1, kElement, 0},
+        {kAudioUnitProperty_StreamFormat, kIn, 1, kElement, 0},
+        {kAudioUnitProperty_ParameterList, 7, 0, kScope, 0},
+        {kAudioUnitProperty_AudioChannelLayout, kOut, 0, kAudioUnitErr_InvalidProperty, 0},
+        {kAudioUnitProperty_SupportedChannelLayoutTags, kOut, 0, kAudioUnitErr_InvalidProperty, 0},
+        {kAudioUnitProperty_MaximumFramesPerSlice, 0, 0, noErr, 4},
+        {kAudioUnitProperty_Latency, 0, 0, noErr, 8},
         {kAudioUnitProperty_MakeConnection, kIn, 0, noErr, sizeof(AudioUnitConnection)},
         {kAudioUnitProperty_ParameterInfo, 0, 0, noErr, sizeof(AudioUnitParameterInfo)},
         {kAudioUnitProperty_HostCallbacks, 0, 0, noErr, sizeof(HostCallbackInfo)},
         {kAudioUnitProperty_ParameterList, 0, 0, noErr, 8},  // the global element's two parameters
         {kAudioUnitProperty_ParameterList, kIn, 0, noErr, 0},
     };
+    UInt32 size = 0;
     for (const auto& c : cases) {
         size = 0;
         EXPECT_EQ(AudioUnitGetPropertyInfo(unit.unit(), c.id, c.scope, c.element, &size, nullptr), c.result)
             << c.id << "/" << c.scope;
         EXPECT_EQ(c.result == noErr ? size : 0u, c.size) << c.id << "/" << c.scope;
     }
-    const AudioUnitPropertyID unsupported[] = {
-        5000u, kAudioUnitProperty_SupportedNumChannels, kAudioUnitProperty_TailTime, kAudioUnitProperty_FactoryPresets,
-        kAudioUnitProperty_GetUIComponentList, kAudioUnitProperty_IconLocation, kAudioUnitProperty_ParameterValueStrings,
-        kAudioUnitProperty_CPULoad, kAudioUnitProperty_RenderQuality};
-    for (AudioUnitPropertyID id : unsupported)
-        EXPECT_EQ(AudioUnitGetPropertyInfo(unit.unit(), id, 0, 0, &size, nullptr), kProperty) << id;
+    for (AudioUnitPropertyID id : std::initializer_list<AudioUnitPropertyID>{
+             5000u, kAudioUnitProperty_SupportedNumChannels, kAudioUnitProperty_TailTime,
+             kAudioUnitProperty_FactoryPresets, kAudioUnitProperty_GetUIComponentList, kAudioUnitProperty_IconLocation,
+             kAudioUnitProperty_CPULoad, kAudioUnitProperty_ParameterValueStrings, kAudioUnitProperty_RenderQuality})
+        EXPECT_EQ(AudioUnitGetPropertyInfo(unit.unit(), id, 0, 0, &size, nullptr), kAudioUnitErr_InvalidProperty) << id;
     Boolean writable = false;
     EXPECT_EQ(AudioUnitGetPropertyInfo(unit.unit(), kAudioUnitProperty_MaximumFramesPerSlice, 0, 0, nullptr, &writable),
               noErr);
