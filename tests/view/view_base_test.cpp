@@ -29,7 +29,6 @@ public:
     ~TestView() override { last = nullptr; }
     OSStatus CreateUI(Float32 x, Float32 y) override
     {
-        uiOffset = {x, y};
         if (failUI) return -4321;
         for (const Rect& l : {Rect{10, 20, 60, 140}, Rect{50, 5, 130, 70}, Rect{20, 30, 40, 50}}) {
             Rect r{SInt16(l.top + y), SInt16(l.left + x), SInt16(l.bottom + y), SInt16(l.right + x)};
@@ -37,7 +36,6 @@ public:
             if (CreateUserPaneControl(GetCarbonWindow(), &r, 0, &c) != noErr) return -1;
             EmbedControl(c);
             children.push_back(c);
-            bottomRights.push_back({BottomRight().v, BottomRight().h});
         }
         return noErr;
     }
@@ -51,9 +49,7 @@ public:
 
     static inline TestView* last = nullptr;
     static inline bool failUI = false;
-    Float32Point uiOffset{-1, -1};
     std::vector<ControlRef> children;
-    std::vector<std::array<int, 2>> bottomRights;
     std::vector<UInt32> kinds;
 };
 
@@ -69,10 +65,7 @@ protected:
     void SetUp() override
     {
         DisplayTest::SetUp();
-        static Component c = RegisterComponent(
-            ComponentDescription{kAudioUnitCarbonViewComponentType, FourCC("Test"), FourCC("TrWk"), 0, 0},
-            &ComponentEntryPoint<TestView>::Dispatch, "Test View");
-        ASSERT_EQ(OpenAComponent(c, &view), noErr);
+        ASSERT_EQ(OpenAComponent(Registered(), &view), noErr);
         RegisterTrWkFlummel();
         ASSERT_EQ(AUHost::Open(TrWkFlummelDescription(), host), noErr);
     }
@@ -82,86 +75,74 @@ protected:
         if (window) DisposeWindow(window);
         DisplayTest::TearDown();
     }
-    TestView* Create(WindowAttributes attributes, Float32Point at, ControlRef* pane)
+    static Component Registered()
     {
-        window = ShownWindow(100, 100, 400, 300, attributes | kWindowStandardHandlerAttribute);
+        static Component c = RegisterComponent(
+            ComponentDescription{kAudioUnitCarbonViewComponentType, FourCC("Test"), FourCC("TrWk"), 0, 0},
+            &ComponentEntryPoint<TestView>::Dispatch, "Test View");
+        return c;
+    }
+    // The view created at `at` (and `size`) in a new shown window; its pane in `pane`.
+    OSStatus Create(WindowAttributes attributes, const Float32Point* at, const Float32Point* size, bool unit = true)
+    {
+        if (!window) window = ShownWindow(100, 100, 400, 300, attributes | kWindowStandardHandlerAttribute);
         ControlRef root = nullptr;
         GetRootControl(window, &root);
-        const Float32Point size{300, 200};
-        EXPECT_EQ(AudioUnitCarbonViewCreate(view, host->Unit(), window, root, &at, &size, pane), noErr);
-        return TestView::last;
+        return AudioUnitCarbonViewCreate(view, unit ? host->Unit() : nullptr, window, root, at, size, &pane);
     }
 
     AudioUnitCarbonView view = nullptr;
     std::unique_ptr<AUHost> host;
     WindowRef window = nullptr;
+    ControlRef pane = nullptr;
+    const Float32Point origin{0, 0}, at{30, 40}, size{300, 200};
 };
 
 }  // namespace
 
-TEST_F(ViewBase, NonCompositingWindowPlacesTheContentsAtTheHostsLocationAndClosesAfterIt)
+// Non-compositing: the contents in window coordinates at the host's location. Compositing: the
+// pane stands there and the contents are placed relative to it.
+TEST_F(ViewBase, ContentsSitWhereTheHostSaysInEitherKindOfWindowAndTheViewClosesAfterIt)
 {
-    const long before = CountLiveControls();
-    ControlRef pane = nullptr;
-    TestView* v = Create(0, {30, 40}, &pane);
-    ASSERT_TRUE(v && pane);
-    EXPECT_FALSE(v->IsCompositWindow());
-    EXPECT_EQ(v->uiOffset.x, 30.f);
-    EXPECT_EQ(v->uiOffset.y, 40.f);
-    // Bottom-right grows with each control and stays put for one inside it.
-    EXPECT_EQ(v->bottomRights, (std::vector<std::array<int, 2>>{{100, 170}, {170, 170}, {170, 170}}));
-    EXPECT_EQ(Bounds(pane), (std::array<int, 4>{40, 30, 170, 170}));
-    EXPECT_EQ(Bounds(v->children[0]), (std::array<int, 4>{50, 50, 100, 170}));  // window positions kept
-    ControlRef parent = nullptr;
-    ASSERT_EQ(GetSuperControl(v->children[1], &parent), noErr);
-    EXPECT_EQ(parent, pane);
-    // A host that disposes the window first (taking the pane with it) can still close the view.
-    DisposeWindow(window);
-    window = nullptr;
-    EXPECT_EQ(CloseComponent(view), noErr);
-    view = nullptr;
-    EXPECT_EQ(CountLiveControls(), before);
-}
-
-TEST_F(ViewBase, CompositingWindowPlacesTheContentsAtThePanesOriginAndScrolls)
-{
-    ControlRef pane = nullptr;
-    TestView* v = Create(kWindowCompositingAttribute, {30, 40}, &pane);
-    ASSERT_TRUE(v && pane);
-    EXPECT_TRUE(v->IsCompositWindow());
-    EXPECT_EQ(v->uiOffset.x, 0.f);
-    EXPECT_EQ(HIViewGetSuperview(v->children[0]), pane);
-    HIRect frame;
-    ASSERT_EQ(HIViewGetFrame(pane, &frame), noErr);
-    EXPECT_EQ((std::array<float, 4>{frame.origin.x, frame.origin.y, frame.size.width, frame.size.height}),
-              (std::array<float, 4>{30, 40, 140, 130}));
-
-    // The view answers its sizes to a scroller and follows a new origin.
-    EventRef info = nullptr, to = nullptr;
-    CreateEvent(nullptr, kEventClassScrollable, kEventScrollableGetInfo, 0, 0, &info);
-    CreateEvent(nullptr, kEventClassScrollable, kEventScrollableScrollTo, 0, 0, &to);
-    const HIPoint next{12, 7};
-    SetEventParameter(to, kEventParamOrigin, typeHIPoint, sizeof next, &next);
-    EXPECT_EQ(SendEventToEventTarget(info, GetControlEventTarget(pane)), noErr);
-    EXPECT_EQ(SendEventToEventTarget(to, GetControlEventTarget(pane)), noErr);
-    HISize image{}, line{};
-    GetEventParameter(info, kEventParamImageSize, typeHISize, nullptr, sizeof image, nullptr, &image);
-    GetEventParameter(info, kEventParamLineSize, typeHISize, nullptr, sizeof line, nullptr, &line);
-    ReleaseEvent(info);
-    ReleaseEvent(to);
-    EXPECT_EQ((std::array<float, 4>{image.width, image.height, line.width, line.height}),
-              (std::array<float, 4>{140, 130, 16, 20}));
-    HIRect bounds;
-    HIViewGetBounds(pane, &bounds);
-    EXPECT_EQ(bounds.origin.x, 12.f);
-    EXPECT_EQ(bounds.origin.y, 7.f);
+    for (WindowAttributes attributes : {WindowAttributes(0), WindowAttributes(kWindowCompositingAttribute)}) {
+        SCOPED_TRACE(attributes);
+        const long before = CountLiveControls();
+        ASSERT_EQ(Create(attributes, &at, &size), noErr);
+        TestView* v = TestView::last;
+        const int x = attributes ? 0 : 30, y = attributes ? 0 : 40;
+        EXPECT_EQ(Bounds(pane), (std::array<int, 4>{40, 30, 170, 170}));  // the furthest bottom-right
+        EXPECT_EQ(Bounds(v->children[0]), (std::array<int, 4>{10 + y, 20 + x, 60 + y, 140 + x}));
+        EXPECT_EQ(HIViewGetSuperview(v->children[1]), pane);
+        if (attributes) {  // a scroller learns the sizes, and the pane follows a new origin
+            EventRef info = nullptr, to = nullptr;
+            CreateEvent(nullptr, kEventClassScrollable, kEventScrollableGetInfo, 0, 0, &info);
+            CreateEvent(nullptr, kEventClassScrollable, kEventScrollableScrollTo, 0, 0, &to);
+            const HIPoint next{12, 7};
+            SetEventParameter(to, kEventParamOrigin, typeHIPoint, sizeof next, &next);
+            EXPECT_EQ(SendEventToEventTarget(info, GetControlEventTarget(pane)), noErr);
+            EXPECT_EQ(SendEventToEventTarget(to, GetControlEventTarget(pane)), noErr);
+            HISize image{}, line{};
+            GetEventParameter(info, kEventParamImageSize, typeHISize, nullptr, sizeof image, nullptr, &image);
+            GetEventParameter(info, kEventParamLineSize, typeHISize, nullptr, sizeof line, nullptr, &line);
+            ReleaseEvent(info);
+            ReleaseEvent(to);
+            EXPECT_EQ((std::array{image.width, image.height, line.width, line.height}), (std::array<CGFloat, 4>{140, 130, 16, 20}));
+            HIRect r;
+            HIViewGetBounds(pane, &r);
+            EXPECT_TRUE(r.origin.x == 12 && r.origin.y == 7);
+        }
+        // A host that disposes the window first (taking the pane with it) can still close the view.
+        DisposeWindow(std::exchange(window, nullptr));
+        EXPECT_EQ(CloseComponent(view), noErr);
+        EXPECT_EQ(CountLiveControls(), before);
+        ASSERT_EQ(OpenAComponent(Registered(), &view), noErr);
+    }
 }
 
 TEST_F(ViewBase, ClicksWantedEventsAndParameterChangesReachTheView)
 {
-    ControlRef pane = nullptr;
-    TestView* v = Create(0, {0, 0}, &pane);
-    ASSERT_TRUE(v && pane);
+    ASSERT_EQ(Create(0, &origin, &size), noErr);
+    TestView* v = TestView::last;
     auto click = [&](ControlRef target) {
         EventRef e = nullptr;
         CreateEvent(nullptr, kEventClassControl, kEventControlClick, 0, 0, &e);
@@ -193,10 +174,9 @@ TEST_F(ViewBase, ClicksWantedEventsAndParameterChangesReachTheView)
 
     std::vector<float> heard;
     auto knob = std::make_unique<Knob>(&heard);
-    Knob* raw = knob.get();
-    v->AddControl(std::move(knob));
     const AudioUnitParameter feedback{host->Unit(), kParam_Feedback, kAudioUnitScope_Global, 0};
-    ASSERT_EQ(AUListenerAddParameter(v->GetParameterListener(), raw, &feedback), noErr);
+    ASSERT_EQ(AUListenerAddParameter(v->GetParameterListener(), knob.get(), &feedback), noErr);
+    v->AddControl(std::move(knob));
     ASSERT_EQ(AUParameterSet(nullptr, nullptr, &feedback, 42.f, 0), noErr);
     ASSERT_TRUE(PumpUntil([&] { return !heard.empty(); }));
     EXPECT_EQ(heard.back(), 42.f);
@@ -204,23 +184,17 @@ TEST_F(ViewBase, ClicksWantedEventsAndParameterChangesReachTheView)
 
 TEST_F(ViewBase, TheViewComponentsCallsCheckTheirArguments)
 {
-    window = ShownWindow(100, 100, 200, 200);
-    ControlRef root = nullptr, pane = nullptr;
-    GetRootControl(window, &root);
-    const Float32Point at{0, 0}, size{10, 10};
-    EXPECT_EQ(AudioUnitCarbonViewCreate(view, host->Unit(), window, root, &at, nullptr, &pane), paramErr);
-    EXPECT_EQ(AudioUnitCarbonViewCreate(view, nullptr, window, root, &at, &size, &pane), paramErr);
+    const Float32Point far{65536.f + 12.f, 1e12f}, odd{std::nanf(""), -1e30f};
+    EXPECT_EQ(Create(0, &origin, nullptr), paramErr);
+    EXPECT_EQ(Create(0, &origin, &size, false), paramErr);
     EXPECT_EQ(pane, nullptr);
     ComponentParameters params{};
     params.what = kAudioUnitCarbonViewSetEventListenerSelect;
     EXPECT_EQ(AUCarbonViewBase::ComponentEntryDispatch(&params, nullptr), paramErr);
-
     // Coordinates no 16-bit rectangle holds are truncated, never trusted.
-    const Float32Point far{65536.f + 12.f, 1e12f}, odd{std::nanf(""), -1e30f};
-    EXPECT_EQ(AudioUnitCarbonViewCreate(view, host->Unit(), window, root, &far, &odd, &pane), noErr);
-    ASSERT_NE(pane, nullptr);
+    ASSERT_EQ(Create(0, &far, &odd), noErr);
     EXPECT_EQ(Bounds(pane)[1], 12);
     TestView::failUI = true;  // handed back as it is
-    EXPECT_EQ(AudioUnitCarbonViewCreate(view, host->Unit(), window, root, &at, &size, &pane), -4321);
+    EXPECT_EQ(Create(0, &origin, &size), -4321);
     TestView::failUI = false;
 }
