@@ -7,6 +7,7 @@
 #include <memory>
 #include <thread>
 
+#include "engine/FlummelParameters.h"
 #include "engine/TrWkFlummelEntry.h"
 #include "host/AUHost.h"
 #include "platform/audio/AudioUnitCalls.h"
@@ -21,10 +22,9 @@ protected:
         const char* display = std::getenv("DISPLAY");
         if (!display || !*display) GTEST_SKIP() << "no X display";
         RendererTest::SetUp();
-        std::filesystem::create_directory(dir / "config");  // the editor's stored preferences
+        std::filesystem::create_directory(dir / "config");
         config = std::make_unique<ScopedEnvironment>("XDG_CONFIG_HOME", Path("config").c_str());
     }
-
     // The test's inputs and outputs, without the preferences directory.
     std::vector<std::string> Outputs() const
     {
@@ -32,28 +32,21 @@ protected:
         std::erase(names, "config");
         return names;
     }
-
     // A name no other test process uses at the same time.
     static std::string UniqueName(const char* what)
     {
         static std::atomic<int> count{0};
         return std::string("flummel-") + what + "-" + std::to_string(getpid()) + "-" + std::to_string(count++);
     }
-
-    // Polls `ready` every 20 ms for up to `seconds`.
     template <class Ready>
     static bool WaitFor(Ready ready, double seconds = 20)
     {
         const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-        while (!ready()) {
+        for (; !ready(); std::this_thread::sleep_for(std::chrono::milliseconds(20)))
             if (std::chrono::steady_clock::now() > end) return false;
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
         return true;
     }
-
-    // Parameter `id` of the state saved in `name`, as a fresh effect has it after restoring it;
-    // NaN when the file cannot be read or restored.
+    // Parameter `id` of the state saved in `name` as a fresh effect restores it; NaN when it cannot.
     float PresetParameter(const std::string& name, AudioUnitParameterID id) const
     {
         RegisterTrWkFlummel();
@@ -65,6 +58,7 @@ protected:
                                  sizeof state) == noErr)
             host->GetParameter(id, v);
         if (state) CFRelease(state);
+        std::filesystem::remove(Path(name));
         return v;
     }
 

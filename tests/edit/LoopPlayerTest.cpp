@@ -13,9 +13,7 @@
 
 TEST(LoopPlayer, RepeatsTheInputAcrossAnyBlocksWithoutAllocating)
 {
-    AudioSignal input;
-    input.sampleRate = 48000;
-    input.channels.assign(2, std::vector<float>(97));
+    AudioSignal input{.sampleRate = 48000, .channels = {std::vector<float>(97), std::vector<float>(97)}};
     for (size_t i = 0; i < 97; ++i) {
         input.channels[0][i] = float(i + 1) / 128.f;
         input.channels[1][i] = -float(i + 1) / 256.f;
@@ -32,9 +30,7 @@ TEST(LoopPlayer, RepeatsTheInputAcrossAnyBlocksWithoutAllocating)
     LoopPlayer player(*host, input);
 
     const UInt32 blocks[] = {1, 96, 97, 200, LoopPlayer::kMaxBlock + 300};
-    size_t total = 0;
-    for (UInt32 b : blocks) total += b;
-    std::vector<std::vector<float>> out(2, std::vector<float>(total, 99.f));
+    std::vector<std::vector<float>> out(2, std::vector<float>(1 + 96 + 97 + 200 + LoopPlayer::kMaxBlock + 300, 99.f));
     size_t done = 0;
     testsupport::AllocationScope allocations;
     for (UInt32 b : blocks) {
@@ -45,6 +41,6 @@ TEST(LoopPlayer, RepeatsTheInputAcrossAnyBlocksWithoutAllocating)
     EXPECT_EQ(allocations.Count(), 0);
     EXPECT_EQ(player.Failures(), 0u);
     for (size_t c = 0; c < 2; ++c)
-        for (size_t i = 0; i < total; ++i)
+        for (size_t i = 0; i < done; ++i)
             ASSERT_NEAR(out[c][i], input.channels[c][i % 97], 1e-4f) << "channel " << c << " frame " << i;
 }
