@@ -56,9 +56,7 @@ protected:
     // knob (violet) is drawn at its centre.
     EditorWindow& Open(int x = 120, int y = 140, bool waitForPicture = true)
     {
-        auto& e = *editors.emplace_back(std::make_unique<EditorWindow>());
-        e.x = x;
-        e.y = y;
+        auto& e = *editors.emplace_back(std::make_unique<EditorWindow>(EditorWindow{.x = x, .y = y}));
         ComponentDescription desc{};
         UInt32 size = sizeof desc;
         EXPECT_EQ(AudioUnitGetProperty(host->Unit(), kAudioUnitProperty_GetUIComponentList, 0, 0, &desc, &size), noErr);
@@ -107,10 +105,7 @@ protected:
         host->GetParameter(AudioUnitParameterID(id), v);
         return v;
     }
-    bool WaitParam(int id, float expected)
-    {
-        return PumpUntil([&] { return std::abs(Param(id) - expected) <= 1e-3f; });
-    }
+    bool WaitParam(int id, float expected) { return PumpUntil([&] { return std::abs(Param(id) - expected) <= 1e-3f; }); }
     void Click(int x, int y, const char* modifier = nullptr)
     {
         MovePointer(x, y);

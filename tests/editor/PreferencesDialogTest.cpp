@@ -1,6 +1,6 @@
-// The stored preferences and the Prefs dialog: defaults, switches that invert the toolkit's
-// statics and are stored, the scale and its reset, the README, two editors sharing the switches
-// and a dialog that goes with its editor.
+// The stored preferences and the Prefs dialog: defaults and the scale's range, switches that
+// invert the toolkit's statics and are stored, shared by two editors, the scale and its reset,
+// the README, and dialogs that go with their editor.
 #include <sys/stat.h>
 
 #include <fstream>
@@ -12,36 +12,6 @@
 #include "tests/editor/EditorFixture.h"
 
 namespace {
-
-ControlRef ByCommand(ControlRef parent, UInt32 command)
-{
-    UInt16 n = 0;
-    CountSubControls(parent, &n);
-    for (UInt16 i = 1; i <= n; ++i) {
-        ControlRef c = nullptr;
-        UInt32 cmd = 0;
-        GetIndexedSubControl(parent, i, &c);
-        if (GetControlCommandID(c, &cmd) == noErr && cmd == command) return c;
-        if (ControlRef inner = ByCommand(c, command)) return inner;
-    }
-    return nullptr;
-}
-
-ControlRef ByCommand(WindowRef w, UInt32 command)
-{
-    ControlRef root = nullptr;
-    GetRootControl(w, &root);
-    return ByCommand(root, command);
-}
-
-// Pixels that differ between two pictures on the displays (x 20 to 750, y 170 to 270).
-int Changed(const Screenshot& a, const Screenshot& b)
-{
-    int n = 0;
-    for (int y = 315 - 270; y < 315 - 170; ++y)
-        for (int x = 20; x < 750; ++x) n += a.At(x, y).r != b.At(x, y).r;
-    return n;
-}
 
 std::pair<int, int> Size(const Rect& r) { return {r.right - r.left, r.bottom - r.top}; }
 
@@ -56,20 +26,43 @@ Rect Content(WindowRef w)
 
 class PreferencesDialog : public EditorTest {
 protected:
+    // Clicks Prefs on `e` and waits for the new dialog to show.
     WindowRef OpenDialog(EditorWindow& e)
     {
         const size_t before = e.view->Dialogs().size();
-        Click(e.X(60), e.Y(110));  // Prefs
+        Click(e.X(60), e.Y(110));
         if (!PumpUntil([&] { return e.view->Dialogs().size() == before + 1; })) return nullptr;
         WindowRef d = e.view->Dialogs().back();
         EXPECT_TRUE(PumpUntil([&] { return Viewable(GetWindowXID(d)); }));
         Pump(0.1);
         return d;
     }
+    static ControlRef ById(WindowRef dialog, OSType id)
+    {
+        const ControlID cid{id, 0};
+        ControlRef c = nullptr;
+        GetControlByID(dialog, &cid, &c);
+        return c;
+    }
+    static ControlRef ByCommand(ControlRef parent, UInt32 command)
+    {
+        UInt16 n = 0;
+        CountSubControls(parent, &n);
+        for (UInt16 i = 1; i <= n; ++i) {
+            ControlRef c = nullptr;
+            UInt32 cmd = 0;
+            GetIndexedSubControl(parent, i, &c);
+            if (GetControlCommandID(c, &cmd) == noErr && cmd == command) return c;
+            if (ControlRef inner = ByCommand(c, command)) return inner;
+        }
+        return nullptr;
+    }
     // A real click on the middle of the control that reports `command`.
     void Press(WindowRef dialog, UInt32 command)
     {
-        ControlRef c = ByCommand(dialog, command);
+        ControlRef root = nullptr;
+        GetRootControl(dialog, &root);
+        ControlRef c = ByCommand(root, command);
         ASSERT_NE(c, nullptr);
         Rect b, w = Content(dialog);
         GetControlBounds(c, &b);
@@ -86,8 +79,7 @@ TEST_F(PreferencesDialog, StoredSwitchesAndScaleAreReadWhenAnEditorIsCreated)
         int width, height;  // of the pane; the host's window keeps its size
     } cases[] = {{-1, -1, -1, -1, true, true, false, 770, 315},
                  {0, 0, 0, 150, false, false, false, 1155, 472},
-                 {7, -2, 1, 50, true, true, true, 385, 157},
-                 {-1, -1, -1, 100, true, true, true, 770, 315}};
+                 {7, -2, 1, 50, true, true, true, 385, 157}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.scale);
         TW::Manager::ms_enableEyeCandy = !c.expectEyeCandy;
@@ -107,12 +99,19 @@ TEST_F(PreferencesDialog, StoredSwitchesAndScaleAreReadWhenAnEditorIsCreated)
         EXPECT_EQ(Size(Content(e.window)), std::make_pair(770, 315));
         Close(e);
     }
+    // A hand-edited scale is kept within the dialog's range; one that is not a number is not read.
+    for (auto [stored, expected] : {std::pair{0, kMinGuiScale}, {100000, kMaxGuiScale}, {150, 150}}) {
+        SetPrefInt(kPrefGuiScale, stored);
+        EXPECT_EQ(StoredGuiScale(), expected) << stored;
+    }
     CFRef<CFStringRef> key(CFStringCreateWithCString(nullptr, kPrefGuiScale, kCFStringEncodingASCII));
     CFPreferencesSetAppValue(key, CFSTR("150"), CFSTR("com.tarnwick.Flummel"));
-    EXPECT_EQ(GetPrefInt(kPrefGuiScale, 100), 100);  // not a number
+    EXPECT_EQ(StoredGuiScale(), 100);
 }
 
-TEST_F(PreferencesDialog, EachPressOpensAFilledDialogWhoseSwitchesAreInvertedAndStored)
+// Two editors share the switches; a dialog's OK closes it alone, and closing an editor takes its
+// dialogs with it.
+TEST_F(PreferencesDialog, FilledDialogsOfTwoEditorsInvertAndStoreTheSwitchesAndGoWithTheirEditor)
 {
     const struct {
         OSType id;
@@ -121,62 +120,67 @@ TEST_F(PreferencesDialog, EachPressOpensAFilledDialogWhoseSwitchesAreInvertedAnd
     } switches[] = {{FourCC("cndy"), TW::Manager::ms_enableEyeCandy, kPrefEyeCandy},
                     {FourCC("rdrw"), TW::Manager::ms_enableConstantRedraw, kPrefConstantRedraw},
                     {FourCC("tltp"), TW::Manager::ms_enableTooltip, kPrefTooltip}};
-    EditorWindow& e = Open();
-    WindowRef d = OpenDialog(e);
-    ASSERT_NE(d, nullptr);
-    auto value = [&](OSType id) {
-        const ControlID cid{id, 0};
-        ControlRef c = nullptr;
-        GetControlByID(d, &cid, &c);
-        return c;
-    };
+    EditorWindow& a = Open(120, 100);
+    EditorWindow& b = Open(120, 560);
+    WindowRef da = OpenDialog(a), db = OpenDialog(b);
+    ASSERT_TRUE(da && db);
     CFStringRef version = nullptr;
-    ASSERT_EQ(GetControlData(value(FourCC("vers")), 0, kControlStaticTextCFStringTag, sizeof version, &version,
+    ASSERT_EQ(GetControlData(ById(da, FourCC("vers")), 0, kControlStaticTextCFStringTag, sizeof version, &version,
                              nullptr), noErr);
     EXPECT_EQ(CFStringToUTF8(version), "2.0.0");
     CFRelease(version);
-    EXPECT_EQ(GetControl32BitValue(value(FourCC("guis"))), 100);  // nothing stored
+    EXPECT_EQ(GetControl32BitValue(ById(da, FourCC("guis"))), 100);  // nothing stored
     for (const auto& s : switches) {
         const bool was = s.flag.load();
-        EXPECT_EQ(GetControl32BitValue(value(s.id)), was ? 1 : 0) << s.key;
-        for (bool expected : {!was, was}) {
-            Press(d, s.id);
+        EXPECT_EQ(GetControl32BitValue(ById(da, s.id)), was ? 1 : 0) << s.key;
+        for (auto [dialog, expected] : {std::pair{da, !was}, {db, was}}) {
+            Press(dialog, s.id);
             EXPECT_TRUE(PumpUntil([&] { return s.flag.load() == expected; })) << s.key;
             EXPECT_EQ(GetPrefInt(s.key, -1), expected ? 1 : 0) << s.key;
         }
     }
 
-    WindowRef second = OpenDialog(e);
+    WindowRef second = OpenDialog(a);
     ASSERT_NE(second, nullptr);
     const long windows = CountLiveWindows();
     Press(second, FourCC("ok  "));  // the newer one lies on top
-    ASSERT_TRUE(PumpUntil([&] { return e.view->Dialogs().size() == 1; }));
-    EXPECT_EQ(e.view->Dialogs()[0], d);
+    ASSERT_TRUE(PumpUntil([&] { return a.view->Dialogs().size() == 1; }));
+    EXPECT_EQ(a.view->Dialogs()[0], da);
     EXPECT_EQ(CountLiveWindows(), windows - 1);
+    Close(a);  // its dialog with it; b's goes on working
+    EXPECT_EQ(CountLiveWindows(), windows - 3);
+    const bool tooltip = TW::Manager::ms_enableTooltip.load();
+    Press(db, FourCC("tltp"));
+    EXPECT_EQ(GetPrefInt(kPrefTooltip, -1), tooltip ? 0 : 1);
+    EXPECT_EQ(b.view->Dialogs().size(), 1u);
 }
 
-TEST_F(PreferencesDialog, ConstantRedrawOffFreezesTheScannerAndOnAgainWakesIt)
+TEST_F(PreferencesDialog, ConstantRedrawOffFreezesTheDisplaysAndOnAgainWakesThem)
 {
     EditorWindow& e = Open();
     WindowRef d = OpenDialog(e);
     ASSERT_NE(d, nullptr);
-    // Half a second of audio moves the loop head by half the 1 s loop.
-    auto play = [&] {
+    // Half a second of audio moves the loop head by half the 1 s loop; pixels that differ on the
+    // displays (x 20 to 750, y 170 to 270) after it.
+    auto changedByPlaying = [&](const Screenshot& before) {
         std::vector<float> left(512), right(512);
         float* out[] = {left.data(), right.data()};
-        for (int i = 0; i < 43; ++i) ASSERT_EQ(host->Render(out, 2, 512), noErr);
+        for (int i = 0; i < 43; ++i) EXPECT_EQ(host->Render(out, 2, 512), noErr);
         Pump(0.3);
+        auto after = Shot(e);
+        int n = 0;
+        for (int y = 315 - 270; y < 315 - 170; ++y)
+            for (int x = 20; x < 750; ++x) n += before.At(x, y).r != after->At(x, y).r;
+        return n;
     };
     Press(d, FourCC("rdrw"));
     ASSERT_FALSE(TW::Manager::ms_enableConstantRedraw.load());
     Pump(0.2);
     auto frozen = Shot(e);
-    play();
-    EXPECT_EQ(Changed(*frozen, *Shot(e)), 0);
+    EXPECT_EQ(changedByPlaying(*frozen), 0);
     Press(d, FourCC("rdrw"));
     ASSERT_TRUE(TW::Manager::ms_enableConstantRedraw.load());
-    play();
-    EXPECT_GT(Changed(*frozen, *Shot(e)), 20);
+    EXPECT_GT(changedByPlaying(*frozen), 20);
 }
 
 TEST_F(PreferencesDialog, TheScaleResizesTheHostWindowAndTheResetRestoresIt)
@@ -184,7 +188,7 @@ TEST_F(PreferencesDialog, TheScaleResizesTheHostWindowAndTheResetRestoresIt)
     EditorWindow& e = Open();
     WindowRef d = OpenDialog(e);
     ASSERT_NE(d, nullptr);
-    ControlRef slider = ByCommand(d, FourCC("guis"));
+    ControlRef slider = ById(d, FourCC("guis"));
     ASSERT_NE(slider, nullptr);
     SetControl32BitValue(slider, 150);  // and the hit the platform reports when it is let go
     EventRef hit = nullptr;
@@ -225,28 +229,6 @@ TEST_F(PreferencesDialog, WebPageOpensTheReadme)
     std::string first;
     std::getline(readme, first);
     EXPECT_EQ(first, "# Flummel");
-}
-
-TEST_F(PreferencesDialog, TwoEditorsShareTheSwitchesAndADialogGoesWithItsEditor)
-{
-    EditorWindow& a = Open(120, 100);
-    EditorWindow& b = Open(120, 560);
-    WindowRef da = OpenDialog(a);
-    WindowRef db = OpenDialog(b);
-    ASSERT_TRUE(da && db);
-    const bool was = TW::Manager::ms_enableEyeCandy.load();
-    Press(da, FourCC("cndy"));
-    EXPECT_EQ(TW::Manager::ms_enableEyeCandy.load(), !was);
-    Press(db, FourCC("cndy"));
-    EXPECT_EQ(TW::Manager::ms_enableEyeCandy.load(), was);
-    EXPECT_EQ(GetPrefInt(kPrefEyeCandy, -1), was ? 1 : 0);
-
-    const long windows = CountLiveWindows();
-    Close(a);  // its dialog with it; b's goes on working
-    EXPECT_EQ(CountLiveWindows(), windows - 2);
-    Press(db, FourCC("tltp"));
-    EXPECT_EQ(GetPrefInt(kPrefTooltip, -1), TW::Manager::ms_enableTooltip.load() ? 1 : 0);
-    EXPECT_EQ(b.view->Dialogs().size(), 1u);
 }
 
 TEST_F(PreferencesDialog, WithoutTheInterfaceFileNoDialogOpens)
