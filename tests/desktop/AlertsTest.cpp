@@ -97,9 +97,6 @@ TEST_F(Alerts, AStopAlertShowsItsTextsAndEndsWithOKOrReturn)
         EXPECT_EQ(item, kAlertStdAlertOKButton);
         EXPECT_EQ(CountLiveWindows(), windows);
     }
-    DialogRef none = reinterpret_cast<DialogRef>(1);
-    EXPECT_EQ(CreateStandardAlert(kAlertStopAlert, nullptr, nullptr, nullptr, &none), paramErr);
-    EXPECT_EQ(none, nullptr);
 }
 
 TEST(AlertsWithoutADisplay, TheAlertIsToldOnStandardErrorAndReturnsAtOnce)

@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <functional>
 #include <string>
 #include <thread>
 
@@ -24,50 +25,35 @@ namespace {
 std::string DemoProgram()
 {
     if (const char* p = std::getenv("FLUMMEL_DESKTOP_DEMO")) return p;
-    char exe[4096];
-    ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
-    if (n <= 0) return "";
-    std::string dir(exe, size_t(n));
-    dir = dir.substr(0, dir.rfind('/'));
-    return dir + "/../platform/desktop/flummel_desktop_demo";
-}
-
-// The top-level window with this title, or 0.
-::Window FindWindow(Display* d, const char* title)
-{
-    ::Window root, parent, *kids = nullptr, found = 0;
-    unsigned n = 0;
-    if (!XQueryTree(d, DefaultRootWindow(d), &root, &parent, &kids, &n)) return 0;
-    for (unsigned i = 0; i < n && !found; ++i) {
-        char* name = nullptr;
-        if (XFetchName(d, kids[i], &name) && name) {
-            if (std::string(name) == title) found = kids[i];
-            XFree(name);
-        }
-    }
-    if (kids) XFree(kids);
-    return found;
+    char exe[4096] = {};
+    if (readlink("/proc/self/exe", exe, sizeof exe - 1) <= 0) return "";
+    std::string dir(exe);
+    return dir.substr(0, dir.rfind('/')) + "/../platform/desktop/flummel_desktop_demo";
 }
 
 bool IsSquare(Screenshot::RGB c) { return c.r > 235 && c.g > 120 && c.g < 160 && c.b < 45; }
 bool IsClearColour(Screenshot::RGB c) { return c.Near(20, 26, 64, 3); }
 
+// The square's pixel count and centre.
 struct Centre {
     double x = 0, y = 0;
     int count = 0;
+    explicit Centre(const Screenshot& s)
+    {
+        for (int y0 = 0; y0 < s.Height(); ++y0)
+            for (int x0 = 0; x0 < s.Width(); ++x0)
+                if (IsSquare(s.At(x0, y0))) x += x0, y += y0, ++count;
+        if (count) x /= count, y /= count;
+    }
 };
 
-Centre SquareIn(const Screenshot& s)
+// Polls `done` every 20 ms for up to 20 s.
+bool Within20s(const std::function<bool()>& done)
 {
-    Centre c;
-    for (int y = 0; y < s.Height(); ++y)
-        for (int x = 0; x < s.Width(); ++x)
-            if (IsSquare(s.At(x, y))) c.x += x, c.y += y, ++c.count;
-    if (c.count) c.x /= c.count, c.y /= c.count;
-    return c;
+    for (int i = 0; i < 1000; ++i, std::this_thread::sleep_for(std::chrono::milliseconds(20)))
+        if (done()) return true;
+    return false;
 }
-
-auto Until(double s) { return std::chrono::steady_clock::now() + std::chrono::duration<double>(s); }
 
 }  // namespace
 
@@ -93,20 +79,21 @@ TEST_F(DesktopDemo, DrawsAMovingSquareInItsPaneAndClosesCleanly)
     }
 
     ::Window w = 0;
-    for (auto end = Until(20); !w && std::chrono::steady_clock::now() < end;) {
-        w = FindWindow(mX, "Flummel desktop demo");
-        if (!w || !Viewable(w)) w = 0, std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    ASSERT_NE(w, 0u) << "the demo's window did not appear";
+    ASSERT_TRUE(Within20s([&] {
+        for (unsigned long kid : Children(DefaultRootWindow(mX))) {
+            char* name = nullptr;
+            if (XFetchName(mX, kid, &name) && name) {
+                if (std::string(name) == "Flummel desktop demo" && Viewable(kid)) w = kid;
+                XFree(name);
+            }
+        }
+        return w != 0;
+    })) << "the demo's window did not appear";
     // The pane stands at (40, 40)-(440, 320) of the 480 x 360 window.
-    bool drawn = false;
-    for (auto end = Until(20); !drawn && std::chrono::steady_clock::now() < end;) {
+    ASSERT_TRUE(Within20s([&] {
         Screenshot s(mX, w);
-        drawn = IsClearColour(s.At(45, 45)) && SquareIn(s).count > 0;
-        if (!drawn) std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    ASSERT_TRUE(drawn) << "the pane was never drawn";
-
+        return IsClearColour(s.At(45, 45)) && Centre(s).count > 0;
+    })) << "the pane was never drawn";
     Screenshot first(mX, w);
     ASSERT_EQ(first.Width(), 480);
     ASSERT_EQ(first.Height(), 360);
@@ -114,15 +101,14 @@ TEST_F(DesktopDemo, DrawsAMovingSquareInItsPaneAndClosesCleanly)
     // The pane's corners inside, and just outside.
     EXPECT_TRUE(IsClearColour(first.At(41, 41)) && IsClearColour(first.At(438, 318)));
     EXPECT_FALSE(IsClearColour(first.At(38, 38)) || IsClearColour(first.At(442, 322)));
-    Centre a = SquareIn(first);
+    Centre a(first);
     EXPECT_GT(a.count, 2500);  // a 60 x 60 square, turned, cut by nothing
     EXPECT_LT(a.count, 4000);
     // On its orbit of radius 80 around the pane's centre (240, 180).
     EXPECT_NEAR(std::hypot(a.x - 240, a.y - 180), 80, 4);
 
     std::this_thread::sleep_for(std::chrono::milliseconds(400));
-    Screenshot second(mX, w);
-    Centre b = SquareIn(second);
+    Centre b{Screenshot(mX, w)};
     EXPECT_GT(std::hypot(b.x - a.x, b.y - a.y), 10) << "the square did not move";
 
     // Closing the window from outside ends the program, its render thread stopped first.
@@ -135,11 +121,7 @@ TEST_F(DesktopDemo, DrawsAMovingSquareInItsPaneAndClosesCleanly)
     XSendEvent(mX, w, False, NoEventMask, &close);
     XSync(mX, False);
     int status = -1;
-    for (auto end = Until(20); std::chrono::steady_clock::now() < end;) {
-        if (waitpid(pid, &status, WNOHANG) == pid) break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    if (!WIFEXITED(status) && !WIFSIGNALED(status)) {
+    if (!Within20s([&] { return waitpid(pid, &status, WNOHANG) == pid; })) {
         kill(pid, SIGKILL);
         waitpid(pid, &status, 0);
         FAIL() << "the demo did not end when its window was closed";

@@ -1,4 +1,4 @@
-// Real X input through XTest: tracking regions, the drag loop, scrolling, clicks on custom
+// Real X input through XTest: tracking regions, the drag loop, clicks on custom
 // controls and the custom control class registry.
 #include <vector>
 
@@ -145,44 +145,8 @@ TEST_F(Input, DragLoopReportsMotionModifierChangeAndRelease)
     EXPECT_TRUE(PumpUntil([] { return (GetCurrentKeyModifiers() & shiftKey) == 0; }));
     EXPECT_EQ(steps.size(), 4u);
 
-    // Outside a drag: window-local points, and a time-out when nothing happens.
-    MovePointer(kX + 40, kY + 30);
-    Point p{};
-    MouseTrackingResult r = 0;
-    ASSERT_EQ(TrackMouseLocationWithOptions(GetWindowPort(w), 0, 2.0, &p, nullptr, &r), noErr);
-    EXPECT_EQ(r, kMouseTrackingMouseMoved);
-    EXPECT_EQ(p.h, 40);
-    EXPECT_EQ(p.v, 30);
-    ASSERT_EQ(TrackMouseLocationWithOptions(GetWindowPort(w), 0, 0.05, &p, nullptr, &r), noErr);
-    EXPECT_EQ(r, kMouseTrackingTimedOut);
     DisposeWindow(w);
     UnregisterToolboxObjectClass(cls);
-}
-
-TEST_F(Input, ScrollWheelReachesTheControlUnderThePointer)
-{
-    WindowRef w = ShownWindow(kX, kY, 300, 200);
-    ASSERT_NE(w, nullptr);
-    using WheelMove = std::pair<EventMouseWheelAxis, SInt32>;
-    std::vector<WheelMove> log;
-    Handler onWheel = [&](EventHandlerCallRef, EventRef e) {
-        WheelMove m{99, 0};
-        GetEventParameter(e, kEventParamMouseWheelAxis, typeMouseWheelAxis, nullptr, sizeof m.first, nullptr, &m.first);
-        GetEventParameter(e, kEventParamMouseWheelDelta, typeSInt32, nullptr, sizeof m.second, nullptr, &m.second);
-        log.push_back(m);
-        return OSStatus(noErr);
-    };
-    EventTypeSpec wheel{kEventClassMouse, kEventMouseWheelMoved};
-    InstallControlEventHandler(Pane(w, {50, 50, 150, 250}), HandlerFn, 1, &wheel, &onWheel, nullptr);
-    MovePointer(kX + 100, kY + 100);
-    for (unsigned b : {4u, 5u, 6u}) {
-        Button(b, true);
-        Button(b, false);
-    }
-    ASSERT_TRUE(PumpUntil([&] { return log.size() == 3; }));
-    EXPECT_EQ(log, (std::vector<WheelMove>{
-                       {kEventMouseWheelAxisY, 1}, {kEventMouseWheelAxisY, -1}, {kEventMouseWheelAxisX, 1}}));
-    DisposeWindow(w);
 }
 
 TEST_F(Input, CustomControlClassesAreUniqueByIdAndHandleAfterInstanceHandlers)

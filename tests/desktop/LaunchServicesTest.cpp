@@ -34,7 +34,6 @@ TEST(LaunchServices, AURLGoesToTheOpenerOnThePathAndNowhereWithoutOne)
     std::stringstream got;
     got << in.rdbuf();
     EXPECT_EQ(got.str(), "https://example.org/flummel?x=1&y=2");
-    EXPECT_EQ(LSOpenCFURLRef(nullptr, nullptr), paramErr);
     ScopedEnvironment none("PATH", dir.Path().c_str());  // the opener is gone
     std::remove((dir / "xdg-open").c_str());
     EXPECT_EQ(LSOpenCFURLRef(url, nullptr), kLSApplicationNotFoundErr);

@@ -13,7 +13,6 @@
 #include "platform/cf/CFNumber.h"
 #include "platform/cf/CFString.h"
 #include "platform/desktop/CFPreferences.h"
-#include "platform/desktop/CFURL.h"
 #include "tests/desktop/ScopedEnvironment.h"
 #include "tests/desktop/TempDirectory.h"
 
@@ -139,7 +138,7 @@ TEST_F(Preferences, ACorruptFileReadsAsEmptyWithOneWarning)
     }
 }
 
-TEST_F(Preferences, RemovalsAndValuesThatCannotBeStored)
+TEST_F(Preferences, ARemovedValueIsGoneAfterTheNextSynchronise)
 {
     const char* domain = "com.example.remove";
     SetInt(domain, "GUI scale", 90);
@@ -151,19 +150,6 @@ TEST_F(Preferences, RemovalsAndValuesThatCannotBeStored)
     EXPECT_EQ(Helper("get", domain, "GUI scale"), "absent");
     EXPECT_EQ(Helper("get", domain, "Enable eye candy"), "1");
 
-    // A URL has no property-list form: the write fails and the change stays pending.
-    CFRef<CFURLRef> url(CFURLCreateWithString(nullptr, CFSTR("https://example.org/"), nullptr));
-    CFPreferencesSetAppValue(CF("Web page"), url, CF(domain));
-    testing::internal::CaptureStderr();
-    EXPECT_FALSE(CFPreferencesAppSynchronize(CF(domain)));
-    testing::internal::GetCapturedStderr();
-    CFRef<CFPropertyListRef> pending(CFPreferencesCopyAppValue(CF("Web page"), CF(domain)));
-    EXPECT_TRUE(CFEqual(pending, url));
-    EXPECT_EQ(Helper("get", domain, "Enable eye candy"), "1");  // the file is intact
-    CFPreferencesSetAppValue(CF("Web page"), nullptr, CF(domain));
-    SetInt(domain, "GUI scale", 110);
-    EXPECT_TRUE(CFPreferencesAppSynchronize(CF(domain)));
-    EXPECT_EQ(Helper("get", domain, "GUI scale"), "110");
 }
 
 TEST_F(Preferences, DomainsThatAreNotFileNamesStoreNothingAndWithoutAnAbsoluteConfigHomeTheFileGoesUnderHome)
