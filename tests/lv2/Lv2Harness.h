@@ -12,6 +12,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <set>
 
@@ -50,6 +51,8 @@ public:
     const LV2_Feature mapFeature{LV2_URID__map, &mMap}, unmapFeature{LV2_URID__unmap, &mUnmap};
 };
 
+using LilvNodePtr = std::unique_ptr<LilvNode, decltype(&lilv_node_free)>;
+
 // The process's world, loaded once; plug-in libraries stay loaded for the process.
 class Lv2World {
 public:
@@ -61,12 +64,10 @@ public:
     LilvWorld* World() const { return mWorld; }
     UridMap& Map() { return mMap; }
     LilvNode* Uri(const char* uri) { return lilv_new_uri(mWorld, uri); }
+    LilvNodePtr Node(const char* uri) { return {Uri(uri), &lilv_node_free}; }
     const LilvPlugin* Plugin(const char* uri)
     {
-        LilvNode* node = Uri(uri);
-        const LilvPlugin* plugin = lilv_plugins_get_by_uri(lilv_world_get_all_plugins(mWorld), node);
-        lilv_node_free(node);
-        return plugin;
+        return lilv_plugins_get_by_uri(lilv_world_get_all_plugins(mWorld), Node(uri).get());
     }
 
 private:

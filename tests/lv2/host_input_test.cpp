@@ -65,7 +65,8 @@ TEST(Lv2HostInput, NullOrEmptyFeaturesStillGiveAWorkingInstance)
 }
 
 // Time-port buffers of exactly the words given, so that reading past them is caught; a plug-in
-// that follows the host's tempo sounds as with no tempo at all.
+// that follows the host's tempo sounds as with no tempo at all, as it does with no position in
+// the sequence or no sequence.
 TEST(Lv2HostInput, TimeSequencesWhoseSizesLieAreIgnored)
 {
     auto map = [](const char* uri) { return Lv2World::Get().Map().Map(uri); };
@@ -95,6 +96,8 @@ TEST(Lv2HostInput, TimeSequencesWhoseSizesLieAreIgnored)
         {"a property value missing", cutProperty(16)},
         {"a sequence smaller than its body", {4, seq, 0, 0}},
         {"another atom type", {8, map(LV2_ATOM__Int), 0, 0}},
+        {"an empty sequence", {kBody, seq, 0, 0}},
+        {"no sequence", {}},
     };
     const std::vector<Setting> followTempo = {{"host_tempo", kParam_HostTempo, 1.f},
                                               {"lfo_host_tempo", kParam_LfoHostTempo, 1.f}};
@@ -106,7 +109,7 @@ TEST(Lv2HostInput, TimeSequencesWhoseSizesLieAreIgnored)
         Apply(kBusy, &plugin, &reference);
         Apply(followTempo, &plugin, &reference);
         const std::vector<uint32_t> exact(c.words);  // the heap block ends where the words do
-        plugin.time = exact.data();
+        plugin.time = exact.empty() ? nullptr : exact.data();
         EXPECT_EQ(MaxAbsDifference(plugin.Process(in, 512), reference.Process(in, 512)), 0.f);
     }
 }

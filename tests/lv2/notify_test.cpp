@@ -1,12 +1,12 @@
-// The notify port: display messages 30 times a second of audio time (one per run when runs are
-// longer than that), carrying the engine's live data; an unconnected port is never written and a
-// small buffer gets an empty sequence instead of part of a message; with an audio buffer missing
-// the effect is silent, and the run allocates nothing.
+// The notify port: display messages 30 times a second of audio time, at most one per run, carrying
+// the engine's live data; small or unconnected buffers; silence without an audio buffer; and a run
+// that allocates nothing.
 #include <gtest/gtest.h>
 
 #include <lv2/atom/util.h>
 
 #include <atomic>
+#include <cmath>
 #include <cstring>
 
 #include "engine/FlummelShared.h"
@@ -51,7 +51,6 @@ std::vector<Message> Messages(Lv2Instance& plugin)
     return messages;
 }
 
-// Runs `frames` frames of silence.
 void RunSilence(Lv2Instance& plugin, uint32_t frames)
 {
     const Signal silence(plugin.Channels(), std::vector<float>(frames));
@@ -88,12 +87,9 @@ TEST(Lv2Notify, SendsThirtyMessagesASecondOfAudioAndAtMostOnePerRun)
             if (messages.empty()) continue;
             ASSERT_TRUE(messages[0].frame >= 0 && messages[0].frame < c.block);
             const int64_t at = int64_t(run) * c.block + messages[0].frame;
-            if (count++ == 0) {
-                EXPECT_EQ(run, 0u) << "the first message comes with the first run";
-            }
-            if (last >= 0 && c.block < interval) {
-                EXPECT_NEAR(double(at - last), interval, c.block) << "run " << run;
-            }
+            EXPECT_TRUE(count++ > 0 || run == 0) << "the first message comes with the first run";
+            EXPECT_TRUE(last < 0 || c.block >= interval || std::fabs(double(at - last) - interval) <= c.block)
+                << "run " << run << ": " << at - last;
             last = at;
         }
         EXPECT_EQ(count, c.messages);
@@ -126,8 +122,7 @@ TEST(Lv2Notify, MessagesCarryTheEnginesHeadAndOverview)
         if (messages.empty()) continue;
         DataToGui engine{};
         size = sizeof engine;
-        ASSERT_EQ(AudioUnitGetProperty(reference.Unit(), kDataToGuiProperty, kAudioUnitScope_Global, 0, &engine, &size),
-                  noErr);
+        AudioUnitGetProperty(reference.Unit(), kDataToGuiProperty, kAudioUnitScope_Global, 0, &engine, &size);
         EXPECT_EQ(std::memcmp(&messages[0].data, &engine, sizeof engine), 0) << "at " << at;
         heads.push_back(messages[0].data.headPosition);
         last = messages[0];
@@ -141,11 +136,9 @@ TEST(Lv2Notify, MessagesCarryTheEnginesHeadAndOverview)
         const float lower = last.overview[2 * k], upper = last.overview[2 * k + 1];
         EXPECT_EQ(lower, overview[4 * k + 1]);
         EXPECT_EQ(upper, overview[4 * k + 3]);
-        if (k < 64) {  // recorded: 24000 frames of 96000, 256 entries
-            EXPECT_TRUE(lower < 0.f && upper > 0.f);
-        } else {
-            EXPECT_TRUE(lower == 0.f && upper == 0.f);
-        }
+        const bool recorded = k < 64;  // 24000 frames of 96000, 256 entries
+        EXPECT_EQ(lower < 0.f && upper > 0.f, recorded);
+        EXPECT_EQ(lower == 0.f && upper == 0.f, !recorded);
     }
 }
 
@@ -168,23 +161,21 @@ TEST(Lv2Notify, SmallDisconnectedAndReactivatedBuffers)
         std::fill(plugin.NotifyBytes().begin(), plugin.NotifyBytes().end(), kUntouched);
         RunSilence(plugin, 512);
         EXPECT_EQ(plugin.Notify().atom.size, c.atomSize);
-        if (c.atomSize > 0) {
-            EXPECT_EQ(Messages(plugin).size(), c.messages);
-        }
+        EXPECT_EQ(c.atomSize > 0 ? Messages(plugin).size() : 0u, c.messages);
         const std::vector<uint8_t>& bytes = plugin.NotifyBytes();
         for (size_t i = sizeof(LV2_Atom) + c.atomSize; i < bytes.size(); ++i) ASSERT_EQ(bytes[i], kUntouched) << i;
     }
 
     Lv2Instance plugin(kMonoUri, 48000);
     plugin.ConnectNotify(kRoomyNotify);
-    RunSilence(plugin, 256);
-    EXPECT_EQ(Messages(plugin).size(), 1u);
-    RunSilence(plugin, 256);
-    EXPECT_EQ(Messages(plugin).size(), 0u);
-    lilv_instance_deactivate(plugin.Lilv());
-    lilv_instance_activate(plugin.Lilv());
-    RunSilence(plugin, 256);
-    EXPECT_EQ(Messages(plugin).size(), 1u);
+    for (size_t expected : {1, 0, 1}) {  // activation between the second run and the third
+        if (expected == 1) {
+            lilv_instance_deactivate(plugin.Lilv());
+            lilv_instance_activate(plugin.Lilv());
+        }
+        RunSilence(plugin, 256);
+        EXPECT_EQ(Messages(plugin).size(), expected);
+    }
     plugin.ConnectNotify(0);
     std::fill(plugin.NotifyBytes().begin(), plugin.NotifyBytes().end(), kUntouched);
     for (int run = 0; run < 10; ++run) RunSilence(plugin, 1024);

@@ -1,5 +1,5 @@
 // The pieces the Turtle generator is made of: port symbols from names, numbers that read
-// back exactly, escaped literals.
+// back exactly, escaped literals, distinct scale point labels.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -10,18 +10,13 @@
 
 namespace {
 
-TEST(Lv2TurtlePieces, SymbolsAreLowerCaseWordsJoinedByUnderscores)
+TEST(Lv2TurtlePieces, SymbolsDecimalsAndLiterals)
 {
-    EXPECT_EQ(Lv2ParameterList::Symbol("Delay Time"), "delay_time");
-    EXPECT_EQ(Lv2ParameterList::Symbol("LFO Re-Sync"), "lfo_re_sync");
-    EXPECT_EQ(Lv2ParameterList::Symbol("  Edge -- case!  "), "edge_case");
-    EXPECT_EQ(Lv2ParameterList::Symbol("2nd Tap"), "p_2nd_tap");  // symbols cannot start with a digit
-    EXPECT_EQ(Lv2ParameterList::Symbol("Grün"), "gr_n");
-    EXPECT_EQ(Lv2ParameterList::Symbol("--"), "p_");
-}
-
-TEST(Lv2TurtlePieces, DecimalsReadBackAsTheSameFloat)
-{
+    for (const auto& [name, symbol] : std::vector<std::pair<std::string, std::string>>{
+             {"Delay Time", "delay_time"}, {"LFO Re-Sync", "lfo_re_sync"}, {"  Edge -- case!  ", "edge_case"},
+             {"2nd Tap", "p_2nd_tap"},  // symbols cannot start with a digit
+             {"Grün", "gr_n"}, {"--", "p_"}})
+        EXPECT_EQ(Lv2ParameterList::Symbol(name), symbol) << name;
     for (float v : {0.f, 1.f, 30.f, 0.01f, 0.05f, 0.1f, 0.2f, -3.f, 12000.f, 1e-7f, 3.4e38f, -0.375f}) {
         const std::string text = Lv2TurtleWriter::Decimal(v);
         EXPECT_TRUE(text.find('.') != std::string::npos && text.find_first_of("eE") == std::string::npos) << text;
@@ -29,10 +24,6 @@ TEST(Lv2TurtlePieces, DecimalsReadBackAsTheSameFloat)
     }
     EXPECT_EQ(Lv2TurtleWriter::Decimal(0.01f), "0.01");
     EXPECT_EQ(Lv2TurtleWriter::Decimal(30.f), "30.0");
-}
-
-TEST(Lv2TurtlePieces, LiteralsEscapeQuotesAndBackslashes)
-{
     EXPECT_EQ(Lv2TurtleWriter::Literal("Re-Sync"), "\"Re-Sync\"");
     EXPECT_EQ(Lv2TurtleWriter::Literal("a \"b\" \\c"), "\"a \\\"b\\\" \\\\c\"");
 }
