@@ -1,5 +1,4 @@
-// Real X input through XTest: tracking regions, the drag loop, clicks on custom
-// controls and the custom control class registry.
+// Real X input through XTest: tracking regions, and clicks on custom controls of registered classes.
 #include <vector>
 
 #include "platform/desktop/MouseTracking.h"
@@ -92,61 +91,6 @@ TEST_F(Input, TrackingRegionsReportEnterAndExitOnceEach)
     ASSERT_TRUE(PumpUntil([&] { return log.size() == 2; }));
     EXPECT_EQ(log, (std::vector<RegionEvent>{{kEventMouseEntered, &tag2}, {kEventMouseExited, &tag2}}));
     DisposeWindow(w);  // releases the remaining region
-}
-
-TEST_F(Input, DragLoopReportsMotionModifierChangeAndRelease)
-{
-    struct Step {
-        MouseTrackingResult result;
-        UInt32 shift;
-        SInt16 x;
-        bool operator==(const Step&) const = default;
-    };
-    std::vector<Step> steps;
-    HIPoint clickAt{};
-    UInt32 clickModifiers = 0;
-    // What the GUI manager does on a click: follow the drag until the button comes up.
-    Handler drag = [&](EventHandlerCallRef, EventRef e) {
-        GetEventParameter(e, kEventParamMouseLocation, typeHIPoint, nullptr, sizeof clickAt, nullptr, &clickAt);
-        GetEventParameter(e, kEventParamKeyModifiers, typeUInt32, nullptr, sizeof(UInt32), nullptr, &clickModifiers);
-        for (MouseTrackingResult r = 0; r != kMouseTrackingMouseUp;) {
-            Point p{};
-            if (TrackMouseLocationWithOptions(kTrackMouseLocationGlobal, 0, 5.0, &p, nullptr, &r) != noErr ||
-                r == kMouseTrackingTimedOut)
-                break;
-            steps.push_back({r, GetCurrentKeyModifiers() & shiftKey, p.h});
-        }
-        return OSStatus(noErr);
-    };
-    ToolboxObjectClassRef cls = nullptr;
-    ASSERT_EQ(RegisterToolboxObjectClass(CFSTR("com.test.drag.cntrl"), nullptr, 1, kClick, HandlerFn, &drag, &cls),
-              noErr);
-    WindowRef w = ShownWindow(kX, kY, 300, 200);
-    ASSERT_NE(w, nullptr);
-    CustomControl(w, cls);
-    MovePointer(kX + 50, kY + 60);
-    Pump(0.05);
-    Button(1, true);
-    MovePointer(kX + 70, kY + 65);
-    Key("Shift_L", true);
-    MovePointer(kX + 90, kY + 70);
-    Button(1, false);
-    Key("Shift_L", false);
-    ASSERT_TRUE(PumpUntil([&] { return !steps.empty() && steps.back().result == kMouseTrackingMouseUp; }));
-    EXPECT_EQ(clickAt.x, kX + 50);
-    EXPECT_EQ(clickAt.y, kY + 60);
-    EXPECT_EQ(clickModifiers & shiftKey, 0u);
-    const UInt32 shift = shiftKey;
-    EXPECT_EQ(steps, (std::vector<Step>{{kMouseTrackingMouseDragged, 0, kX + 70},
-                                        {kMouseTrackingKeyModifiersChanged, shift, kX + 70},
-                                        {kMouseTrackingMouseDragged, shift, kX + 90},
-                                        {kMouseTrackingMouseUp, shift, kX + 90}}));
-    // The shift release after the drag reaches the event loop, not the finished drag.
-    EXPECT_TRUE(PumpUntil([] { return (GetCurrentKeyModifiers() & shiftKey) == 0; }));
-    EXPECT_EQ(steps.size(), 4u);
-
-    DisposeWindow(w);
-    UnregisterToolboxObjectClass(cls);
 }
 
 TEST_F(Input, CustomControlClassesAreUniqueByIdAndHandleAfterInstanceHandlers)

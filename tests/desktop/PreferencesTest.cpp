@@ -33,21 +33,19 @@ void SetInt(const char* domain, const char* key, int value)
 std::string GetInt(const char* domain, const char* key)
 {
     CFRef<CFPropertyListRef> v(CFPreferencesCopyAppValue(CF(key), CF(domain)));
-    if (!v) return "absent";
     int n = 0;
-    auto number = static_cast<CFNumberRef>(v.get());
-    if (CFGetTypeID(v) != CFNumberGetTypeID() || !CFNumberGetValue(number, kCFNumberIntType, &n)) return "not a number";
-    return std::to_string(n);
+    if (!v) return "absent";
+    bool number = CFGetTypeID(v) == CFNumberGetTypeID() && CFNumberGetValue(CFNumberRef(v.get()), kCFNumberIntType, &n);
+    return number ? std::to_string(n) : "not a number";
 }
 
 // Started as a helper process by the tests below (the variables say what to do), this runs
 // before the test runner and exits: "set" stores and synchronises, "get" prints the value.
 int RunHelperIfAsked()
 {
-    const char* action = std::getenv("FLUMMEL_PREFS_HELPER");
+    const char *action = std::getenv("FLUMMEL_PREFS_HELPER"), *domain = std::getenv("FLUMMEL_PREFS_DOMAIN"),
+               *key = std::getenv("FLUMMEL_PREFS_KEY");
     if (!action) return 0;
-    const char* domain = std::getenv("FLUMMEL_PREFS_DOMAIN");
-    const char* key = std::getenv("FLUMMEL_PREFS_KEY");
     if (std::string(action) == "set") {
         SetInt(domain, key, std::atoi(std::getenv("FLUMMEL_PREFS_VALUE")));
         std::exit(CFPreferencesAppSynchronize(CF(domain)) ? 0 : 1);
@@ -61,20 +59,14 @@ int RunHelperIfAsked()
 // Runs this test program as the helper; returns what it printed, or "failed".
 std::string Helper(const char* action, const char* domain, const char* key, int value = 0)
 {
-    char exe[4096];
-    ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
-    if (n <= 0) return "failed";
-    exe[n] = 0;
+    char exe[4096] = {}, out[256] = {};
+    if (readlink("/proc/self/exe", exe, sizeof exe - 1) <= 0) return "failed";
     ScopedEnvironment a("FLUMMEL_PREFS_HELPER", action), d("FLUMMEL_PREFS_DOMAIN", domain),
         k("FLUMMEL_PREFS_KEY", key), v("FLUMMEL_PREFS_VALUE", std::to_string(value).c_str());
     FILE* p = popen(("'" + std::string(exe) + "'").c_str(), "r");
     if (!p) return "failed";
-    std::string out;
-    char buf[256];
-    size_t got;
-    while ((got = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, got);
-    int status = pclose(p);
-    return status == 0 ? out : "failed";
+    size_t got = std::fread(out, 1, sizeof out - 1, p);
+    return pclose(p) == 0 ? std::string(out, got) : "failed";
 }
 
 std::vector<std::string> Entries(const std::string& dir)
