@@ -80,24 +80,21 @@ TEST_F(FlummelTest, EdgeFadeScalesOnlyTheFastPartOfTheInput)
 TEST_F(FlummelTest, SaturationAndLevels)
 {
     const struct {
-        float shape, amount, levels, in, dry, wet;
+        float shape, amount, d, e, in, dry, wet;
     } cases[] = {
-        {1.f, 0.f, 0.f, 2.f, 0.f, 1.f},                           // above the soft clip level
-        {1.f, 0.f, 0.f, 0.5f, 0.f, 0.5f - 4.f / 27.f * 0.125f},  // below it the cubic
-        {0.f, 0.f, 0.f, 2.f, 0.f, 1.5f},                          // hard clip
-        {0.f, 0.f, 0.f, -3.f, 0.f, -1.5f},
-        {1.f, 11.f, 0.f, 0.05f, 0.f, 0.125f * (0.8f - 4.f / 27.f * 0.512f)},  // full drive: g 16, make-up 1/8
-        {0.f, 0.f, 0.5f, 1.f, 0.125f, 0.125f},
+        {1.f, 0.f, 0.f, 1.f, 2.f, 0.f, 1.f},                           // above the soft clip level
+        {1.f, 0.f, 0.f, 1.f, 0.5f, 0.f, 0.5f - 4.f / 27.f * 0.125f},  // below it the cubic
+        {0.f, 0.f, 0.f, 1.f, 2.f, 0.f, 1.5f},                          // hard clip
+        {0.f, 0.f, 0.f, 1.f, -3.f, 0.f, -1.5f},
+        {1.f, 11.f, 0.f, 1.f, 0.05f, 0.f, 0.125f * (0.8f - 4.f / 27.f * 0.512f)},  // full drive: g 16, make-up 1/8
+        {0.f, 0.f, 0.5f, 0.5f, 1.f, 0.125f, 0.125f},
     };
     for (const auto& c : cases) {
-        Reinit(100, {{kParam_SaturationShape, c.shape}, {kParam_SaturationAmount, c.amount}});
-        if (c.levels) {
-            Set(kParam_DryLevel, c.levels);
-            Set(kParam_EffectLevel, c.levels);
-        }
+        Reinit(100, {{kParam_SaturationShape, c.shape}, {kParam_SaturationAmount, c.amount}, {kParam_DryLevel, c.d},
+                     {kParam_EffectLevel, c.e}});
         const Signal out = Run(Impulses(300, {{50, c.in}}), 300);
-        EXPECT_NEAR(out[0][50], c.dry, 1e-6f) << c.shape << ", " << c.in;
-        EXPECT_NEAR(out[0][150], c.wet, 1e-6f) << c.shape << ", " << c.in;
+        EXPECT_NEAR(out[0][50], c.dry, 1e-6f) << &c - cases;
+        EXPECT_NEAR(out[0][150], c.wet, 1e-6f) << &c - cases;
     }
 }
 
