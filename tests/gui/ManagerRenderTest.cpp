@@ -65,10 +65,16 @@ protected:
     TW::Knob* knob = nullptr;
 };
 
-TEST_F(ManagerRender, FrameShowsTheLabelBitmapTheKnobAndTheStatusLine)
+TEST_F(ManagerRender, FrameShowsTheLabelBitmapTheKnobTheStatusLineAndTheTooltip)
 {
+    TW::Manager::ms_enableTooltip = true;
     Build();
+    // The tooltip's area on the knob's centre line, from y = 100 up half a line.
+    auto tipArea = [&](const Screenshot& s) {
+        return CountGui(s, 60, 101, 180, 106, [](const RGB& p) { return p.r > 100 && !IsYellow(p); });
+    };
     auto shot = Shot();
+    EXPECT_EQ(tipArea(*shot), 0);
     ASSERT_TRUE(shot->Valid());
     ASSERT_EQ(shot->Width(), guitest::kWidth);
     // The label bitmap's clear colour where nothing is drawn, and its patch not mirrored.
@@ -89,10 +95,11 @@ TEST_F(ManagerRender, FrameShowsTheLabelBitmapTheKnobAndTheStatusLine)
     EXPECT_GT(CountGui(*shot, 60, 285, 200, 310, IsText), 30);
     EXPECT_EQ(CountGui(*shot, 400, 285, 740, 310, IsText), 0);
 
-    // The hovered parameter: its name ending 10 before 550, its value, its unit.
+    // The hovered parameter: its name ending 10 before 550, its value, its unit; the tooltip faded in.
     manager->SetMouseOverParam(kParam_Feedback, knob);
-    ASSERT_TRUE(WaitFrames(2));
+    ASSERT_TRUE(WaitFrames(15));
     shot = Shot();
+    EXPECT_GT(tipArea(*shot), 200);
     const float nameX = 540 - font->GetStringWidth("Feedback");
     EXPECT_GT(CountGui(*shot, nameX, 285, 540, 310, IsText), 20);
     EXPECT_GT(CountGui(*shot, 550, 285, 588, 310, IsText), 10);
@@ -106,22 +113,8 @@ TEST_F(ManagerRender, FrameShowsTheLabelBitmapTheKnobAndTheStatusLine)
     EXPECT_GT(CountGui(*shot, 500, 285, helpEnd, 310, IsText), 30);
     EXPECT_EQ(CountGui(*shot, helpEnd + 2, 285, 740, 310, IsText), 0);
     EXPECT_EQ(CountGui(*shot, 400, 285, 498, 310, IsText), 0);
-}
-
-TEST_F(ManagerRender, TooltipFadesInOverTheControlAndOut)
-{
-    TW::Manager::ms_enableTooltip = true;
-    Build();
-    // On the knob's centre line, from y = 100 up half a line.
-    auto tipArea = [&](const Screenshot& s) {
-        return CountGui(s, 60, 101, 180, 106, [](const RGB& p) { return p.r > 100 && !IsYellow(p); });
-    };
-    EXPECT_EQ(tipArea(*Shot()), 0);
-    manager->SetMouseOverParam(kParam_Feedback, knob);
-    ASSERT_TRUE(WaitFrames(15));
-    EXPECT_GT(tipArea(*Shot()), 200);
     manager->SetMouseOverParam(-1, nullptr);
-    ASSERT_TRUE(WaitFrames(50));  // 0.89^48 < 1/255
+    ASSERT_TRUE(WaitFrames(50, 20.0));  // 0.89^48 < 1/255
     EXPECT_EQ(tipArea(*Shot()), 0);
 }
 
