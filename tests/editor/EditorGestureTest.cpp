@@ -87,7 +87,6 @@ TEST_F(EditorTest, ButtonsShowTheirHelpAndZeroSetsATriggerTheEngineClears)
         int trigger;  // -1: none
     } cases[] = {{"Prefs", 60, 110, -2, -1}, {"Sync Zero", 724, 35, -3, 4}, {"LFO Sync Zero", 724, 110, -3, 16}};
     EditorWindow& e = Open();
-    EXPECT_STREQ(e.view->GetManager()->helpStrings[1], "Re-sync to zero");
     for (const auto& c : cases) {
         MovePointer(e.X(c.x), e.Y(c.y));
         EXPECT_TRUE(PumpUntil([&] { return e.view->GetManager()->mouseOverParam.load() == c.help; })) << c.name;

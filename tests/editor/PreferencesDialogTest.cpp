@@ -13,6 +13,13 @@
 
 namespace {
 
+std::string Slurp(const std::string& path)
+{
+    std::stringstream s;
+    s << std::ifstream(path).rdbuf();
+    return s.str();
+}
+
 std::pair<int, int> Size(const Rect& r) { return {r.right - r.left, r.bottom - r.top}; }
 
 Rect Content(WindowRef w)
@@ -92,10 +99,9 @@ TEST_F(PreferencesDialog, StoredSwitchesAndScaleAreReadWhenAnEditorIsCreated)
         EXPECT_EQ(TW::Manager::ms_enableEyeCandy.load(), c.expectEyeCandy);
         EXPECT_EQ(TW::Manager::ms_enableConstantRedraw.load(), c.expectRedraw);
         EXPECT_EQ(TW::Manager::ms_enableTooltip.load(), c.expectTooltip);
-        Rect pane, control;
-        GetControlBounds(e.view->GetManager()->control, &control);
+        Rect pane, control;  // the manager's drawing area fills the pane
         EXPECT_EQ(Size(*GetControlBounds(e.pane, &pane)), std::make_pair(c.width, c.height));
-        EXPECT_EQ(Size(control), std::make_pair(c.width, c.height));
+        EXPECT_EQ(Size(*GetControlBounds(e.view->GetManager()->control, &control)), std::make_pair(c.width, c.height));
         EXPECT_EQ(Size(Content(e.window)), std::make_pair(770, 315));
         Close(e);
     }
@@ -155,11 +161,20 @@ TEST_F(PreferencesDialog, FilledDialogsOfTwoEditorsInvertAndStoreTheSwitchesAndG
     EXPECT_EQ(b.view->Dialogs().size(), 1u);
 }
 
-TEST_F(PreferencesDialog, ConstantRedrawOffFreezesTheDisplaysAndOnAgainWakesThem)
+// One editor's dialog: constant redraw off freezes the displays and on again wakes them; the
+// scale resizes the host's window and the reset restores it; the web page is the README.
+TEST_F(PreferencesDialog, RedrawScaleAndWebPageActOnTheEditorAndTheDesktop)
 {
+    TempDirectory bin;
+    const std::string log = bin / "opened";
+    ASSERT_TRUE(bin.Write("xdg-open", "#!/bin/sh\nprintf '%s' \"$1\" > '" + log + ".tmp' && mv '" + log + ".tmp' '" +
+                                          log + "'\n"));
+    ASSERT_EQ(chmod((bin / "xdg-open").c_str(), 0755), 0);
+    ScopedEnvironment path("PATH", (bin.Path() + ":/usr/bin:/bin").c_str());
     EditorWindow& e = Open();
     WindowRef d = OpenDialog(e);
     ASSERT_NE(d, nullptr);
+
     // Half a second of audio moves the loop head by half the 1 s loop; pixels that differ on the
     // displays (x 20 to 750, y 170 to 270) after it.
     auto changedByPlaying = [&](const Screenshot& before) {
@@ -181,13 +196,7 @@ TEST_F(PreferencesDialog, ConstantRedrawOffFreezesTheDisplaysAndOnAgainWakesThem
     Press(d, FourCC("rdrw"));
     ASSERT_TRUE(TW::Manager::ms_enableConstantRedraw.load());
     EXPECT_GT(changedByPlaying(*frozen), 20);
-}
 
-TEST_F(PreferencesDialog, TheScaleResizesTheHostWindowAndTheResetRestoresIt)
-{
-    EditorWindow& e = Open();
-    WindowRef d = OpenDialog(e);
-    ASSERT_NE(d, nullptr);
     ControlRef slider = ById(d, FourCC("guis"));
     ASSERT_NE(slider, nullptr);
     SetControl32BitValue(slider, 150);  // and the hit the platform reports when it is let go
@@ -201,34 +210,17 @@ TEST_F(PreferencesDialog, TheScaleResizesTheHostWindowAndTheResetRestoresIt)
     EXPECT_EQ(Size(*GetControlBounds(e.pane, &pane)), std::make_pair(1155, 472));
     EXPECT_EQ(Size(Content(e.window)), std::make_pair(1155, 472));
     EXPECT_TRUE(PumpUntil([&] { return Viewable(GetWindowXID(e.window)); }));
-
     Press(d, FourCC("gsrs"));
     EXPECT_EQ(GetPrefInt(kPrefGuiScale, -1), 100);
     EXPECT_EQ(GetControl32BitValue(slider), 100);
     EXPECT_EQ(Size(*GetControlBounds(e.pane, &pane)), std::make_pair(770, 315));
     EXPECT_EQ(Size(Content(e.window)), std::make_pair(770, 315));
-}
 
-TEST_F(PreferencesDialog, WebPageOpensTheReadme)
-{
-    TempDirectory bin;
-    const std::string log = bin / "opened";
-    ASSERT_TRUE(bin.Write("xdg-open", "#!/bin/sh\nprintf '%s' \"$1\" > '" + log + ".tmp' && mv '" + log + ".tmp' '" +
-                                          log + "'\n"));
-    ASSERT_EQ(chmod((bin / "xdg-open").c_str(), 0755), 0);
-    ScopedEnvironment path("PATH", (bin.Path() + ":/usr/bin:/bin").c_str());
-    EditorWindow& e = Open();
-    WindowRef d = OpenDialog(e);
-    ASSERT_NE(d, nullptr);
     Press(d, FourCC("vweb"));
     ASSERT_TRUE(PumpUntil([&] { return access(log.c_str(), F_OK) == 0; }, 10));
-    std::stringstream url;
-    url << std::ifstream(log).rdbuf();
-    ASSERT_EQ(url.str().rfind("file:///", 0), 0u) << url.str();
-    std::ifstream readme(url.str().substr(7));
-    std::string first;
-    std::getline(readme, first);
-    EXPECT_EQ(first, "# Flummel");
+    const std::string url = Slurp(log);
+    ASSERT_EQ(url.rfind("file:///", 0), 0u) << url;
+    EXPECT_EQ(Slurp(url.substr(7)).rfind("# Flummel\n", 0), 0u);
 }
 
 TEST_F(PreferencesDialog, WithoutTheInterfaceFileNoDialogOpens)

@@ -1,7 +1,6 @@
 // Away from the render thread, in an offscreen picture: the knobs' vertex program and its error
 // report, the waveform with and without an overview, and the scanner's whiteness.
 #include <GL/gl.h>
-#include <GL/glext.h>
 
 #include <fstream>
 #include <memory>
@@ -58,9 +57,6 @@ TEST_F(StyledControls, TheVertexProgramCompilesAndABrokenOneIsReportedOnce)
     testing::internal::CaptureStderr();
     renderer->InitialiseRendering();
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-    GLint errorAt = 0;
-    glGetIntegerv(GL_PROGRAM_ERROR_POSITION_ARB, &errorAt);
-    EXPECT_EQ(errorAt, -1);
     EXPECT_TRUE(renderer->program != 0 && renderer->programCompiled);
     renderer->ShutdownRendering();
     EXPECT_EQ(renderer->program, 0u);
@@ -84,7 +80,7 @@ TEST_F(StyledControls, TheVertexProgramCompilesAndABrokenOneIsReportedOnce)
 TEST_F(StyledControls, WaveformDrawsTheOverviewsBandAndNothingWithoutOne)
 {
     DataToGui data{};
-    auto* wave = new TW::WaveformDisplay(manager.get(), 0, 16, kSize, 32, &data);  // middle y 32, half height 16
+    auto* wave = new TW::WaveformDisplay(manager.get(), 0, 0, kSize, kSize, &data);  // middle y 32
     EXPECT_EQ(LitIn(*wave, 0, 0, kSize, kSize), 0);
     std::vector<float> overview(kSampleOverviewFloats);
     auto set = [&](float lo0, float hi0, float lo1, float hi1) {  // the left half's range, the right half's
@@ -99,8 +95,8 @@ TEST_F(StyledControls, WaveformDrawsTheOverviewsBandAndNothingWithoutOne)
     set(0, 0, 0, 0);  // silence: a flat line along the whole width
     EXPECT_GE(LitIn(*wave, 2, 31, kSize - 2, 33), kSize - 4);
     EXPECT_EQ(LitIn(*wave, 0, 0, kSize, 30) + LitIn(*wave, 0, 34, kSize, kSize), 0);
-    set(-0.5f, 0.5f, 0, 0.75f);  // bands from y 24 to 40 on the left, 32 to 44 on the right
-    for (auto [x0, lo, hi] : {std::tuple{2, 24, 40}, {34, 32, 44}}) {
+    set(-0.5f, 0.5f, 0, 0.75f);  // bands from y 16 to 48 on the left, 32 to 56 on the right
+    for (auto [x0, lo, hi] : {std::tuple{2, 16, 48}, {34, 32, 56}}) {
         SCOPED_TRACE(x0);
         EXPECT_EQ(LitIn(*wave, x0, lo + 1, x0 + 28, hi - 1), 28 * (hi - lo - 2));
         EXPECT_EQ(LitIn(*wave, x0, 0, x0 + 28, lo - 1) + LitIn(*wave, x0, hi + 2, x0 + 28, kSize), 0);
