@@ -2,6 +2,8 @@
 // its output with a gain parameter, and records what it saw.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #if defined(__x86_64__)
 #include <xmmintrin.h>
 #endif
@@ -153,13 +155,11 @@ struct RampSource {
     static OSStatus Callback(void* refCon, AudioUnitRenderActionFlags*, const AudioTimeStamp* ts, UInt32, UInt32 frames,
                              AudioBufferList* io)
     {
-        auto* self = static_cast<RampSource*>(refCon);
-        ++self->calls;
         for (UInt32 b = 0; b < io->mNumberBuffers; ++b) {
             auto* d = static_cast<float*>(io->mBuffers[b].mData);
             for (UInt32 i = 0; i < frames; ++i) d[i] = float(ts->mSampleTime) + float(i) + 1000.f * float(b);
         }
-        return self->result;
+        return static_cast<RampSource*>(refCon)->result;
     }
     OSStatus Install(AudioUnit unit)
     {
@@ -167,6 +167,16 @@ struct RampSource {
         return AudioUnitSetProperty(unit, kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0, &cb,
                                     sizeof cb);
     }
-    int calls = 0;
     OSStatus result = noErr;
+};
+
+// An initialized TestUnit fed by a RampSource.
+struct RenderedUnit {
+    RenderedUnit()
+    {
+        EXPECT_EQ(source.Install(unit.unit()), noErr);
+        EXPECT_EQ(AudioUnitInitialize(unit.unit()), noErr);
+    }
+    OpenTestUnit unit;
+    RampSource source;
 };

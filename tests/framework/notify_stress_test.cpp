@@ -24,10 +24,8 @@ struct Counter {
 
 TEST(RenderNotifyStress, ControlThreadsChangeTheListWhileRendering)
 {
-    OpenTestUnit unit;
-    RampSource source;
-    ASSERT_EQ(source.Install(unit.unit()), noErr);
-    ASSERT_EQ(AudioUnitInitialize(unit.unit()), noErr);
+    RenderedUnit r;
+    const OpenTestUnit& unit = r.unit;
 
     constexpr int kThreads = 3, kRounds = 4000;
     Counter counters[kThreads];

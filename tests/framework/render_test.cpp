@@ -10,17 +10,6 @@
 
 namespace {
 
-// An initialized TestUnit fed by a RampSource.
-struct RenderedUnit {
-    RenderedUnit()
-    {
-        EXPECT_EQ(source.Install(unit.unit()), noErr);
-        EXPECT_EQ(AudioUnitInitialize(unit.unit()), noErr);
-    }
-    OpenTestUnit unit;
-    RampSource source;
-};
-
 OSStatus LastError(const OpenTestUnit& unit)
 {
     OSStatus err = 1;

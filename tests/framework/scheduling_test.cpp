@@ -25,33 +25,26 @@ AudioUnitParameterEvent Ramp(SInt32 offset, UInt32 duration, float from, float t
     return e;
 }
 
+using Spans = std::vector<std::pair<UInt32, UInt32>>;
+
 // An initialized TestUnit that records its slices; Render() returns them as {start, frames} pairs.
-struct Scheduled {
-    Scheduled()
-    {
-        unit->scheduleSlices = true;
-        EXPECT_EQ(source.Install(unit.unit()), noErr);
-        EXPECT_EQ(AudioUnitInitialize(unit.unit()), noErr);
-    }
-    std::vector<std::pair<UInt32, UInt32>> Render(std::initializer_list<AudioUnitParameterEvent> events, UInt32 frames)
+struct Scheduled : RenderedUnit {
+    Scheduled() { unit->scheduleSlices = true; }
+    Spans Render(std::initializer_list<AudioUnitParameterEvent> events, UInt32 frames)
     {
         unit->slices.clear();
         const std::vector<AudioUnitParameterEvent> list(events);
         EXPECT_EQ(AudioUnitScheduleParameters(unit.unit(), list.data(), UInt32(list.size())), noErr);
         EXPECT_EQ(unit.Render(out, frames, time), noErr);
         time += frames;
-        std::vector<std::pair<UInt32, UInt32>> spans;
+        Spans spans;
         for (const TestUnit::Slice& s : unit->slices) spans.emplace_back(s.start, s.frames);
         return spans;
     }
     const ParameterMapEvent& Gain(size_t slice) const { return unit->slices.at(slice).gain; }
-    OpenTestUnit unit;
-    RampSource source;
     PlanarBuffers out{2, 1024};
     Float64 time = 0;
 };
-
-using Spans = std::vector<std::pair<UInt32, UInt32>>;
 
 }  // namespace
 
