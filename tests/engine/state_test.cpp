@@ -1,6 +1,5 @@
-// The class-info dictionary of the effect: round trips, the big-endian blob, validation and
-// hostile input.
-#include <cstring>
+// The class-info dictionary of the effect: round trips, the big-endian blob, validation, hostile input.
+#include <bit>
 
 #include "FlummelFixture.h"
 #include "host/AUPropertyRecorder.h"
@@ -43,13 +42,6 @@ OSStatus RestoreEdited(AudioUnit unit, CFDictionaryRef saved, std::initializer_l
 
 CFNumberRef Number(SInt32 v) { return CFNumberCreate(nullptr, kCFNumberSInt32Type, &v); }
 
-UInt32 Bits(float f)
-{
-    UInt32 bits;
-    std::memcpy(&bits, &f, 4);
-    return bits;
-}
-
 // A blob of big-endian words.
 CFDataRef Blob(const std::vector<UInt32>& words)
 {
@@ -73,7 +65,7 @@ TEST_F(FlummelTest, SavedStateIsOneBigEndianRecordAndRoundTrips)
     CFDictionaryRef first = Save(host->Unit());
     std::vector<UInt32> words = {0, 0, 21};  // scope, element, count, then id-value pairs
     for (AudioUnitParameterID id = 0; id < kNumParams; ++id)
-        words.insert(words.end(), {id, Bits(id == kParam_Feedback ? 42.5f : InitialParameterValue(id))});
+        words.insert(words.end(), {id, std::bit_cast<UInt32>(id == kParam_Feedback ? 42.5f : InitialParameterValue(id))});
     CFDataRef expected = Blob(words);
     EXPECT_TRUE(CFEqual(CFDictionaryGetValue(first, CFSTR("data")), expected));
     CFRelease(expected);
@@ -93,7 +85,8 @@ TEST_F(FlummelTest, SavedStateIsOneBigEndianRecordAndRoundTrips)
 }
 
 // Failed validation changes nothing; another type code alone does not stop the restore. The blob
-// walk applies records up to a missing element; truncated or bad records are refused.
+// walk applies records up to a missing element; truncated or bad records are refused. A restore
+// names the preset and tells its listeners.
 TEST_F(FlummelTest, RestoreValidatesTheDictionaryAndWalksTheBlob)
 {
     Set(kParam_Feedback, 10.f);
@@ -106,16 +99,12 @@ TEST_F(FlummelTest, RestoreValidatesTheDictionaryAndWalksTheBlob)
         OSStatus result;
         float feedback;  // afterwards
     } cases[] = {
-        {CFSTR("version"), Number(1), bad, 20},
-        {CFSTR("version"), nullptr, bad, 20},
-        {CFSTR("subtype"), Number(SInt32(FourCC("Othr"))), bad, 20},
-        {CFSTR("subtype"), nullptr, bad, 20},
-        {CFSTR("manufacturer"), Number(SInt32(FourCC("Else"))), bad, 20},
-        {CFSTR("manufacturer"), nullptr, bad, 20},
-        {CFSTR("part"), Number(0), bad, 20},
-        {CFSTR("type"), Number(SInt32(FourCC("aumf"))), noErr, 10},
-        {CFSTR("data"), Blob({0, 0, 1, kParam_Feedback, Bits(33.f), 0, 3, 1, kParam_Feedback, Bits(44.f)}), noErr, 33},
-        {CFSTR("data"), Blob({0, 0, 1000000, kParam_Feedback, Bits(55.f)}), bad, 33},  // past the end
+        {CFSTR("version"), Number(1), bad, 20},          {CFSTR("version"), nullptr, bad, 20},
+        {CFSTR("subtype"), Number(SInt32(FourCC("Othr"))), bad, 20}, {CFSTR("subtype"), nullptr, bad, 20},
+        {CFSTR("manufacturer"), Number(1), bad, 20},     {CFSTR("manufacturer"), nullptr, bad, 20},
+        {CFSTR("part"), Number(0), bad, 20},             {CFSTR("type"), Number(SInt32(FourCC("aumf"))), noErr, 10},
+        {CFSTR("data"), Blob({0, 0, 1, kParam_Feedback, std::bit_cast<UInt32>(33.f), 0, 3, 1, kParam_Feedback, std::bit_cast<UInt32>(44.f)}), noErr, 33},
+        {CFSTR("data"), Blob({0, 0, 1000000, kParam_Feedback, std::bit_cast<UInt32>(55.f)}), bad, 33},  // past the end
         {CFSTR("data"), CFDataCreate(nullptr, std::vector<UInt8>(5).data(), 5), bad, 33},
         {CFSTR("data"), Blob({9, 0, 0}), kAudioUnitErr_InvalidScope, 33},
         {CFSTR("data"), CFStringCreateWithCString(nullptr, "text", kCFStringEncodingUTF8), bad, 33},
@@ -125,26 +114,18 @@ TEST_F(FlummelTest, RestoreValidatesTheDictionaryAndWalksTheBlob)
         EXPECT_EQ(Get(kParam_Feedback), c.feedback) << &c - cases;
     }
     EXPECT_EQ(Restore(host->Unit(), CFSTR("not a dictionary")), bad);
-    CFRelease(good);
-}
 
-TEST_F(FlummelTest, NameAndPresetListeners)
-{
     AUPropertyRecorder recorder(host->Unit());
-    CFDictionaryRef good = Save(host->Unit());
-    ASSERT_EQ(recorder.Listen(kAudioUnitProperty_CurrentPreset), noErr);
     ASSERT_EQ(recorder.Listen(kAudioUnitProperty_PresentPreset), noErr);
-    ASSERT_EQ(RestoreEdited(host->Unit(), good, {{CFSTR("data"), nullptr}, {CFSTR("name"), CFSTR("Warm tape")}}), noErr);
-    EXPECT_EQ(recorder.Count(kAudioUnitProperty_CurrentPreset), 1u);
-    EXPECT_EQ(recorder.Count(kAudioUnitProperty_PresentPreset), 1u);
     AUPreset preset{};
     UInt32 size = sizeof preset;
-    ASSERT_EQ(AudioUnitGetProperty(host->Unit(), kAudioUnitProperty_CurrentPreset, 0, 0, &preset, &size), noErr);
-    EXPECT_TRUE(CFEqual(preset.presetName, CFSTR("Warm tape")));
-    EXPECT_EQ(preset.presetNumber, -1);
-    ASSERT_EQ(RestoreEdited(host->Unit(), good, {{CFSTR("data"), nullptr}, {CFSTR("name"), nullptr}}), noErr);
-    ASSERT_EQ(AudioUnitGetProperty(host->Unit(), kAudioUnitProperty_CurrentPreset, 0, 0, &preset, &size), noErr);
-    EXPECT_TRUE(CFEqual(preset.presetName, CFSTR("Untitled")));
+    for (CFStringRef name : {CFSTR("Warm tape"), CFStringRef(nullptr)}) {  // no name: "Untitled"
+        ASSERT_EQ(RestoreEdited(host->Unit(), good, {{CFSTR("data"), nullptr}, {CFSTR("name"), name}}), noErr);
+        ASSERT_EQ(AudioUnitGetProperty(host->Unit(), kAudioUnitProperty_CurrentPreset, 0, 0, &preset, &size), noErr);
+        EXPECT_TRUE(CFEqual(preset.presetName, name ? name : CFSTR("Untitled")));
+        EXPECT_EQ(preset.presetNumber, -1);
+    }
+    EXPECT_EQ(recorder.Count(kAudioUnitProperty_PresentPreset), 2u);
     CFRelease(good);
 }
 
