@@ -25,13 +25,6 @@ protected:
         std::filesystem::create_directory(dir / "config");
         config = std::make_unique<ScopedEnvironment>("XDG_CONFIG_HOME", Path("config").c_str());
     }
-    // The test's inputs and outputs, without the preferences directory.
-    std::vector<std::string> Outputs() const
-    {
-        std::vector<std::string> names = Files();
-        std::erase(names, "config");
-        return names;
-    }
     // A name no other test process uses at the same time.
     static std::string UniqueName(const char* what)
     {

@@ -54,7 +54,7 @@ TEST_F(EditSession, ScreenshotShowsTheEditorFollowingTheDemo)
         const Result r = Run({"edit", "--screenshot", "@shot.png", "--after", "1.5"});
         ASSERT_EQ(r.status, 0) << r.err;
         EXPECT_EQ(r.err, kPacedNote);
-        EXPECT_EQ(Outputs(), std::vector<std::string>{"shot.png"});
+        EXPECT_EQ(Files(), (std::vector<std::string>{"config", "shot.png"}));
         png_image image{};
         image.version = PNG_IMAGE_VERSION;
         ASSERT_TRUE(png_image_begin_read_from_file(&image, Path("shot.png").c_str()));
@@ -109,13 +109,13 @@ TEST_F(EditSession, BadArgumentsAndNoDisplayGiveOneLineAndStatusTwo)
         EXPECT_EQ(r.status, 2);
         EXPECT_EQ(r.err, expected);
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1);
-        EXPECT_EQ(Outputs(), std::vector<std::string>{"short.wav"});
+        EXPECT_EQ(Files(), (std::vector<std::string>{"config", "short.wav"}));
     }
     ScopedEnvironment noDisplay("DISPLAY", nullptr);
     const Result r = Run({"edit", "--save-preset", "@p.plist"});
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.err, "flummel: cannot open the X display\n");
-    EXPECT_EQ(Outputs(), std::vector<std::string>{"short.wav"});
+    EXPECT_EQ(Files(), (std::vector<std::string>{"config", "short.wav"}));
 }
 
 // However the session ends, the preset holds the knobs as they were then; a signal still ends the
