@@ -89,14 +89,3 @@ TEST(LanesTest, SameOutputAndStatesAsChannelByChannel)
         EXPECT_EQ(lanes.CopyDataToGui().headPosition, plain.CopyDataToGui().headPosition);
     }
 }
-
-// Heads out of step (one channel re-synced by hand) go channel by channel.
-TEST_F(FlummelTest, ChannelsOutOfStepRunOneByOne)
-{
-    Reinit(50, {{kParam_Feedback, 90.f}});
-    Run(Constant(64, 0.5f), 64);
-    Effect()->Kernel(1)->Restart();
-    const Signal out = Run(Constant(64, 0.5f), 64);
-    EXPECT_NE(Effect()->Kernel(0)->Position(), Effect()->Kernel(1)->Position());
-    EXPECT_NE(out[0], out[1]);
-}
