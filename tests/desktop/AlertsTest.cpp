@@ -101,17 +101,12 @@ TEST_F(Alerts, AStopAlertShowsItsTextsAndEndsWithOKOrReturn)
 
 TEST(AlertsWithoutADisplay, TheAlertIsToldOnStandardErrorAndReturnsAtOnce)
 {
-    char exe[4096];
-    ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
-    ASSERT_GT(n, 0);
-    exe[n] = 0;
+    char exe[4096] = {}, buf[4096] = {};
+    ASSERT_GT(readlink("/proc/self/exe", exe, sizeof exe - 1), 0);
     ScopedEnvironment helper("FLUMMEL_ALERT_HELPER", "1"), display("DISPLAY", nullptr);
     FILE* p = popen((std::string("'") + exe + "' 2>&1").c_str(), "r");
     ASSERT_NE(p, nullptr);
-    std::string out;
-    char buf[256];
-    size_t got;
-    while ((got = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, got);
+    const std::string out(buf, std::fread(buf, 1, sizeof buf - 1, p));
     EXPECT_EQ(pclose(p), 0) << out;
     EXPECT_NE(out.find("Stop: No MP Library (Oh dear.)"), std::string::npos) << out;
 }

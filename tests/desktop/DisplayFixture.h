@@ -42,10 +42,8 @@ protected:
         ASSERT_NE(mX, nullptr) << "cannot open DISPLAY " << std::getenv("DISPLAY");
         int ev, err, major, minor;
         ASSERT_TRUE(XTestQueryExtension(mX, &ev, &err, &major, &minor)) << "the X server lacks XTest";
-        // Start from a quiet pointer and keyboard.
-        XTestFakeKeyEvent(mX, XKeysymToKeycode(mX, XStringToKeysym("Shift_L")), False, 0);
-        XTestFakeButtonEvent(mX, 1, False, 0);
-        XSync(mX, False);
+        Key("Shift_L", false);  // start from a quiet pointer and keyboard
+        Button(1, false);
     }
 
     void TearDown() override
@@ -64,11 +62,7 @@ protected:
         }
         return true;
     }
-    static void Pump(double seconds)
-    {
-        auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-        while (std::chrono::steady_clock::now() < end) RunCurrentEventLoop(0.01);
-    }
+    static void Pump(double seconds) { PumpUntil([] { return false; }, seconds); }
 
     // A visible window whose content starts at global (x, y); waits until it is mapped.
     WindowRef ShownWindow(int x, int y, int w, int h, WindowAttributes attrs = kWindowStandardHandlerAttribute)
