@@ -184,10 +184,8 @@ TEST_F(HostFixture, PropertyRecorderKeepsNotificationsInOrder)
         ASSERT_EQ(host->SetMaxFramesPerSlice(64), noErr);
         const std::vector<AUPropertyRecorder::Entry> entries = recorder.Entries();
         ASSERT_EQ(entries.size(), 3u);
-        EXPECT_EQ(entries[0].id, kAudioUnitProperty_StreamFormat);
-        EXPECT_EQ(entries[0].scope, kAudioUnitScope_Input);
-        EXPECT_EQ(entries[1].scope, kAudioUnitScope_Output);
-        EXPECT_EQ(entries[2].id, kAudioUnitProperty_MaximumFramesPerSlice);
+        EXPECT_EQ(std::tuple(entries[0].scope, entries[1].scope, entries[2].id),
+                  std::tuple(kAudioUnitScope_Input, kAudioUnitScope_Output, kAudioUnitProperty_MaximumFramesPerSlice));
         EXPECT_EQ(recorder.Count(kAudioUnitProperty_StreamFormat), 2u);
 
         // Past the capacity notifications are counted only.

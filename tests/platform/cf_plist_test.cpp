@@ -82,14 +82,11 @@ TEST_F(PropertyLists, RoundTripsThroughTextAndAtomicallyWrittenFiles)
     ASSERT_EQ(CFPropertyListWriteToFile(d, path.c_str()), 0);
     ASSERT_EQ(CFPropertyListWriteToFile(d, path.c_str()), 0);  // replaces
     // A key that is not a string cannot be written, and leaves the old file as it was.
-    const SInt32 n = 0;
-    CFNumberRef key = CFNumberCreate(nullptr, kCFNumberSInt32Type, &n);
     CFMutableDictionaryRef bad = CFDictionaryCreateMutable(nullptr, 0, nullptr, nullptr);
-    CFDictionarySetValue(bad, key, key);
+    CFDictionarySetValue(bad, kCFBooleanTrue, kCFBooleanTrue);
     EXPECT_EQ(CFPropertyListCreateXMLData(nullptr, bad), nullptr);
     EXPECT_NE(CFPropertyListWriteToFile(bad, path.c_str()), 0);
     CFRelease(bad);
-    CFRelease(key);
     back = CFPropertyListCreateFromFile(path.c_str(), nullptr);
     EXPECT_TRUE(back && CFEqual(back, d));
     CFRelease(back);
