@@ -146,9 +146,7 @@ protected:
     void Notify(float lower, float upper)
     {
         DataToGui data{};
-        data.headPosition = data.delayPhase = 0.3f;
         data.headForward = 1;
-        data.lfoPhase = 0.6f;
         std::unique_ptr<std::atomic<float>[]> overview(new std::atomic<float>[kSampleOverviewFloats]);
         for (int i = 0; i < kSampleOverviewFloats; ++i) overview[i].store(i % 2 ? (i % 4 == 1 ? lower : upper) : float(i / 4));
         alignas(8) uint8_t buffer[4096];
