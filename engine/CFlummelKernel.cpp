@@ -43,7 +43,7 @@ void TrWkFlummel::CFlummelKernel::Process(const Float32* in, Float32* out, UInt3
     const Float32 sr = Float32(mOwner->GetSampleRate());
     if (sr != mSampleRate) Reset();
     ioSilence = false;
-    Run(FlummelBlockConstants::Compute(*mOwner, sr, mOwner->mLfoPhase), out, frames);
+    Run(FlummelBlockConstants::Compute(*mOwner, mOwner->mSettingTerms, sr, mOwner->mLfoPhase), out, frames);
 }
 
 void TrWkFlummel::CFlummelKernel::Run(const FlummelBlockConstants& constants, Float32* io, UInt32 frames)

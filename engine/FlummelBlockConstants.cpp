@@ -35,7 +35,8 @@ constexpr Float32 kLeastMakeup = 0.125f;
 
 }  // namespace
 
-FlummelBlockConstants FlummelBlockConstants::Compute(TrWkFlummel& fx, Float32 sr, Float32 lfoPhase)
+FlummelBlockConstants FlummelBlockConstants::Compute(TrWkFlummel& fx, FlummelSettingTerms& terms, Float32 sr,
+                                                     Float32 lfoPhase)
 {
     FlummelBlockConstants k;
     k.R = 1.f + (1.f / sr) * -kDcBlockerCorner;
@@ -52,14 +53,18 @@ FlummelBlockConstants FlummelBlockConstants::Compute(TrWkFlummel& fx, Float32 sr
     k.m = std::max(1.f / k.g, kLeastMakeup);
 
     const Float32 fc = fx.UsableParameter(kParam_FilterCutoff);
+    if (fc != terms.cutoff) terms.cutoff = fc, terms.cutoffOctaves = std::log2(1.0 + 0.016 * double(fc));
     const Float32 amount = fx.UsableParameter(kParam_FilterLfoAmount);
     const Float32 lfo = std::cos(lfoPhase);
-    Float32 fm = Float32(62.5 * std::exp2(std::log2(1.0 + 0.016 * double(fc)) + double(amount * lfo)) - 62.5);
+    Float32 fm = Float32(62.5 * std::exp2(terms.cutoffOctaves + double(amount * lfo)) - 62.5);
     if (!(fm >= 0.f)) fm = 0.f;
     const double w = std::min(double(fm) * M_PI / double(sr), M_PI / 4);
     k.f = Float32(2.0 * std::sin(w));
     const Float32 qMax = Float32(std::min(2.0 / double(k.f) - double(k.f) / 2.0 - kDampingMargin, 2.0));
-    k.q = Float32(2.0 * (1.0 - std::pow(double(fx.UsableParameter(kParam_FilterQ)), 0.25)));
+    const Float32 resonance = fx.UsableParameter(kParam_FilterQ);
+    if (resonance != terms.resonance)
+        terms.resonance = resonance, terms.damping = Float32(2.0 * (1.0 - std::pow(double(resonance), 0.25)));
+    k.q = terms.damping;
     if (k.q > qMax) k.q = qMax;
     if (!(k.q >= kLeastDamping)) k.q = kLeastDamping;
 

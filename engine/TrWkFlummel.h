@@ -76,6 +76,7 @@ private:
 
     SInt32 mDelayLength = 1;
     Float32 mLfoPhase = 0.f;
+    FlummelSettingTerms mSettingTerms;  // the render thread's alone
     SInt32 mSnapshotPosition = 0;
     bool mSnapshotForward = true;
 

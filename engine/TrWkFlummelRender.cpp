@@ -56,7 +56,7 @@ OSStatus TrWkFlummel::ProcessBufferLists(AudioUnitRenderActionFlags& ioActionFla
     const Float32 sr = Float32(GetSampleRate());
     for (AUKernelBase* k : mKernelList)
         if (static_cast<CFlummelKernel*>(k)->SampleRate() != sr) k->Reset();
-    const FlummelBlockConstants constants = FlummelBlockConstants::Compute(*this, sr, mLfoPhase);
+    const FlummelBlockConstants constants = FlummelBlockConstants::Compute(*this, mSettingTerms, sr, mLfoPhase);
 
     const UInt32 channels = UInt32(mKernelList.size());
     for (UInt32 first = 0; first < channels; first += FlummelLanes::kWidth) {
