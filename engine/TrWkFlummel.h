@@ -89,6 +89,12 @@ private:
     // the audio thread never sees "shown" without "stale" first.
     enum OverviewState : int { kOverviewHidden, kOverviewStale, kOverviewShown };
     std::atomic<int> mOverviewState{kOverviewHidden};
+    // The loop samples written since the overview was last brought up to date: its entries are
+    // rescanned once kOverviewUpdateFrames have been rendered, not on every short call.
+    static constexpr UInt32 kOverviewUpdateFrames = 512;
+    SInt32 mOverviewDirtyFirst = 0, mOverviewDirtyLast = 0;
+    UInt32 mOverviewPendingFrames = 0;
+    void NoteOverviewWrite(SInt32 first, SInt32 last, UInt32 frames);
 };
 
 class TrWkFlummel::CFlummelKernel : public AUKernelBase {

@@ -187,20 +187,35 @@ void TrWkFlummel::PostRender(UInt32 frames)
     const SInt32 p0 = FoldHeadPosition(mSnapshotPosition, mSnapshotForward, n);
     if (mSnapshotForward) {
         if (p0 + f <= n)
-            UpdateSampleOverview(p0, p0 + f);
+            NoteOverviewWrite(p0, p0 + f, frames);
         else
-            UpdateSampleOverview(std::max(std::min(p0, 2 * n - p0 - f), 0), n);
+            NoteOverviewWrite(std::max(std::min(p0, 2 * n - p0 - f), 0), n, frames);
     } else {
         // A backward head at p0 wrote p0 down to p0 - F + 1 (down to 1 before it turned).
         if (p0 - f >= 0)
-            UpdateSampleOverview(p0 - f + 1, std::min(p0 + 1, n));
+            NoteOverviewWrite(p0 - f + 1, std::min(p0 + 1, n), frames);
         else
-            UpdateSampleOverview(0, std::min(std::max(f - p0, p0 + 1), n));
+            NoteOverviewWrite(0, std::min(std::max(f - p0, p0 + 1), n), frames);
     }
+}
+
+void TrWkFlummel::NoteOverviewWrite(SInt32 first, SInt32 last, UInt32 frames)
+{
+    if (mOverviewPendingFrames == 0) {
+        mOverviewDirtyFirst = first, mOverviewDirtyLast = last;
+    } else {
+        mOverviewDirtyFirst = std::min(mOverviewDirtyFirst, first);
+        mOverviewDirtyLast = std::max(mOverviewDirtyLast, last);
+    }
+    mOverviewPendingFrames += frames;
+    if (mOverviewPendingFrames < kOverviewUpdateFrames) return;
+    mOverviewPendingFrames = 0;
+    UpdateSampleOverview(mOverviewDirtyFirst, mOverviewDirtyLast);
 }
 
 void TrWkFlummel::GenerateSampleOverview()
 {
+    mOverviewPendingFrames = 0;
     if (mDelayLength < kSampleOverviewEntries) {
         ClearSampleOverview(mSampleOverview.get());
         return;

@@ -87,10 +87,10 @@ TEST_F(FlummelTest, TriggersFireOnceAndListenersAreTold)
     AUListenerDispose(listener);
 }
 
-// After every call each overview entry k holds x = k and the sqrt-compressed envelope of both
-// loops over its samples; loops below 256 samples give a flat line. An overview asked for late is
-// built whole by the next call.
-TEST_F(FlummelTest, SampleOverviewIsTheLoopsEnvelopeAfterEveryCall)
+// Once 512 frames have been rendered since its last update, each overview entry k holds x = k and
+// the sqrt-compressed envelope of both loops over its samples; loops below 256 samples give a flat
+// line. An overview asked for late is built whole by the next call.
+TEST_F(FlummelTest, SampleOverviewIsTheLoopsEnvelopeEvery512Frames)
 {
     const struct {
         int loop;
@@ -100,11 +100,13 @@ TEST_F(FlummelTest, SampleOverviewIsTheLoopsEnvelopeAfterEveryCall)
         {2560, {1000, 1000, 560, 64, 300}, 3},  // first: the call after the ask passes 2496..2559 only
         {200, {400, 77}, 0},
         {5003, std::vector<UInt32>(40, 333), 0},  // 19 samples an entry
+        {600, std::vector<UInt32>(30, 100), 0},   // turns between updates
     };
     auto compress = [](float v) { return v >= 0.f ? std::sqrt(v) : -std::sqrt(-v); };
     for (const auto& c : cases) {
         Reinit(c.loop, {{kParam_Feedback, 50.f}, {kParam_SaturationAmount, 5.f}});
         const float* overview = nullptr;
+        UInt32 pending = 0;  // frames since the last update
         const size_t perEntry = size_t(c.loop / kSampleOverviewEntries);
         for (size_t call = 0; call < c.blocks.size(); ++call) {
             UInt32 size = sizeof overview;
@@ -112,7 +114,10 @@ TEST_F(FlummelTest, SampleOverviewIsTheLoopsEnvelopeAfterEveryCall)
                 ASSERT_EQ(AudioUnitGetProperty(host->Unit(), kSampleOverviewProperty, 0, 0, &overview, &size), noErr);
             }
             Run(call % 4 == 3 ? Constant(c.blocks[call]) : Noise(2, c.blocks[call], UInt32(call), 0.5f), c.blocks[call]);
-            for (size_t k = 0; call >= c.askBefore && k < kSampleOverviewEntries; ++k) {
+            pending = call == c.askBefore ? 0 : pending + c.blocks[call];
+            if (call < c.askBefore || (pending > 0 && pending < 512)) continue;
+            pending = 0;
+            for (size_t k = 0; k < kSampleOverviewEntries; ++k) {
                 std::vector<float> both(Effect()->Kernel(0)->Loop() + perEntry * k,
                                         Effect()->Kernel(0)->Loop() + perEntry * (k + 1));
                 both.insert(both.end(), Effect()->Kernel(1)->Loop() + perEntry * k,
