@@ -56,11 +56,6 @@ const ParameterMapEvent& AUElement::Record(AudioUnitParameterID id) const
     return const_cast<AUElement*>(this)->Record(id, false);
 }
 
-AudioUnitParameterValue AUElement::GetParameter(AudioUnitParameterID id) const
-{
-    return Record(id).Value();
-}
-
 const ParameterMapEvent& AUElement::GetParameterEvent(AudioUnitParameterID id) const
 {
     return Record(id);

@@ -29,7 +29,12 @@ public:
 
     // Both throw kAudioUnitErr_InvalidParameter for an id that is not there; map storage
     // creates a parameter on SetParameter instead.
-    AudioUnitParameterValue GetParameter(AudioUnitParameterID id) const;
+    AudioUnitParameterValue GetParameter(AudioUnitParameterID id) const
+    {
+        // The render path reads indexed parameters many times a call: no call out of line.
+        if (mUseIndexedParameters && id < mIndexedParameters.size()) return mIndexedParameters[id].Value();
+        return Record(id).Value();
+    }
     void SetParameter(AudioUnitParameterID id, AudioUnitParameterValue value);
     void SetScheduledEvent(AudioUnitParameterID id, const AudioUnitParameterEvent& event, UInt32 sliceOffset,
                            UInt32 sliceFrames);

@@ -17,13 +17,6 @@ void AUScope::Initialize(AUElementCreator* creator, AudioUnitScope scope, UInt32
     SetNumberOfElements(numElements);
 }
 
-AUElement* AUScope::SafeGetElement(UInt32 index) const
-{
-    AUElement* e = GetElement(index);
-    if (!e) throw SInt32(kAudioUnitErr_InvalidElement);
-    return e;
-}
-
 AUIOElement* AUScope::GetIOElement(UInt32 index) const
 {
     auto* io = dynamic_cast<AUIOElement*>(GetElement(index));

@@ -19,7 +19,11 @@ public:
 
     UInt32 GetNumberOfElements() const { return UInt32(mElements.size()); }
     AUElement* GetElement(UInt32 index) const { return index < mElements.size() ? mElements[index] : nullptr; }
-    AUElement* SafeGetElement(UInt32 index) const;  // throws kAudioUnitErr_InvalidElement
+    AUElement* SafeGetElement(UInt32 index) const  // throws kAudioUnitErr_InvalidElement
+    {
+        if (AUElement* e = GetElement(index)) return e;
+        throw SInt32(kAudioUnitErr_InvalidElement);
+    }
     AUIOElement* GetIOElement(UInt32 index) const;  // throws kAudioUnitErr_InvalidElement
     void SetNumberOfElements(UInt32 numElements);
 
