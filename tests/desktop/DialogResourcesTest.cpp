@@ -1,5 +1,5 @@
-// Dialog windows from interface resources: reading the description, the editor's dialog and
-// its controls on the X server, drawing, and control hits with their command IDs.
+// Dialog windows from interface resources: reading the description, refusing bad ones, and a
+// dialog on the X server, drawn, with control hits that carry their command IDs.
 #include <string>
 #include <vector>
 

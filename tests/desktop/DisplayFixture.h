@@ -24,7 +24,10 @@
 
 // An event handler of a lambda: install HandlerFn as the callback and a Handler* as its data.
 using Handler = std::function<OSStatus(EventHandlerCallRef, EventRef)>;
-inline OSStatus HandlerFn(EventHandlerCallRef call, EventRef e, void* h) { return (*static_cast<Handler*>(h))(call, e); }
+inline OSStatus HandlerFn(EventHandlerCallRef call, EventRef e, void* h)
+{
+    return (*static_cast<Handler*>(h))(call, e);
+}
 
 class DisplayTest : public ::testing::Test {
 protected:

@@ -112,7 +112,8 @@ TEST_F(Preferences, ACorruptFileReadsAsEmptyWithOneWarning)
     ASSERT_EQ(mkdir(mConfig.c_str(), 0700), 0);
     const std::pair<const char*, const char*> cases[] = {
         {"com.example.corrupt", "<plist><dict><key>GUI scale</key><integer>1"},
-        {"com.example.array", "<?xml version=\"1.0\"?><plist version=\"1.0\"><array><integer>3</integer></array></plist>"},
+        {"com.example.array", "<?xml version=\"1.0\"?><plist version=\"1.0\"><array><integer>3</integer></array>"
+                              "</plist>"},
     };
     for (auto [domain, text] : cases) {
         SCOPED_TRACE(domain);
