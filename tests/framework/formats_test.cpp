@@ -124,9 +124,12 @@ TEST(ChannelLayout, NumberOfChannels)
         AudioChannelLayoutTag tag;
         UInt32 bitmap, descriptions, channels;
     } cases[] = {
-        {kAudioChannelLayoutTag_UseChannelBitmap, 0x3, 5, 2},        {kAudioChannelLayoutTag_UseChannelBitmap, 0x80010104, 0, 4},
-        {kAudioChannelLayoutTag_UseChannelBitmap, 0, 0, 0},          {kAudioChannelLayoutTag_UseChannelDescriptions, 0x3, 5, 5},
-        {kAudioChannelLayoutTag_Stereo, 0x1, 5, 2},                  {kAudioChannelLayoutTag_Mono, 0x3, 5, 1},
+        {kAudioChannelLayoutTag_UseChannelBitmap, 0x3, 5, 2},
+        {kAudioChannelLayoutTag_UseChannelBitmap, 0x80010104, 0, 4},
+        {kAudioChannelLayoutTag_UseChannelBitmap, 0, 0, 0},
+        {kAudioChannelLayoutTag_UseChannelDescriptions, 0x3, 5, 5},
+        {kAudioChannelLayoutTag_Stereo, 0x1, 5, 2},
+        {kAudioChannelLayoutTag_Mono, 0x3, 5, 1},
         {(150u << 16) | 0x0106, 0, 0, 0x106},
     };
     for (const auto& c : cases) {

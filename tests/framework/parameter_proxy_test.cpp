@@ -10,7 +10,7 @@
 
 namespace {
 
-enum { kPlain = 0, kIndexed = 1, kCustom = 2, kNote = 3, kSwitch = 4, kNamed = 5, kCustomAscii = 6, kHuge = 7, kMissing = 99 };
+enum { kPlain, kIndexed, kCustom, kNote, kSwitch, kNamed, kCustomAscii, kHuge, kMissing = 99 };
 
 const std::string kLongUnit = std::string(254, 'u') + "\xC3\xA9tres and more";  // a letter across byte 255
 
@@ -19,7 +19,7 @@ public:
     static constexpr OSType kSubType = FourCC("Prxy");
     explicit ProxyUnit(ComponentInstance ci) : TestUnit(ci)
     {
-        for (AudioUnitParameterID id : {kIndexed, kCustom, kNote, kSwitch, kNamed, kCustomAscii, kHuge}) Globals()->SetParameter(id, 0.f);
+        for (AudioUnitParameterID id = kIndexed; id <= kHuge; ++id) Globals()->SetParameter(id, 0.f);
     }
     OSStatus GetParameterInfo(AudioUnitScope scope, AudioUnitParameterID id, AudioUnitParameterInfo& info) override
     {
@@ -92,8 +92,8 @@ TEST_F(ParameterProxy, NamesLabelsIndexedCountsAndMissingParameters)
         const char* name;
         std::string label;
     } cases[] = {
-        {kPlain, "Gain", "<null>"},   {kNamed, "Long Name", "Secs"},         {kSwitch, "On", "T/F"},
-        {kNote, "Note", "MIDI"},      {kCustom, "Odd", std::string(254, 'u')}, {kCustomAscii, "Wide", std::string(255, 'a')},
+        {kPlain, "Gain", "<null>"}, {kNamed, "Long Name", "Secs"}, {kSwitch, "On", "T/F"}, {kNote, "Note", "MIDI"},
+        {kCustom, "Odd", std::string(254, 'u')}, {kCustomAscii, "Wide", std::string(255, 'a')},
         {kMissing, "", "<null>"},
     };
     for (const auto& c : cases) {
