@@ -67,8 +67,9 @@ protected:
         ASSERT_EQ(host->SetFormat(44100.0, 2), noErr);
         ASSERT_EQ(host->Initialize(), noErr);
         ASSERT_EQ(OpenAComponent(viewComponent, &viewInstance), noErr);
-        window = NewWindow(guitest::kWinX, guitest::kWinY);
-        ASSERT_NE(window, nullptr);
+        Rect r{SInt16(guitest::kWinY), SInt16(guitest::kWinX), SInt16(guitest::kWinY + guitest::kHeight),
+               SInt16(guitest::kWinX + guitest::kWidth)};
+        ASSERT_EQ(CreateNewWindow(kDocumentWindowClass, kWindowStandardHandlerAttribute, &r, &window), noErr);
         static const std::string sans = FontLocator::FileFor("/Library/Fonts/GillSans.dfont");
         static const std::string mono = FontLocator::FileFor("/System/Library/Fonts/Monaco.dfont");
         ASSERT_FALSE(sans.empty());
@@ -87,30 +88,19 @@ protected:
         DisplayTest::TearDown();
     }
 
-    static WindowRef NewWindow(int x, int y)
-    {
-        Rect r{SInt16(y), SInt16(x), SInt16(y + guitest::kHeight), SInt16(x + guitest::kWidth)};
-        WindowRef w = nullptr;
-        return CreateNewWindow(kDocumentWindowClass, kWindowStandardHandlerAttribute, &r, &w) == noErr ? w : nullptr;
-    }
-    // Opens the view component's pane in `w`; `build` runs in its CreateUI.
-    void OpenView(ComponentInstance vi, WindowRef w, std::function<void(guitest::FixtureView*)> build)
-    {
-        guitest::FixtureView::build = std::move(build);
-        ControlRef rootControl = nullptr, pane = nullptr;
-        GetRootControl(w, &rootControl);
-        const Float32Point location{0, 0}, size{float(guitest::kWidth), float(guitest::kHeight)};
-        EXPECT_EQ(AudioUnitCarbonViewCreate(vi, host->Unit(), w, rootControl, &location, &size, &pane), noErr);
-        guitest::FixtureView::build = nullptr;
-    }
-
-    // The manager, made by the view's CreateUI; a frame counter is its last effect.
+    // The manager, made by the view's CreateUI in the window's pane; a frame counter is its last effect.
     TW::Manager& MakeManager()
     {
-        OpenView(viewInstance, window, [this](guitest::FixtureView* v) {
+        guitest::FixtureView::build = [this](guitest::FixtureView* v) {
             manager = std::make_unique<TW::Manager>(v, Rect{0, 0, SInt16(guitest::kHeight), SInt16(guitest::kWidth)},
                                                     int(kNumParams), font.get(), labelFont.get());
-        });
+        };
+        ControlRef rootControl = nullptr, pane = nullptr;
+        GetRootControl(window, &rootControl);
+        const Float32Point location{0, 0}, size{float(guitest::kWidth), float(guitest::kHeight)};
+        EXPECT_EQ(AudioUnitCarbonViewCreate(viewInstance, host->Unit(), window, rootControl, &location, &size, &pane),
+                  noErr);
+        guitest::FixtureView::build = nullptr;
         counter = new guitest::FrameCounter(manager.get());
         manager->effects.push_back(counter);
         return *manager;

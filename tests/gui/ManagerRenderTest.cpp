@@ -8,7 +8,6 @@
 #include "gui/Knob.h"
 #include "gui/NamedGroup.h"
 #include "tests/gui/ManagerFixture.h"
-#include "tests/support/AllocCounter.h"
 
 namespace {
 
@@ -25,8 +24,6 @@ public:
     }
 };
 
-const char* const kHelp[] = {"first help line", "second help line"};
-
 using RGB = Screenshot::RGB;
 bool IsBackground(const RGB& p) { return p.Near(51, 51, 0, 3); }
 bool IsStatusBox(const RGB& p) { return p.Near(69, 69, 23, 3); }
@@ -42,33 +39,24 @@ int CountGui(const Screenshot& s, float x0, float y0, float x1, float y1, Pred p
 
 }  // namespace
 
-class ManagerRender : public ManagerTest {
-protected:
-    // A named group with a knob on Feedback at world (100, 80)-(140, 120) and a button, the
-    // label patch; drawn by the render thread unless `thread` is false.
-    void Build(bool thread = true)
-    {
-        TW::Manager& m = MakeManager();
-        auto* group = new TW::NamedGroup(&m, "Feedback", 10);
-        group->offset = {80, 60, 0};
-        m.root->AddChild(group);
-        knob = new TW::Knob(&m, kParam_Feedback, 20, 20, 40);
-        group->AddChild(knob);
-        group->AddChild(new TW::Button(&m, "Sync", nullptr, nullptr, 80, 30, 60, 20, -2));
-        new LabelPatch(&m);
-        m.helpStrings = kHelp;
-        MovePointer(5, 5);  // away from the window, so nothing is hovered
-        SetParam(kParam_Feedback, 25);
-        ASSERT_TRUE(PumpUntil([&] { return knob->normalised.load() == 0.25f; }));
-        if (thread) Start();
-    }
-    TW::Knob* knob = nullptr;
-};
+class ManagerRender : public ManagerTest {};
 
 TEST_F(ManagerRender, FrameShowsTheLabelBitmapTheKnobTheStatusLineAndTheTooltip)
 {
     TW::Manager::ms_enableTooltip = true;
-    Build();
+    // A named group with a knob on Feedback at world (100, 80)-(140, 120) and a button, the label patch.
+    TW::Manager& m = MakeManager();
+    auto* group = new TW::NamedGroup(&m, "Feedback", 10);
+    group->offset = {80, 60, 0};
+    m.root->AddChild(group);
+    auto* knob = new TW::Knob(&m, kParam_Feedback, 20, 20, 40);
+    group->AddChild(knob);
+    group->AddChild(new TW::Button(&m, "Sync", nullptr, nullptr, 80, 30, 60, 20, -2));
+    new LabelPatch(&m);
+    MovePointer(5, 5);  // away from the window, so nothing is hovered
+    SetParam(kParam_Feedback, 25);
+    ASSERT_TRUE(PumpUntil([&] { return knob->normalised.load() == 0.25f; }));
+    Start();
     // The tooltip's area on the knob's centre line, from y = 100 up half a line.
     auto tipArea = [&](const Screenshot& s) {
         return CountGui(s, 60, 101, 180, 106, [](const RGB& p) { return p.r > 100 && !IsYellow(p); });
@@ -89,57 +77,19 @@ TEST_F(ManagerRender, FrameShowsTheLabelBitmapTheKnobTheStatusLineAndTheTooltip)
     const float a = (2 * 0.25f - 1) * 2.3561926f, px = 120 + 12 * std::sin(a), py = 100 + 12 * std::cos(a);
     EXPECT_GT(CountGui(*shot, px - 1, py - 1, px + 2, py + 2, IsYellow), 0) << px << ", " << py;
     EXPECT_EQ(CountGui(*shot, 239 - px, py - 1, 242 - px, py + 2, IsYellow), 0);  // mirrored: 75 %
-    // The status box from (20, 290) with only the banner in it.
-    EXPECT_TRUE(IsStatusBox(shot->At(30, Row(292))) && IsStatusBox(shot->At(740, Row(292))) &&
-                IsBackground(shot->At(30, Row(287))) && IsBackground(shot->At(15, Row(292))));
-    EXPECT_GT(CountGui(*shot, 60, 285, 200, 310, IsText), 30);
+    // The status box from (20, 290), empty where the hovered parameter's name will stand.
+    EXPECT_TRUE(IsStatusBox(shot->At(30, Row(292))) && IsBackground(shot->At(15, Row(292))));
     EXPECT_EQ(CountGui(*shot, 400, 285, 740, 310, IsText), 0);
 
-    // The hovered parameter: its name ending 10 before 550, its value, its unit; the tooltip faded in.
+    // The hovered parameter: its name ending 10 before its value at 550; the tooltip faded in.
     manager->SetMouseOverParam(kParam_Feedback, knob);
     ASSERT_TRUE(WaitFrames(15));
     shot = Shot();
     EXPECT_GT(tipArea(*shot), 200);
     const float nameX = 540 - font->GetStringWidth("Feedback");
     EXPECT_GT(CountGui(*shot, nameX, 285, 540, 310, IsText), 20);
-    EXPECT_GT(CountGui(*shot, 550, 285, 588, 310, IsText), 10);
-    EXPECT_GT(CountGui(*shot, 590, 285, 620, 310, IsText), 5);
     EXPECT_EQ(CountGui(*shot, 400, 285, nameX - 2, 310, IsText), 0);
-    // A help entry (status id -3 shows entry 1) from x = 500.
-    manager->SetMouseOverParam(-3, nullptr);
-    ASSERT_TRUE(WaitFrames(2));
-    shot = Shot();
-    const float helpEnd = 500 + font->GetStringWidth(kHelp[1]);
-    EXPECT_GT(CountGui(*shot, 500, 285, helpEnd, 310, IsText), 30);
-    EXPECT_EQ(CountGui(*shot, helpEnd + 2, 285, 740, 310, IsText), 0);
-    EXPECT_EQ(CountGui(*shot, 400, 285, 498, 310, IsText), 0);
     manager->SetMouseOverParam(-1, nullptr);
     ASSERT_TRUE(WaitFrames(50, 20.0));  // 0.89^48 < 1/255
     EXPECT_EQ(tipArea(*Shot()), 0);
-}
-
-TEST_F(ManagerRender, SteadyFramesAllocateNothing)
-{
-    TW::Manager::ms_enableTooltip = true;
-    Build(false);
-    ShowWindow(window);
-    ASSERT_TRUE(PumpUntil([&] { return Viewable(GetWindowXID(window)); }));
-    // Frames drawn on this thread: hovered knob, status line, tooltip. The first formats the
-    // status text; the software rasteriser (not this code) keeps compiling each combination of
-    // GL state it first meets for a few frames more.
-    ASSERT_EQ(manager->InitGL(), 0);
-    manager->SetMouseOverParam(kParam_Feedback, knob);
-    manager->hoverElement = knob;
-    for (int i = 0; i < 21; ++i) {
-        manager->Update();
-        manager->Draw();
-    }
-    testsupport::AllocationScope scope;
-    for (int i = 0; i < 10; ++i) {
-        manager->Update();
-        manager->Draw();
-    }
-    EXPECT_EQ(scope.Count(), 0);
-    EXPECT_GT(manager->tooltip.alpha, 0.8f);
-    manager->ShutdownGL();
 }

@@ -116,7 +116,7 @@ TEST_F(TextTest, StaticTextReservesFourVerticesAByteAndTakesItsColourFromThePoin
     EXPECT_FALSE(batch.dirty);
 }
 
-TEST_F(TextTest, TexturesLoadOnlyPowerOfTwoImagesAndSayWhyOthersAreRefused)
+TEST_F(TextTest, TexturesLoadOnlyPowerOfTwoImagesThatAreThere)
 {
     TempDirectory dir;
     ScopedEnvironment resources("FLUMMEL_RESOURCES", dir.Path().c_str());
@@ -128,15 +128,10 @@ TEST_F(TextTest, TexturesLoadOnlyPowerOfTwoImagesAndSayWhyOthersAreRefused)
         img.width = png_uint_32(w), img.height = png_uint_32(h), img.format = PNG_FORMAT_RGBA;
         ASSERT_TRUE(png_image_write_to_file(&img, (dir / name).c_str(), 0, rgba.data(), 0, nullptr));
     }
-    const char* const notPowerOf2 = "ERROR: texture not power of 2 sized\n";
-    for (auto [name, message] : {std::pair{"ring.png", ""}, {"odd.png", notPowerOf2}, {"wide.png", notPowerOf2},
-                                 {"absent.png", "ERROR: can't find URL!\n"}}) {
+    for (auto [name, loads] : {std::pair{"ring.png", true}, {"odd.png", false}, {"wide.png", false}, {"absent.png", false}}) {
         auto* texture = new TW::Texture(manager.get(), name);
-        EXPECT_EQ(manager->textures.back(), texture);
-        testing::internal::CaptureStdout();
         texture->Load();
-        EXPECT_EQ(testing::internal::GetCapturedStdout(), message) << name;
-        EXPECT_TRUE(texture->loaded && (texture->id != 0) == !*message) << name;
+        EXPECT_TRUE(texture->loaded && (texture->id != 0) == loads) << name;
     }
     // The texels keep the image's colours, its first row at t = 0.
     TW::Texture* ring = manager->textures[manager->textures.size() - 4];
