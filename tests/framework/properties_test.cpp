@@ -55,8 +55,6 @@ TEST(GetProperty, SizeRulesAndInfo)
         {kAudioUnitProperty_StreamFormat, kIn, 1, kAudioUnitErr_InvalidElement, 0},
         {5000u, 0, 0, kAudioUnitErr_InvalidProperty, 0},
         {kAudioUnitProperty_MaximumFramesPerSlice, 0, 0, noErr, 4},
-        {kAudioUnitProperty_ParameterInfo, 0, 0, noErr, sizeof(AudioUnitParameterInfo)},
-        {kAudioUnitProperty_HostCallbacks, 0, 0, noErr, sizeof(HostCallbackInfo)},
         {kAudioUnitProperty_ParameterList, 0, 0, noErr, 8},  // the global element's two parameters
         {kAudioUnitProperty_ParameterList, kIn, 0, noErr, 0},
     };

@@ -1,5 +1,4 @@
-// The render sequence: preconditions, last render error, buffers, notifications and the
-// processor's denormal mode.
+// The render sequence: preconditions, last render error, buffers and the processor's denormal mode.
 #include <gtest/gtest.h>
 
 #include <tuple>
@@ -79,47 +78,4 @@ TEST(Render, FlushToZeroDuringRenderOnly)
     EXPECT_EQ(r.unit.Render(out, 64, 128), -1234);
     EXPECT_EQ(CurrentMxcsr(), before);
     EXPECT_EQ(LastError(r.unit), -1234);
-}
-
-namespace {
-
-struct NotifyLog {
-    static OSStatus Proc(void* refCon, AudioUnitRenderActionFlags* flags, const AudioTimeStamp*, UInt32, UInt32,
-                         AudioBufferList*)
-    {
-        auto* self = static_cast<NotifyLog*>(refCon);
-        self->flags.push_back(*flags);
-        *flags |= 0x100;  // must not reach the caller
-        if (self->unit) AudioUnitRemoveRenderNotify(self->unit, &Proc, self);
-        return noErr;
-    }
-    std::vector<AudioUnitRenderActionFlags> flags;
-    AudioUnit unit = nullptr;  // set: removes itself when called
-};
-
-}  // namespace
-
-TEST(RenderNotify, PreAndPostWithCopiesOfTheFlags)
-{
-    RenderedUnit r;
-    NotifyLog log;
-    ASSERT_EQ(AudioUnitAddRenderNotify(r.unit.unit(), &NotifyLog::Proc, &log), noErr);
-    ASSERT_EQ(AudioUnitAddRenderNotify(r.unit.unit(), &NotifyLog::Proc, &log), noErr);  // added twice, called once
-    EXPECT_EQ(AudioUnitAddRenderNotify(r.unit.unit(), nullptr, &log), paramErr);
-    PlanarBuffers out(2, 64);
-    AudioUnitRenderActionFlags flags = 0x1;
-    ASSERT_EQ(r.unit.Render(out, 64, 0, &flags), noErr);
-    EXPECT_EQ(log.flags, (std::vector<AudioUnitRenderActionFlags>{0x1u | kAudioUnitRenderAction_PreRender,
-                                                                  0x1u | kAudioUnitRenderAction_PostRender}));
-    EXPECT_EQ(flags, 0x1u);
-
-    ASSERT_EQ(AudioUnitRemoveRenderNotify(r.unit.unit(), &NotifyLog::Proc, &log), noErr);
-    // Removed from inside its pre-render call, it is still told post-render in that call.
-    NotifyLog self;
-    self.unit = r.unit.unit();
-    ASSERT_EQ(AudioUnitAddRenderNotify(r.unit.unit(), &NotifyLog::Proc, &self), noErr);
-    ASSERT_EQ(r.unit.Render(out, 64, 192), noErr);
-    ASSERT_EQ(r.unit.Render(out, 64, 256), noErr);
-    EXPECT_EQ(self.flags.size(), 2u);
-    EXPECT_EQ(log.flags.size(), 2u);
 }
