@@ -1,17 +1,13 @@
-// Controls on the effect's real parameters: snapping, knob and slider gestures, multi-slider
-// columns, and the status id a button leaves with the manager.
-#include <tuple>
-
+// Controls on the effect's real parameters: snapping, knob gestures, and the status id a button
+// leaves with the manager.
 #include "gui/Button.h"
 #include "gui/Knob.h"
-#include "gui/MultiSlider.h"
-#include "gui/Slider.h"
 #include "platform/desktop/Events.h"
 #include "tests/gui/ManagerFixture.h"
 
 namespace {
 
-enum : int { kDelayTime = 0, kFeedback = 1, kHostTempo = 5, kBeats = 6, kDivisor = 7, kFilterType = 11, kShape = 13 };
+enum : int { kFeedback = 1, kHostTempo = 5, kBeats = 6, kDivisor = 7, kFilterType = 11, kShape = 13 };
 
 // Every control sits in a group at (100, 50): mouse points are world units.
 class ControlGesture : public ManagerTest {
@@ -66,39 +62,31 @@ TEST_F(ControlGesture, DiscreteControlsWriteWholeStepsAndReportTheSnappedPositio
 }
 
 // Knobs follow vertical travel only (shift ten times finer), a click toggles only on/off
-// parameters, command restores the default; sliders jump to the click unless shift moves them
-// finely from where they were.
-TEST_F(ControlGesture, KnobAndSliderGesturesMoveSnapToggleAndReset)
+// parameters, command restores the default.
+TEST_F(ControlGesture, KnobGesturesMoveSnapToggleAndReset)
 {
-    auto* v = Add<TW::Slider>(kFeedback, 0.f, 0.f, 20.f, 100.f, false);   // world y 50..150
-    auto* h = Add<TW::Slider>(kFeedback, 0.f, 0.f, 200.f, 10.f, true);    // world x 100..300
-    TW::Control* const knob = nullptr;  // a new knob at world (100, 50)-(130, 80)
-    const CGPoint k{110, 60};
+    const CGPoint k{110, 60};  // on a new knob at world (100, 50)-(130, 80)
     const unsigned long shift = shiftKey, cmd = cmdKey;
     struct Case {
-        TW::Control* control;
         int id;
         float before;
         unsigned long modifiers;
-        CGPoint down, drag;
+        CGPoint drag;
         float afterDown, after;
     } const cases[] = {
-        {knob, kFeedback, 50, 0, k, {110, 360}, 50, 100}, {knob, kFeedback, 50, shift, k, {110, 360}, 50, 65},
-        {knob, kFeedback, 50, 0, k, {610, 60}, 50, 50},   {knob, kFeedback, 50, 0, k, {110, 20}, 50, 30},
-        {knob, kFeedback, 50, shift, k, {117, -1140}, 50, 0}, {knob, kFeedback, 50, cmd, k, k, 70, 70},  // default 70
-        {knob, kHostTempo, 0, 0, k, k, 1, 1}, {knob, kHostTempo, 1, 0, k, k, 0, 0},  // Boolean
-        {knob, kHostTempo, 1, cmd, k, k, 0, 0}, {knob, kDivisor, 3, 0, k, k, 3, 3},  // discrete but not 0..1
-        {knob, kShape, 0, 0, k, k, 0, 0},                                           // 0..1 but continuous
-        {v, kFeedback, 50, 0, {110, 75}, {110, 125}, 25, 75}, {v, kFeedback, 50, 0, {110, 20}, {300, 500}, 0, 100},
-        {h, kFeedback, 50, 0, {150, 55}, {250, 0}, 25, 75},   {v, kFeedback, 50, cmd, {110, 75}, {110, 140}, 70, 70},
-        {h, kFeedback, 50, shift, {150, 55}, {350, 55}, 50, 60},
+        {kFeedback, 50, 0, {110, 360}, 50, 100}, {kFeedback, 50, shift, {110, 360}, 50, 65},
+        {kFeedback, 50, 0, {610, 60}, 50, 50},   {kFeedback, 50, 0, {110, 20}, 50, 30},
+        {kFeedback, 50, shift, {117, -1140}, 50, 0}, {kFeedback, 50, cmd, k, 70, 70},  // default 70
+        {kHostTempo, 0, 0, k, 1, 1}, {kHostTempo, 1, 0, k, 0, 0},  // Boolean
+        {kHostTempo, 1, cmd, k, 0, 0}, {kDivisor, 3, 0, k, 3, 3},  // discrete but not 0..1
+        {kShape, 0, 0, k, 0, 0},                                     // 0..1 but continuous
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << (c.control ? "slider " : "knob ") << c.id << " from " << c.before << " at "
-                                        << c.down.x << "," << c.down.y << " modifiers " << c.modifiers);
-        TW::Control* control = c.control ? c.control : Add<TW::Knob>(c.id, 0.f, 0.f, 30.f);
+        SCOPED_TRACE(testing::Message() << c.id << " from " << c.before << " with modifiers " << c.modifiers << " to "
+                                        << c.drag.x << "," << c.drag.y);
+        TW::Control* control = Add<TW::Knob>(c.id, 0.f, 0.f, 30.f);
         SetAndDeliver(c.id, c.before);
-        control->MouseDown(c.down, c.modifiers);
+        control->MouseDown(k, c.modifiers);
         EXPECT_EQ(manager->draggedParam.load(), c.id);
         EXPECT_NEAR(Param(c.id), c.afterDown, 1e-3);
         control->MouseDrag(c.drag, c.modifiers);
@@ -107,32 +95,6 @@ TEST_F(ControlGesture, KnobAndSliderGesturesMoveSnapToggleAndReset)
         EXPECT_NEAR(Param(c.id), c.after, 1e-3);
         EXPECT_FLOAT_EQ(control->normalised.load(), TW::ControlBase::NormalisedFromParam(control->param));
     }
-}
-
-TEST_F(ControlGesture, MultiSlidersEditTheColumnUnderThePointerOrWithOptionTheFirstOne)
-{
-    // Parameters 0..7 in eight columns: world x 100..260, y 50..150.
-    auto* multi = Add<TW::MultiSlider>(0, 8, 0.f, 0.f, 160.f, 100.f);
-    ASSERT_EQ(multi->receivers.size(), 8u);
-    multi->MouseDown({260, 110}, 0);  // exactly on the right edge: column 7, not 8
-    EXPECT_FLOAT_EQ(Param(kDivisor), 3);
-    EXPECT_EQ(manager->draggedParam.load(), kDivisor);
-    multi->MouseDrag({130, 100}, 0);
-    EXPECT_FLOAT_EQ(Param(kFeedback), 50);
-    multi->MouseDrag({105, 70}, optionKey);
-    EXPECT_FLOAT_EQ(Param(kDivisor), 1);
-    EXPECT_FLOAT_EQ(Param(kDelayTime), 1);
-    SetAndDeliver(kDelayTime, 6);
-    const std::tuple<CGPoint, CGPoint, unsigned long, float> presses[] = {{{110, 60}, {110, 260}, shiftKey, 9},
-                                                                          {{110, 140}, {110, 60}, cmdKey, 1}};
-    for (auto [down, drag, modifiers, value] : presses) {  // shift: 0.0005 a unit from the value at the press
-        multi->MouseDown(down, modifiers);
-        multi->MouseDrag(drag, modifiers);
-        multi->MouseUp(drag, modifiers);
-        EXPECT_NEAR(Param(kDelayTime), value, 1e-3) << modifiers;
-    }
-    SetAndDeliver(kBeats, 128);
-    EXPECT_FLOAT_EQ(multi->values[6].load(), 1);
 }
 
 TEST_F(ControlGesture, AButtonLeftClearsOnlyItsOwnStatusId)
