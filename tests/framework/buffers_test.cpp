@@ -1,7 +1,6 @@
-// AUBufferList: layout and growth of the block, preparation, borrowed lists and copies.
+// AUBufferList: layout and growth of the block, preparation and borrowed lists.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <iterator>
 #include <vector>
@@ -16,18 +15,6 @@ using Desc = CAStreamBasicDescription;
 Desc Planar(UInt32 channels) { return Desc::CanonicalFormat(44100, channels); }
 
 uintptr_t Address(const void* p) { return reinterpret_cast<uintptr_t>(p); }
-
-// A caller-owned list over the given buffers.
-struct List {
-    List(std::initializer_list<AudioBuffer> buffers) : storage(buffers.size() + 1)
-    {
-        get()->mNumberBuffers = UInt32(buffers.size());
-        std::copy(buffers.begin(), buffers.end(), get()->mBuffers);
-    }
-    AudioBufferList* get() { return reinterpret_cast<AudioBufferList*>(storage.data()); }
-    AudioBuffer& operator[](UInt32 i) { return get()->mBuffers[i]; }
-    std::vector<AudioBuffer> storage;
-};
 
 }  // namespace
 
@@ -103,10 +90,10 @@ TEST(BufferPreparation, RequestsBeyondTheBlockAreRefused)
 TEST(BufferState, OperationsNeedAPreparedOrBorrowedList)
 {
     AUBufferList b;
-    List dest{{}, {}};
+    PlanarBuffers dest(2, 32);
     auto refused = [&] {
-        return Thrown([&] { b.GetBufferList(); }) == -1 && Thrown([&] { b.CopyBufferListTo(*dest.get()); }) == -1 &&
-               Thrown([&] { b.CopyBufferContentsTo(*dest.get()); }) == -1;
+        return Thrown([&] { b.GetBufferList(); }) == -1 && Thrown([&] { b.CopyBufferListTo(*dest.list()); }) == -1 &&
+               Thrown([&] { b.CopyBufferContentsTo(*dest.list()); }) == -1;
     };
     EXPECT_TRUE(refused());
     b.Allocate(Planar(2), 32);
@@ -123,40 +110,18 @@ TEST(BufferState, OperationsNeedAPreparedOrBorrowedList)
     EXPECT_TRUE(refused());
 
     // A borrowed list needs allocated streams; it is copied and limited to them.
-    float host[2][32];
-    List given{{1, 128, host[0]}, {1, 100, host[1]}};
-    EXPECT_EQ(Thrown([&] { b.SetBufferList(*given.get()); }), -1);
+    PlanarBuffers given(2, 32);
+    given.list()->mBuffers[1].mDataByteSize = 100;
+    EXPECT_EQ(Thrown([&] { b.SetBufferList(*given.list()); }), -1);
     b.Allocate(Planar(2), 32);
-    AudioBufferList& list = b.SetBufferList(*given.get());
+    AudioBufferList& list = b.SetBufferList(*given.list());
     EXPECT_EQ(&b.GetBufferList(), &list);
     ASSERT_EQ(list.mNumberBuffers, 2u);
-    EXPECT_EQ(list.mBuffers[1].mData, host[1]);
+    EXPECT_EQ(list.mBuffers[1].mData, given.data[1].data());
     EXPECT_EQ(list.mBuffers[1].mDataByteSize, 100u);
-    given[0].mData = nullptr;  // later changes to the caller's list do not leak in
-    EXPECT_EQ(list.mBuffers[0].mData, host[0]);
+    given.NullPointers();  // later changes to the caller's list do not leak in
+    EXPECT_EQ(list.mBuffers[0].mData, given.data[0].data());
 
-    List three{{}, {}, {}};
-    EXPECT_EQ(Thrown([&] { b.SetBufferList(*three.get()); }), -1);
-}
-
-TEST(BufferCopy, ContentsGoToTheDestinationOrStayInPlace)
-{
-    AUBufferList b;
-    b.Allocate(Planar(2), 16);
-    AudioBufferList& own = b.PrepareBuffer(Planar(2), 8);
-    for (UInt32 c = 0; c < 2; ++c)
-        for (UInt32 i = 0; i < 8; ++i) static_cast<float*>(own.mBuffers[c].mData)[i] = float(c * 100 + i);
-
-    std::vector<float> l(8, -1.f), r(8, -1.f);
-    List dest{{1, 0, l.data()}, {1, 0, r.data()}};
-    b.CopyBufferContentsTo(*dest.get());
-    EXPECT_EQ(l, (std::vector<float>{0, 1, 2, 3, 4, 5, 6, 7}));
-    EXPECT_EQ(r[7], 107.f);
-    EXPECT_EQ(dest[1].mDataByteSize, 32u);
-    EXPECT_EQ(dest[0].mData, l.data());
-    // Copying onto the same addresses only sets the sizes.
-    List same{{1, 0, own.mBuffers[0].mData}, {1, 0, own.mBuffers[1].mData}};
-    b.CopyBufferContentsTo(*same.get());
-    EXPECT_EQ(same[1].mDataByteSize, 32u);
-    EXPECT_EQ(static_cast<float*>(same[1].mData)[7], 107.f);
+    PlanarBuffers three(3, 1);
+    EXPECT_EQ(Thrown([&] { b.SetBufferList(*three.list()); }), -1);
 }
