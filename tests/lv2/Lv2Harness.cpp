@@ -30,22 +30,20 @@ Lv2Instance::Lv2Instance(const char* uri, double rate)
     const LV2_Feature* features[] = {&w.Map().mapFeature, &w.Map().unmapFeature, nullptr};
     mInstance = plugin ? lilv_plugin_instantiate(plugin, rate, features) : nullptr;
     if (!mInstance) throw std::runtime_error(std::string("cannot instantiate ") + uri);
-    LilvNode* audio = w.Uri(LV2_CORE__AudioPort);
-    LilvNode* input = w.Uri(LV2_CORE__InputPort);
-    LilvNode* atom = w.Uri(LV2_ATOM__AtomPort);
+    const LilvNodePtr audio = w.Node(LV2_CORE__AudioPort), input = w.Node(LV2_CORE__InputPort),
+                      atom = w.Node(LV2_ATOM__AtomPort);
     mControls.resize(lilv_plugin_get_num_ports(plugin));
     lilv_plugin_get_port_ranges_float(plugin, nullptr, nullptr, mControls.data());
     for (uint32_t i = 0; i < mControls.size(); ++i) {
         const LilvPort* port = lilv_plugin_get_port_by_index(plugin, i);
-        const bool in = lilv_port_is_a(plugin, port, input);
-        if (lilv_port_is_a(plugin, port, audio))
+        const bool in = lilv_port_is_a(plugin, port, input.get());
+        if (lilv_port_is_a(plugin, port, audio.get()))
             (in ? mAudioIn : mAudioOut).push_back(i);
-        else if (lilv_port_is_a(plugin, port, atom))
+        else if (lilv_port_is_a(plugin, port, atom.get()))
             (in ? mTimePort : mNotifyPort) = i;
         else
             mControlPorts[lilv_node_as_string(lilv_port_get_symbol(plugin, port))] = i;
     }
-    for (LilvNode* node : {audio, input, atom}) lilv_node_free(node);
     mInBuffers.assign(mAudioIn.size(), std::vector<float>(kMaxBlock));
     mOutBuffers.assign(mAudioOut.size(), std::vector<float>(kMaxBlock));
     inputConnected.assign(mAudioIn.size(), true);
@@ -187,18 +185,4 @@ SubprocessResult RunSubprocess(const std::vector<std::string>& argv, const std::
     std::filesystem::remove(base + ".out");
     std::filesystem::remove(base + ".err");
     return result;
-}
-
-std::vector<FactoryPresetFile> FactoryPresetFiles()
-{
-    std::vector<FactoryPresetFile> files;
-    for (const auto& entry : std::filesystem::directory_iterator(FLUMMEL_PRESETS_DIR)) {
-        if (entry.path().extension() != ".plist") continue;
-        const std::string xml = Slurp(entry.path().string());
-        std::smatch m;
-        const bool named = std::regex_search(xml, m, std::regex("<key>name</key>\\s*<string>([^<]*)</string>"));
-        files.push_back({entry.path().stem().string(), named ? m[1].str() : "", entry.path().string()});
-    }
-    std::sort(files.begin(), files.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
-    return files;
 }

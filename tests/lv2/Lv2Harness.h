@@ -63,8 +63,7 @@ public:
     }
     LilvWorld* World() const { return mWorld; }
     UridMap& Map() { return mMap; }
-    LilvNode* Uri(const char* uri) { return lilv_new_uri(mWorld, uri); }
-    LilvNodePtr Node(const char* uri) { return {Uri(uri), &lilv_node_free}; }
+    LilvNodePtr Node(const char* uri) { return {lilv_new_uri(mWorld, uri), &lilv_node_free}; }
     const LilvPlugin* Plugin(const char* uri)
     {
         return lilv_plugins_get_by_uri(lilv_world_get_all_plugins(mWorld), Node(uri).get());
@@ -204,9 +203,3 @@ inline std::vector<std::string> ForeignHostEnvironment()
     if (preload.empty()) return {};
     return {"LD_PRELOAD=" + preload, "ASAN_OPTIONS=detect_leaks=0"};
 }
-
-// The factory presets in the source tree: class-info property lists named NAME.plist, in name order.
-struct FactoryPresetFile {
-    std::string name, label, path;  // base name, the state's "name"
-};
-std::vector<FactoryPresetFile> FactoryPresetFiles();

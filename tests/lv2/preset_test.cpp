@@ -6,9 +6,13 @@
 #include <lv2/atom/atom.h>
 #include <lv2/presets/presets.h>
 
+#include <filesystem>
+
 #include "lv2/Lv2Harness.h"
 #include "platform/cf/CFData.h"
+#include "platform/cf/CFDictionary.h"
 #include "platform/cf/CFPropertyList.h"
+#include "platform/cf/CFString.h"
 
 namespace {
 
@@ -28,19 +32,22 @@ TEST(Lv2Presets, EveryPropertyListIsAPresetOfBothPluginsAndRestoresToItsValues)
     };
     std::set<std::string> uris;
     std::set<std::vector<float>> distinct;
-    for (const FactoryPresetFile& f : FactoryPresetFiles()) {
-        SCOPED_TRACE(f.name);
-        const CFRef<CFPropertyListRef> file(CFPropertyListCreateFromFile(f.path.c_str(), nullptr));
+    for (const auto& entry : std::filesystem::directory_iterator(FLUMMEL_PRESETS_DIR)) {
+        if (entry.path().extension() != ".plist") continue;
+        SCOPED_TRACE(entry.path());
+        const CFRef<CFPropertyListRef> file(CFPropertyListCreateFromFile(entry.path().c_str(), nullptr));
         const std::vector<float> expected = ValuesAfterRestoring(file);
         ASSERT_EQ(expected.size(), size_t(kNumParams));
         distinct.insert(expected);
+        const auto label = static_cast<CFStringRef>(CFDictionaryGetValue(CFDictionaryRef(file.get()), CFSTR("name")));
+        ASSERT_NE(label, nullptr);
 
-        const std::string uri = "urn:flummel:lv2:preset:" + f.name;
+        const std::string uri = "urn:flummel:lv2:preset:" + entry.path().stem().string();
         uris.insert(uri);
         lilv_world_load_resource(w.World(), w.Node(uri.c_str()).get());
         LilvState* state = lilv_state_new_from_world(w.World(), w.Map().Lv2Map(), w.Node(uri.c_str()).get());
         ASSERT_NE(state, nullptr);
-        EXPECT_STREQ(lilv_state_get_label(state), f.label.c_str());
+        EXPECT_STREQ(lilv_state_get_label(state), CFStringGetCStringPtr(label, kCFStringEncodingUTF8));
         Lv2Instance plugin(kStereoUri);
         lilv_state_restore(state, plugin.Lilv(), setPort, &plugin, 0, nullptr);
         lilv_state_free(state);

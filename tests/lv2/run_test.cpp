@@ -19,9 +19,9 @@ TEST(Lv2Run, MatchesTheEffectHostedDirectly)
         uint32_t block;
         bool inPlace;
     } cases[] = {
-        {kStereoUri, 44100, 1, false},   {kStereoUri, 44100, 37, false},       {kStereoUri, 44100, 64, false},
-        {kStereoUri, 44100, 512, false}, {kStereoUri, 44100, kMaxSlice, false}, {kStereoUri, 44100, 700, true},
-        {kMonoUri, 44100, 500, false},   {kStereoUri, 96000, 512, false},       {kStereoUri, 44100, 5000, false},
+        {kStereoUri, 44100, 1, false},     {kStereoUri, 44100, 37, false},       {kStereoUri, 44100, kMaxSlice, false},
+        {kStereoUri, 44100, 700, true},    {kMonoUri, 44100, 500, false},        {kStereoUri, 96000, 512, false},
+        {kStereoUri, 44100, 5000, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.uri << " " << c.rate << " Hz, runs of " << c.block

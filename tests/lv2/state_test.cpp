@@ -11,8 +11,6 @@
 #include <thread>
 
 #include "lv2/Lv2Harness.h"
-#include "platform/cf/CFData.h"
-#include "platform/cf/CFPropertyList.h"
 
 namespace {
 
@@ -72,18 +70,12 @@ protected:
     Stored saved;
 };
 
-// The dictionary holds the port values: a directly hosted effect restored from it has them.
+// Restored below into a plug-in and in the factory preset test into the effect hosted directly.
 TEST_F(Lv2StateTest, SavesTheClassInfoAsAPortableXmlString)
 {
     EXPECT_EQ(std::make_tuple(saved.calls, saved.key, saved.type, saved.flags),
               std::make_tuple(1, "urn:flummel:lv2:class-info", LV2_ATOM__String, unsigned(LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE)));
-    ASSERT_TRUE(saved.value.starts_with("<?xml") && saved.value.ends_with('\0')) << saved.value;
-    const CFRef<CFDataRef> xml(
-        CFDataCreate(nullptr, reinterpret_cast<const UInt8*>(saved.value.data()), CFIndex(saved.value.size() - 1)));
-    const CFRef<CFPropertyListRef> plist(CFPropertyListCreateFromXMLData(nullptr, xml, 0, nullptr));
-    const std::vector<float> values = ValuesAfterRestoring(plist);
-    ASSERT_EQ(values.size(), size_t(kNumParams));
-    for (const Setting& s : kBusy) EXPECT_EQ(values[s.id], s.value) << s.symbol;
+    EXPECT_TRUE(saved.value.starts_with("<?xml") && saved.value.ends_with('\0')) << saved.value;
 }
 
 // The target's ports stay at their defaults, so the restored values hold until a port moves.
