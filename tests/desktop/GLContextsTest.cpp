@@ -1,10 +1,9 @@
-// GL contexts: an on-screen one drawing into a window's buffer rectangle from a render thread,
-// an offscreen one filling caller memory in ARGB bytes, both in one process.
+// On-screen GL contexts: drawing into a window's buffer rectangle from a render thread, and
+// following the window as it grows. The offscreen label bitmap is met by the toolkit's frame test.
 #include <GL/gl.h>
 
 #include <atomic>
 #include <thread>
-#include <vector>
 
 #include "platform/desktop/GLContexts.h"
 #include "tests/desktop/DisplayFixture.h"
@@ -12,9 +11,7 @@
 
 namespace {
 
-using Bytes = std::vector<UInt8>;
 const GLint kOnScreen[] = {AGL_RGBA, AGL_DOUBLEBUFFER, AGL_DEPTH_SIZE, 16, AGL_NONE};
-const int kW = 64, kH = 32, kRow = kW * 4 + 16;
 
 struct Context {
     AGLPixelFormat pf;
@@ -29,14 +26,6 @@ struct Context {
         if (pf) aglDestroyPixelFormat(pf);
     }
 };
-
-const GLint kOffscreen[] = {AGL_RGBA, AGL_DEPTH_SIZE, 0, AGL_OFFSCREEN, AGL_NONE};  // the toolkit's, ARGB bytes
-
-Bytes Pixel(const Bytes& buf, int row, int col)
-{
-    const UInt8* p = buf.data() + row * kRow + col * 4;
-    return Bytes(p, p + 4);
-}
 
 void Clear(float r, float g, float b, float a = 1)
 {
@@ -114,39 +103,19 @@ TEST_F(GLContexts, OnScreenContextOnARenderThreadFillsTheBufferRectangle)
     DisposeWindow(w);
 }
 
-// As the toolkit draws its labels: an offscreen picture, landing in caller memory when the
-// on-screen context takes over, which keeps its own picture.
-TEST_F(GLContexts, AnOffscreenPictureLandsInCallerMemoryWhenLeftAndTheWindowKeepsItsOwn)
+// As after a scale change: growing the window and updating the context lets the drawing cover
+// the new area.
+TEST_F(GLContexts, AfterTheWindowGrowsAnUpdatedContextCoversTheNewArea)
 {
     WindowRef w = ShownWindow(400, 300, 200, 150);
     ASSERT_NE(w, nullptr);
-    Context screen(kOnScreen), off(kOffscreen);
-    ASSERT_NE(off.ctx, nullptr) << aglErrorString(aglGetError());
+    Context screen(kOnScreen);
     ASSERT_TRUE(aglSetDrawable(screen.ctx, GetWindowPort(w)));
-    Bytes buf(size_t(kRow) * kH, 0xee);
-    ASSERT_TRUE(aglSetOffScreen(off.ctx, kW, kH, kRow, buf.data()));
     ASSERT_TRUE(aglSetCurrentContext(screen.ctx));
     Clear(0, 1, 0);
     aglSwapBuffers(screen.ctx);
-    ASSERT_TRUE(aglSetCurrentContext(off.ctx));
-    Clear(0, 0, 1, 0);  // transparent blue, opaque red in the bottom-left quarter
-    glEnable(GL_SCISSOR_TEST);
-    glScissor(0, 0, kW / 2, kH / 2);
-    Clear(1, 0, 0);
-    glDisable(GL_SCISSOR_TEST);
-    glFlush();
-    EXPECT_EQ(Pixel(buf, 0, 0), Bytes(4, 0xee));  // nothing lands before the context is left
-    ASSERT_TRUE(aglSetCurrentContext(screen.ctx));
-    // ARGB bytes; the first row is the top; alpha kept, not forced opaque; row padding is the caller's.
-    EXPECT_EQ(Pixel(buf, kH / 2, kW / 2 - 1), (Bytes{0xff, 0xff, 0, 0}));
-    EXPECT_EQ(Pixel(buf, kH / 2 - 1, 0), (Bytes{0, 0, 0, 0xff}));
-    EXPECT_EQ(buf[size_t(kW) * 4], 0xee);
-    EXPECT_EQ(buf.back(), 0xee);
-    aglSwapBuffers(screen.ctx);
     SyncWindowServer();
     EXPECT_TRUE(Screenshot(mX, GetWindowXID(w)).At(100, 75).Near(0, 255, 0));
-
-    // Growing the window and updating the context lets the drawing cover the new area.
     SizeWindow(w, 260, 180, true);
     aglUpdateContext(screen.ctx);
     glViewport(0, 0, 260, 180);

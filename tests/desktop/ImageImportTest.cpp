@@ -1,5 +1,5 @@
-// PNG import as the toolkit does it: bundle URL, file, importer, natural bounds, drawing into
-// an offscreen picture over the caller's pixels; and the ways it fails.
+// PNG import as the toolkit does it, the ways it fails: missing, foreign, empty and cut-short files.
+// A good image's pixels are met by the toolkit's texture test.
 #include <gtest/gtest.h>
 
 #include <png.h>
@@ -31,21 +31,6 @@ bool WritePNG(const std::string& path, int w, int h, const Bytes& pixels)
     return png_image_write_to_file(&img, path.c_str(), 0, pixels.data(), 0, nullptr) != 0;
 }
 
-// Opaque red at the top left, half-transparent blue at the bottom right, grey elsewhere.
-Bytes Pattern(int w, int h)
-{
-    Bytes p;
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            const bool left = x < w / 2, top = y < h / 2;
-            const Bytes px = left && top     ? Bytes{255, 0, 0, 255}
-                             : !left && !top ? Bytes{0, 0, 255, 128}
-                                             : Bytes{90, 90, 90, 255};
-            p.insert(p.end(), px.begin(), px.end());
-        }
-    return p;
-}
-
 // Opens the bundle resource `name` the way the toolkit's texture loader does.
 OSErr OpenResource(const char* name, GraphicsImportComponent* gi)
 {
@@ -69,11 +54,6 @@ struct Picture {
         QTNewGWorldFromPtr(&world, format, &r, nullptr, nullptr, 0, pixels.data(), rowBytes);
     }
     ~Picture() { DisposeGWorld(world); }
-    Bytes At(int x, int y) const
-    {
-        const UInt8* p = &pixels[size_t(y) * size_t(rowBytes) + size_t(x) * 4];
-        return {p[0], p[1], p[2], p[3]};
-    }
 };
 
 class ImageImport : public ::testing::Test {
@@ -83,26 +63,6 @@ protected:
 };
 
 }  // namespace
-
-TEST_F(ImageImport, PNGsLoadWithTheirNaturalBoundsIntoThePicturesPixels)
-{
-    ASSERT_TRUE(WritePNG(mDir / "disc.png", 256, 128, Pattern(256, 128)));
-    GraphicsImportComponent gi = nullptr;
-    ASSERT_EQ(OpenResource("disc.png", &gi), noErr);
-    Rect bounds;
-    ASSERT_EQ(GraphicsImportGetNaturalBounds(gi, &bounds), noErr);
-    EXPECT_EQ((std::vector<int>{bounds.top, bounds.left, bounds.bottom, bounds.right}),
-              (std::vector<int>{0, 0, 128, 256}));
-    Picture pic(k32ARGBPixelFormat, 256, 128);
-    ASSERT_EQ(GraphicsImportSetGWorld(gi, pic.world, nullptr), noErr);
-    ASSERT_EQ(GraphicsImportDraw(gi), noErr);
-    // Bytes alpha, red, green, blue; the first row is the image's top; alpha is not premultiplied.
-    EXPECT_EQ(pic.At(0, 0), (Bytes{255, 255, 0, 0}));
-    EXPECT_EQ(pic.At(127, 63), (Bytes{255, 255, 0, 0}));
-    EXPECT_EQ(pic.At(255, 127), (Bytes{128, 0, 0, 255}));
-    EXPECT_EQ(pic.At(200, 10), (Bytes{255, 90, 90, 90}));
-    EXPECT_EQ(CloseComponent(gi), noErr);
-}
 
 TEST_F(ImageImport, MissingDamagedAndForeignFilesFailCleanly)
 {
@@ -116,7 +76,7 @@ TEST_F(ImageImport, MissingDamagedAndForeignFilesFailCleanly)
     EXPECT_EQ(gi, nullptr);
 
     // A PNG cut short after its header opens, but drawing it fails and leaves the picture alone.
-    ASSERT_TRUE(WritePNG(mDir / "cut.png", 64, 64, Pattern(64, 64)));
+    ASSERT_TRUE(WritePNG(mDir / "cut.png", 64, 64, Bytes(64 * 64 * 4, 90)));
     struct stat st;
     ASSERT_EQ(stat((mDir / "cut.png").c_str(), &st), 0);
     ASSERT_EQ(truncate((mDir / "cut.png").c_str(), st.st_size - 24), 0);  // IEND and the end of the data gone

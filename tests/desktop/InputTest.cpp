@@ -1,4 +1,5 @@
-// Real X input through XTest: tracking regions, and clicks on custom controls of registered classes.
+// Real X input through XTest: tracking regions. Clicks on the toolkit's control class are met
+// by its gesture tests.
 #include <vector>
 
 #include "platform/desktop/MouseTracking.h"
@@ -7,7 +8,6 @@
 namespace {
 
 const int kX = 300, kY = 250;
-const EventTypeSpec kClick[] = {{kEventClassControl, kEventControlClick}};
 
 MouseTrackingRef Region(WindowRef w, ControlRef target, int top, int left, int bottom, int right, void* refCon)
 {
@@ -22,40 +22,17 @@ MouseTrackingRef Region(WindowRef w, ControlRef target, int top, int left, int b
     return region;
 }
 
-ControlRef Pane(WindowRef w, Rect r)
-{
-    ControlRef c = nullptr;
-    EXPECT_EQ(CreateUserPaneControl(w, &r, 0, &c), noErr);
-    return c;
-}
-
-// A custom control of a registered class.
-ControlRef CustomControl(WindowRef w, ToolboxObjectClassRef cls)
-{
-    Rect cr{20, 30, 180, 270};
-    ControlDefSpec def{kControlDefObjectClass, {nullptr}};
-    def.u.classRef = cls;
-    ControlRef control = nullptr;
-    EXPECT_EQ(CreateCustomControl(w, &cr, &def, nullptr, &control), noErr);
-    return control;
-}
-
 }  // namespace
 
-class Input : public DisplayTest {
-protected:
-    void Click()
-    {
-        Button(1, true);
-        Button(1, false);
-    }
-};
+class Input : public DisplayTest {};
 
 TEST_F(Input, TrackingRegionsReportEnterAndExitOnceEach)
 {
     WindowRef w = ShownWindow(kX, kY, 300, 200);
     ASSERT_NE(w, nullptr);
-    ControlRef pane = Pane(w, {0, 0, 200, 300});
+    const Rect all{0, 0, 200, 300};
+    ControlRef pane = nullptr;
+    ASSERT_EQ(CreateUserPaneControl(w, &all, 0, &pane), noErr);
     using RegionEvent = std::pair<UInt32, void*>;  // kind, reference constant
     std::vector<RegionEvent> log;
     Handler onRegion = [&](EventHandlerCallRef, EventRef e) {
@@ -90,34 +67,4 @@ TEST_F(Input, TrackingRegionsReportEnterAndExitOnceEach)
     ASSERT_TRUE(PumpUntil([&] { return log.size() == 2; }));
     EXPECT_EQ(log, (std::vector<RegionEvent>{{kEventMouseEntered, &tag2}, {kEventMouseExited, &tag2}}));
     DisposeWindow(w);  // releases the remaining region
-}
-
-TEST_F(Input, CustomControlClassesAreUniqueByIdAndHandleAfterInstanceHandlers)
-{
-    int classCalls = 0, instanceCalls = 0;
-    Handler onClass = [&](EventHandlerCallRef, EventRef) { return ++classCalls, OSStatus(noErr); };
-    Handler onInstance = [&](EventHandlerCallRef, EventRef) { return ++instanceCalls, OSStatus(eventNotHandledErr); };
-    ToolboxObjectClassRef a = nullptr, b = nullptr;
-    auto reg = [&](ToolboxObjectClassRef* out) {
-        return RegisterToolboxObjectClass(CFSTR("com.test.TWgui1.cntrl"), nullptr, 1, kClick, HandlerFn, &onClass, out);
-    };
-    ASSERT_EQ(reg(&a), noErr);
-    EXPECT_EQ(reg(&b), toolboxObjectClassExistsErr);
-    WindowRef w = ShownWindow(kX, kY, 300, 200);
-    ASSERT_NE(w, nullptr);
-    InstallControlEventHandler(CustomControl(w, a), HandlerFn, 1, kClick, &onInstance, nullptr);
-    MovePointer(kX + 50, kY + 50);
-    Click();
-    ASSERT_TRUE(PumpUntil([&] { return classCalls == 1; }));
-    EXPECT_EQ(instanceCalls, 1);
-
-    // Unregistered, the class no longer handles its old controls, and its id is free again.
-    ASSERT_EQ(UnregisterToolboxObjectClass(a), noErr);
-    Click();
-    ASSERT_TRUE(PumpUntil([&] { return instanceCalls == 2; }));
-    Pump(0.05);
-    EXPECT_EQ(classCalls, 1);
-    ASSERT_EQ(reg(&b), noErr);
-    UnregisterToolboxObjectClass(b);
-    DisposeWindow(w);
 }

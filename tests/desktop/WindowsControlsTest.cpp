@@ -18,8 +18,6 @@ Box GeometryOf(Display* d, unsigned long xid)
 
 Box Sides(const Rect& r) { return {r.top, r.left, r.bottom, r.right}; }
 
-bool Has(const std::vector<unsigned long>& v, unsigned long id) { return std::count(v.begin(), v.end(), id) > 0; }
-
 ControlRef Pane(WindowRef w, Rect r, UInt32 features = 0)
 {
     ControlRef c = nullptr;
@@ -38,35 +36,6 @@ WindowRef Hidden(WindowAttributes attrs = 0)
 }  // namespace
 
 class WindowsControls : public DisplayTest {};
-
-TEST_F(WindowsControls, WindowAndControlsExistOnTheServer)
-{
-    WindowRef w = ShownWindow(120, 110, 320, 240);
-    ASSERT_NE(w, nullptr);
-    unsigned long wid = GetWindowXID(w);
-    ControlRef pane = Pane(w, {20, 10, 120, 210}, kControlSupportsEmbedding), knob = Pane(w, {30, 40, 50, 90});
-    ASSERT_EQ(EmbedControl(knob, pane), noErr);
-    SyncWindowServer();
-    Pump(0.05);
-    EXPECT_TRUE(Has(Children(wid), GetControlXID(pane)));
-    EXPECT_TRUE(Has(Children(GetControlXID(pane)), GetControlXID(knob)));
-    XWindowAttributes pa{};
-    ASSERT_TRUE(XGetWindowAttributes(mX, GetControlXID(pane), &pa));
-    EXPECT_EQ(pa.c_class, InputOnly);
-    EXPECT_TRUE(Viewable(GetControlXID(pane)));
-    EXPECT_EQ(GeometryOf(mX, GetControlXID(pane)), (Box{10, 20, 200, 100}));
-    EXPECT_EQ(GeometryOf(mX, GetControlXID(knob)), (Box{30, 10, 50, 20}));  // (40, 30) in a pane at (10, 20)
-
-    long before = CountLiveControls();
-    unsigned long knobId = GetControlXID(knob);
-    DisposeControl(pane);  // takes the embedded knob with it
-    SyncWindowServer();
-    EXPECT_EQ(CountLiveControls(), before - 2);
-    EXPECT_FALSE(Has(Children(wid), knobId));
-    DisposeWindow(w);
-    SyncWindowServer();
-    EXPECT_FALSE(Has(Children(DefaultRootWindow(mX)), wid));
-}
 
 TEST_F(WindowsControls, BoundsAreWindowLocalWithoutCompositingAndParentRelativeWithIt)
 {
