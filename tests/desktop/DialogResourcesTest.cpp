@@ -38,28 +38,11 @@ OSStatus OpenDescription(const char* dir, IBNibRef& nib, std::string* message = 
 
 }  // namespace
 
-TEST(InterfaceDescriptions, WindowsAndControlsAreReadWithAllTheirFieldsAndMistakesWithTheirLine)
+// The installed description is read end to end by the editor's dialog tests; here, the refusals.
+TEST(InterfaceDescriptions, MistakesAreRefusedWithTheirLineAndLeaveTheEarlierDescription)
 {
     InterfaceDescription d;
     std::string error;
-    ASSERT_TRUE(d.Parse("# settings\n"
-                        "window \"Prefs\" title \"Say \\\"hi\\\"\" at 10 20 size 300 200 class floating\n"
-                        "  slider id 'guis' 2 command 'guis' at 5 6 size 100 20 min 50 max 200 step 10 value 120\n"
-                        "  checkbox id 'cndy' at 5 30 size 100 20 title \"Candy\" value 1  # on\n"
-                        "  button command 'ok  ' at 5 60 size 80 24 title \"OK\"\n"
-                        "end\n\n"
-                        "window \"Other\" size 10 10\nend",
-                        error))
-        << error;
-    const InterfaceDescription::Window* w = d.Find("Prefs");
-    ASSERT_NE(w, nullptr);
-    EXPECT_EQ(w->title, "Say \"hi\"");
-    EXPECT_EQ(w->windowClass, WindowClass(kFloatingWindowClass));
-    ASSERT_EQ(w->controls.size(), 3u);  // the comments skipped
-    EXPECT_EQ(w->controls[0].id.id, 2);
-    EXPECT_EQ(d.Find("Other")->windowClass, WindowClass(kDocumentWindowClass));
-    EXPECT_EQ(d.Find("Missing"), nullptr);
-
     const std::string head = "window \"W\" size 100 100\n";
     struct Case {
         std::string text, error;
