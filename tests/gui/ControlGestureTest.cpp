@@ -1,5 +1,5 @@
-// Controls on the effect's real parameters: snapping, knob gestures, and the status id a button
-// leaves with the manager.
+// Controls on the effect's real parameters: snapping, knob gestures, hit testing through a group,
+// and the status id a button leaves with the manager.
 #include "gui/Button.h"
 #include "gui/Knob.h"
 #include "platform/desktop/Events.h"
@@ -95,6 +95,18 @@ TEST_F(ControlGesture, KnobGesturesMoveSnapToggleAndReset)
         EXPECT_NEAR(Param(c.id), c.after, 1e-3);
         EXPECT_FLOAT_EQ(control->normalised.load(), TW::ControlBase::NormalisedFromParam(control->param));
     }
+}
+
+TEST_F(ControlGesture, TheFirstControlUnderAPointWinsInGroupUnitsTruncatedTowardZero)
+{
+    auto* first = Add<TW::Knob>(kFeedback, 0.f, 0.f, 30.f);  // world (100, 50)-(130, 80)
+    auto* second = Add<TW::Knob>(kShape, 20.f, 20.f, 30.f);  // world (120, 70)-(150, 100)
+    struct {
+        float x, y;
+        TW::UIElement* hit;
+    } const hits[] = {{110, 60, first},   {125, 75, first},   {140, 90, second},    {150.9f, 100.9f, second},
+                      {151, 90, nullptr}, {99.5f, 60, first}, {98.9f, 60, nullptr}};
+    for (const auto& c : hits) EXPECT_EQ(group->HitTest({c.x, c.y}), c.hit) << c.x << "," << c.y;
 }
 
 TEST_F(ControlGesture, AButtonLeftClearsOnlyItsOwnStatusId)
