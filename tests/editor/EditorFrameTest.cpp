@@ -2,13 +2,14 @@
 // from the X server and checked against the colours and places they are drawn with.
 #include <cmath>
 #include <numbers>
+#include <tuple>
 #include <vector>
 
 #include "editor/Kitt.h"
 #include "editor/PhaseDisc.h"
-#include "editor/VrelButton.h"
 #include "editor/VrelKnob.h"
 #include "editor/VrelKnobRenderer.h"
+#include "editor/WaveformDisplay.h"
 #include "tests/gui/ManagerFixture.h"
 
 namespace {
@@ -84,7 +85,6 @@ TEST_F(EditorFrames, KnobsShowTheirColourAtTheCentreAndPointWhereTheirValueSays)
     for (const Case& c : cases) {
         knobs.push_back(new TW::VrelKnob(&m, renderer, c.param, c.label, 60.0f * float(knobs.size()), 0, 40));
         g->AddChild(knobs.back());
-        EXPECT_EQ(knobs.back()->slot, int(knobs.size()) - 1);
         SetParam(c.param, c.value);  // before the renderer's array exists: applied when it is built
     }
     EXPECT_EQ(knobs[0]->HitTest({20, 45}), nullptr);  // the label's room is no part of the control
@@ -115,28 +115,39 @@ TEST_F(EditorFrames, KnobsShowTheirColourAtTheCentreAndPointWhereTheirValueSays)
     }
 }
 
-TEST_F(EditorFrames, ButtonGlowsWhileHoveredAndShowsItsLabel)
+TEST_F(EditorFrames, WaveformDrawsTheOverviewsBandAndNothingWithoutOne)
 {
     TW::Manager& m = MakeManager();
-    auto* button = new TW::VrelButton(&m, "Zero", nullptr, nullptr, 100, 120, 80, 30, -3);
-    m.root->AddChild(button);  // world (100, 120)-(180, 150)
+    // Side by side, 64 units square: no overview, silence, and a band from y 16 to 48 on the left
+    // half and from 32 to 56 on the right (the middle is y 32).
+    std::vector<float> silence(kSampleOverviewFloats), bands(kSampleOverviewFloats);
+    for (int k = 0; k < kSampleOverviewEntries; ++k) {
+        const bool left = k < kSampleOverviewEntries / 2;
+        silence[4 * k] = silence[4 * k + 2] = bands[4 * k] = bands[4 * k + 2] = float(k);
+        bands[4 * k + 1] = left ? -0.5f : 0.f;
+        bands[4 * k + 3] = left ? 0.5f : 0.75f;
+    }
+    const float* overviews[] = {nullptr, silence.data(), bands.data()};
+    for (int i = 0; i < 3; ++i) {
+        auto* wave = new TW::WaveformDisplay(&m, 100.0f + 100.0f * float(i), 100, 64, 64, &m.dataToGui);
+        wave->Set(overviews[i]);
+        m.root->AddChild(wave);
+    }
     MovePointer(5, 5);
     Start();
-    const RGB rest = Over(0.3f, 0.3f, 0.3f, 0.2f), hover = Over(0.8f, 0.4f, 0.1f, 0.3f);
-    // The corner's colour once it settles (a shot taken while the window is exposed may miss it).
-    auto cornerIs = [&](const RGB& want) {
-        return PumpUntil([&] { return At(*DrawnShot(), 103, 123).Near(want.r, want.g, want.b, 2); }, 2.0);
-    };
-    EXPECT_TRUE(cornerIs(rest));
     auto shot = DrawnShot();
-    EXPECT_TRUE(IsBackground(At(*shot, 97, 123)));  // the label's light text inside
-    EXPECT_GT(shot->Count(110, Row(145), 170, Row(125), [](const RGB& p) { return p.r > 150 && p.g > 150; }), 10);
-    // 45 frames leave 0.85^45 of the way: under half a level. Constant redraw keeps the frames coming.
-    for (bool entered : {true, false}) {
-        entered ? button->MouseEntered() : button->MouseExited();
-        EXPECT_EQ(manager->mouseOverParam.load(), entered ? -3 : -1);  // the button's own help while hovered
-        ASSERT_TRUE(WaitFrames(45));
-        EXPECT_TRUE(cornerIs(entered ? hover : rest)) << entered;
+    // Drawn pixels of display i in its columns [x0, x1) and rows [y0, y1).
+    auto drawn = [&](int i, int x0, int y0, int x1, int y1) {
+        return shot->Count(100 + 100 * i + x0, Row(float(100 + y1)), 100 + 100 * i + x1, Row(float(100 + y0)),
+                           [](const RGB& p) { return !IsBackground(p); });
+    };
+    EXPECT_EQ(drawn(0, 0, 0, 64, 64), 0);
+    EXPECT_GE(drawn(1, 2, 31, 62, 33), 60);  // silence: a flat line along the whole width
+    EXPECT_EQ(drawn(1, 0, 0, 64, 30) + drawn(1, 0, 34, 64, 64), 0);
+    for (auto [x0, lo, hi] : {std::tuple{2, 16, 48}, {34, 32, 56}}) {
+        SCOPED_TRACE(x0);
+        EXPECT_EQ(drawn(2, x0, lo + 1, x0 + 28, hi - 1), 28 * (hi - lo - 2));
+        EXPECT_EQ(drawn(2, x0, 0, x0 + 28, lo - 1) + drawn(2, x0, hi + 2, x0 + 28, 64), 0);
     }
 }
 
