@@ -106,13 +106,16 @@ protected:
         return v;
     }
     bool WaitParam(int id, float expected) { return PumpUntil([&] { return std::abs(Param(id) - expected) <= 1e-3f; }); }
-    void Click(int x, int y, const char* modifier = nullptr)
+    // Moves the pointer there and presses `button` `times` with `modifier` held.
+    void Click(int x, int y, const char* modifier = nullptr, unsigned button = 1, int times = 1)
     {
         MovePointer(x, y);
-        Pump(0.05);
+        Pump(0.1);
         if (modifier) Key(modifier, true);
-        Button(1, true);
-        Button(1, false);
+        for (int i = 0; i < times; ++i) {
+            Button(button, true);
+            Button(button, false);
+        }
         if (modifier) Key(modifier, false);
     }
 
