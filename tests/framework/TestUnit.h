@@ -139,11 +139,10 @@ public:
         UInt32 size = sizeof value;
         return AudioUnitGetProperty(mUnit, id, scope, el, &value, &size);
     }
-    OSStatus Render(PlanarBuffers& out, UInt32 frames, Float64 time, AudioUnitRenderActionFlags* flags = nullptr,
-                    UInt32 bus = 0) const
+    OSStatus Render(PlanarBuffers& out, UInt32 frames, Float64 time, UInt32 bus = 0) const
     {
         AudioTimeStamp ts = SampleTime(time);
-        return AudioUnitRender(mUnit, flags, &ts, bus, frames, out.list());
+        return AudioUnitRender(mUnit, nullptr, &ts, bus, frames, out.list());
     }
 
 private:

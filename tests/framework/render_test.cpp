@@ -50,7 +50,7 @@ TEST(Render, RefusalsAreRecordedUntilRead)
     EXPECT_EQ(unit.Render(out, 64, 0), kAudioUnitErr_Uninitialized);
     ASSERT_EQ(AudioUnitInitialize(unit.unit()), noErr);
     EXPECT_EQ(unit.Render(out, 1157, 0), kAudioUnitErr_TooManyFramesToProcess);
-    EXPECT_EQ(unit.Render(out, 64, 0, nullptr, 1), kAudioUnitErr_InvalidElement);
+    EXPECT_EQ(unit.Render(out, 64, 0, 1), kAudioUnitErr_InvalidElement);
     // An unread error is not overwritten, and reading clears it.
     EXPECT_EQ(LastError(unit), kAudioUnitErr_Uninitialized);
     EXPECT_EQ(LastError(unit), noErr);
