@@ -22,10 +22,10 @@ std::string PathOf(CFURLRef url)
     return buf;
 }
 
-std::string ResourcePath(const char* name, CFStringRef type = nullptr, CFStringRef sub = nullptr)
+std::string ResourcePath(const char* name, CFStringRef type = nullptr)
 {
     CFRef<CFStringRef> n(CFStringCreateWithCString(nullptr, name, kCFStringEncodingUTF8));
-    CFRef<CFURLRef> url(CFBundleCopyResourceURL(TheBundle(), n, type, sub));
+    CFRef<CFURLRef> url(CFBundleCopyResourceURL(TheBundle(), n, type, nullptr));
     return url ? PathOf(url) : "(none)";
 }
 
@@ -39,21 +39,17 @@ TEST(Bundle, OnlyTheKnownIdentifierFindsTheBundleAndItsResourcesDirectory)
     EXPECT_EQ(CFBundleGetBundleWithIdentifier(CFSTR("com.TrWk.test.flml")), nullptr);
 
     TempDirectory dir;
-    ASSERT_TRUE(dir.Write("knobshader.txt", "!!ARBvp1.0\nEND\n"));
-    ASSERT_EQ(mkdir((dir / "images").c_str(), 0755), 0);
-    ASSERT_TRUE(dir.Write("images/disc.png", "x"));
+    ASSERT_EQ(mkdir((dir / "res").c_str(), 0755), 0);
+    ASSERT_TRUE(dir.Write("res/knobshader.txt", "!!ARBvp1.0\nEND\n"));
     ASSERT_TRUE(dir.Write("secret", "outside"));
-    ScopedEnvironment env("FLUMMEL_RESOURCES", (dir.Path() + "/").c_str());
+    ScopedEnvironment env("FLUMMEL_RESOURCES", (dir / "res/").c_str());
 
     CFRef<CFURLRef> base(CFBundleCopyResourcesDirectoryURL(TheBundle()));
-    EXPECT_EQ(PathOf(base), dir.Path() + "/");
-    EXPECT_EQ(ResourcePath("knobshader.txt"), dir / "knobshader.txt");
-    EXPECT_EQ(ResourcePath("knobshader", CFSTR("txt")), dir / "knobshader.txt");
-    EXPECT_EQ(ResourcePath("disc.png", nullptr, CFSTR("images")), dir / "images/disc.png");
-    EXPECT_EQ(ResourcePath("disc.png"), "(none)");  // not searched for in subdirectories
+    EXPECT_EQ(PathOf(base), dir / "res/");
+    EXPECT_EQ(ResourcePath("knobshader.txt"), dir / "res/knobshader.txt");
+    EXPECT_EQ(ResourcePath("knobshader", CFSTR("txt")), dir / "res/knobshader.txt");
     EXPECT_EQ(ResourcePath(""), "(none)");
-    EXPECT_EQ(ResourcePath("../secret", nullptr, CFSTR("images")), "(none)");
-    EXPECT_EQ(ResourcePath("secret", nullptr, CFSTR("images/..")), "(none)");
+    EXPECT_EQ(ResourcePath("../secret"), "(none)");  // nothing outside the resources directory
     ScopedEnvironment installed("FLUMMEL_RESOURCES", nullptr);  // the installed resources
     EXPECT_NE(ResourcePath("windows", CFSTR("interface")).find("/resources/windows.interface"), std::string::npos);
 }

@@ -44,18 +44,6 @@ OSErr OpenResource(const char* name, GraphicsImportComponent* gi)
     return e != noErr ? e : GetGraphicsImporterForFile(&file, gi);
 }
 
-struct Picture {
-    Bytes pixels;
-    long rowBytes;
-    GWorldPtr world = nullptr;
-    Picture(OSType format, int w, int h) : pixels(size_t(w) * 4 * h, 0xee), rowBytes(w * 4)
-    {
-        Rect r{0, 0, SInt16(h), SInt16(w)};
-        QTNewGWorldFromPtr(&world, format, &r, nullptr, nullptr, 0, pixels.data(), rowBytes);
-    }
-    ~Picture() { DisposeGWorld(world); }
-};
-
 class ImageImport : public ::testing::Test {
 protected:
     TempDirectory mDir;
@@ -81,9 +69,13 @@ TEST_F(ImageImport, MissingDamagedAndForeignFilesFailCleanly)
     ASSERT_EQ(stat((mDir / "cut.png").c_str(), &st), 0);
     ASSERT_EQ(truncate((mDir / "cut.png").c_str(), st.st_size - 24), 0);  // IEND and the end of the data gone
     ASSERT_EQ(OpenResource("cut.png", &gi), noErr);
-    Picture pic(k32ARGBPixelFormat, 64, 64);
-    GraphicsImportSetGWorld(gi, pic.world, nullptr);
+    Bytes pixels(64 * 64 * 4, 0xee);
+    const Rect r{0, 0, 64, 64};
+    GWorldPtr world = nullptr;
+    ASSERT_EQ(QTNewGWorldFromPtr(&world, k32ARGBPixelFormat, &r, nullptr, nullptr, 0, pixels.data(), 64 * 4), noErr);
+    GraphicsImportSetGWorld(gi, world, nullptr);
     EXPECT_EQ(GraphicsImportDraw(gi), ComponentResult(codecBadDataErr));
     CloseComponent(gi);
-    EXPECT_EQ(pic.pixels, Bytes(pic.pixels.size(), 0xee));
+    DisposeGWorld(world);
+    EXPECT_EQ(pixels, Bytes(pixels.size(), 0xee));
 }
