@@ -75,16 +75,9 @@ TEST_F(FlummelTest, OutOfRangeAndNonNumericParametersAreMadeLegal)
     }
 }
 
-// Below 1 kHz the DC blocker stops being one; such rates are refused like those above 768 kHz, and
-// so are unequal channel counts.
+// Below 1 kHz the DC blocker stops being one; such rates are refused like those above 768 kHz.
 TEST_F(FlummelTest, FormatsOutsideTheWorkingRangeAreRefused)
 {
-    CAStreamBasicDescription mono = CAStreamBasicDescription::CanonicalFormat(kRate, 1);
-    ASSERT_EQ(AudioUnitSetProperty(host->Unit(), kAudioUnitProperty_StreamFormat, kAudioUnitScope_Input, 0, &mono,
-                                   sizeof(AudioStreamBasicDescription)),
-              noErr);
-    EXPECT_EQ(AudioUnitInitialize(host->Unit()), kAudioUnitErr_FormatNotSupported);
-    EXPECT_EQ(Effect()->Kernels().size(), 0u);
     // The lowest rate comes last: there, noise with full feedback stays finite and bounded.
     for (double rate : {1.0, 62.0, 999.9, 768001.0, 768000.0, 1000.0}) {
         const bool works = rate >= 1000.0 && rate <= 768000.0;
