@@ -165,6 +165,13 @@ private:
 // Parameter values of a fresh effect restored from a class-info state; empty when that fails.
 std::vector<float> ValuesAfterRestoring(CFPropertyListRef state);
 
+// The port symbols users pass to hosts, in parameter-id order.
+inline const char* const kSymbols[kNumParams] = {
+    "delay_time", "feedback", "dry_level", "effect_level", "re_sync", "host_tempo", "beats",
+    "beat_divisor", "triplet", "filter_cutoff", "filter_q", "filter_type", "saturation_amount",
+    "saturation_shape", "filter_lfo_speed", "filter_lfo_amount", "lfo_re_sync", "lfo_host_tempo",
+    "lfo_beats", "lfo_beat_divisor", "lfo_triplet"};
+
 // A control setting applied alike to a plug-in (by port symbol) and to the reference (by id).
 struct Setting {
     std::string symbol;

@@ -16,13 +16,6 @@
 
 namespace {
 
-// The port symbols users pass to hosts, in parameter-id order.
-const char* const kSymbols[kNumParams] = {
-    "delay_time", "feedback", "dry_level", "effect_level", "re_sync", "host_tempo", "beats",
-    "beat_divisor", "triplet", "filter_cutoff", "filter_q", "filter_type", "saturation_amount",
-    "saturation_shape", "filter_lfo_speed", "filter_lfo_amount", "lfo_re_sync", "lfo_host_tempo",
-    "lfo_beats", "lfo_beat_divisor", "lfo_triplet"};
-
 std::string CString(CFStringRef s) { return CFStringGetCStringPtr(s, kCFStringEncodingUTF8); }
 
 // Every object of (subject, predicate) in the world, as strings.

@@ -70,17 +70,13 @@ protected:
     Stored saved;
 };
 
-// Restored below into a plug-in and in the factory preset test into the effect hosted directly.
-TEST_F(Lv2StateTest, SavesTheClassInfoAsAPortableXmlString)
+// One portable XML string; the target's ports stay at their defaults, so the restored values
+// hold until a port moves.
+TEST_F(Lv2StateTest, RestoringReproducesTheSoundUntilAPortMoves)
 {
     EXPECT_EQ(std::make_tuple(saved.calls, saved.key, saved.type, saved.flags),
               std::make_tuple(1, "urn:flummel:lv2:class-info", LV2_ATOM__String, unsigned(LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE)));
     EXPECT_TRUE(saved.value.starts_with("<?xml") && saved.value.ends_with('\0')) << saved.value;
-}
-
-// The target's ports stay at their defaults, so the restored values hold until a port moves.
-TEST_F(Lv2StateTest, RestoringReproducesTheSoundUntilAPortMoves)
-{
     ExpectRestore(saved, LV2_STATE_SUCCESS, kBusy);
     std::vector<Setting> moved = kBusy;
     moved.push_back({"feedback", kParam_Feedback, 15.f});
