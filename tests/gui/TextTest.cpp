@@ -130,6 +130,7 @@ TEST_F(TextTest, TexturesLoadOnlyPowerOfTwoImagesThatAreThere)
     }
     for (auto [name, loads] : {std::pair{"ring.png", true}, {"odd.png", false}, {"wide.png", false}, {"absent.png", false}}) {
         auto* texture = new TW::Texture(manager.get(), name);
+        EXPECT_EQ(manager->textures.back(), texture);
         texture->Load();
         EXPECT_TRUE(texture->loaded && (texture->id != 0) == loads) << name;
     }
