@@ -85,8 +85,6 @@ TEST_F(EditSession, BadArgumentsAndNoDisplayGiveOneLineAndStatusTwo)
     WriteWav("short.wav", Impulses(1, 64, {{0, 1.f}}));
     const std::pair<std::vector<std::string>, std::string> cases[] = {
         {{"--tempo", "fast"}, ""},
-        {{"--set", "Feedback=400"}, ""},
-        {{"--preset", "@absent.plist"}, ""},
         {{"@absent.wav"}, ""},
         {{"--preset", "@short.wav"}, ""},
         {{"--after", "2"}, "flummel: --after needs --screenshot\n"},

@@ -74,8 +74,9 @@ TEST_F(RendererTest, TheDefaultTailEndsAfterOneSilentLoopAndAGivenTailIsExact)
     EXPECT_EQ(ReadAudio("out.wav")[0].size(), 3000u + 24000u);
 }
 
-// Without an input the same demo every time, in the format the extension names.
-TEST_F(RendererTest, TheBuiltInDemoAndOtherFormats)
+// Without an input the same demo every time, in the format the extension names; `params` lists
+// every parameter, and help and version answer.
+TEST_F(RendererTest, TheBuiltInDemoOtherFormatsAndTheInformationCommands)
 {
     int rate = 0, format = 0;
     for (const char* name : {"@demo.flac", "@again.flac"})
@@ -90,10 +91,7 @@ TEST_F(RendererTest, TheBuiltInDemoAndOtherFormats)
     ASSERT_EQ(Run({"render", "@demo.aif", "--tail", "0", "--quiet"}).status, 0);
     ReadAudio("demo.aif", nullptr, &format);
     EXPECT_EQ(format & SF_FORMAT_TYPEMASK, SF_FORMAT_AIFF);
-}
 
-TEST_F(RendererTest, ParamsListsEveryParameterAndHelpAndVersionAnswer)
-{
     const Result params = Run({"params"}), help = Run({"--help"}), version = Run({"--version"});
     for (const Result* r : {&params, &help, &version}) EXPECT_EQ(r->status, 0) << r->err;
     EXPECT_EQ(std::count(params.out.begin(), params.out.end(), '\n'), 22);  // header and 21 parameters
