@@ -64,7 +64,8 @@ std::string Helper(const char* action, const char* domain, const char* key, int 
     if (readlink("/proc/self/exe", exe, sizeof exe - 1) <= 0) return "failed";
     ScopedEnvironment a("FLUMMEL_PREFS_HELPER", action), d("FLUMMEL_PREFS_DOMAIN", domain),
         k("FLUMMEL_PREFS_KEY", key), v("FLUMMEL_PREFS_VALUE", std::to_string(value).c_str());
-    FILE* p = popen(("'" + std::string(exe) + "'").c_str(), "r");
+    const std::string command = std::string("'").append(exe).append("'");
+    FILE* p = popen(command.c_str(), "r");
     if (!p) return "failed";
     size_t got = std::fread(out, 1, sizeof out - 1, p);
     return pclose(p) == 0 ? std::string(out, got) : "failed";
