@@ -6,6 +6,7 @@
 
 #include "engine/FlummelBlockConstants.h"
 #include "engine/FlummelKernelMath.h"
+#include "engine/ProcessorFeatures.h"
 #include "engine/TrWkFlummel.h"
 
 SInt32 FoldHeadPosition(SInt32 position, bool forward, SInt32 n)
@@ -46,17 +47,24 @@ void TrWkFlummel::CFlummelKernel::Process(const Float32* in, Float32* out, UInt3
     Run(FlummelBlockConstants::Compute(*mOwner, mOwner->mSettingTerms, sr, mOwner->mLfoPhase), out, frames);
 }
 
-void TrWkFlummel::CFlummelKernel::Run(const FlummelBlockConstants& constants, Float32* io, UInt32 frames)
+namespace {
+
+struct ChannelState {
+    SInt32 pos;
+    bool forward;
+    Float32 p;  // the head position as a float, for the edge fade
+    Float32 low, high, band, lastIn, dc;
+};
+
+[[gnu::always_inline]] inline void Sweep(const FlummelBlockConstants& constants, Float32* loop, Float32* io,
+                                         UInt32 frames, SInt32 n, ChannelState& s)
 {
     const FlummelBlockConstants k = constants;  // a local copy: stores to the buffers cannot touch it
-    const SInt32 n = mOwner->mDelayLength;
     const Float32 nf = Float32(n);
-
-    Float32* const loop = mDelayBuffer();
-    SInt32 pos = FoldHeadPosition(mPosition, mForward, n);
-    Float32 p = Float32(pos);
-    bool forward = mForward;
-    Float32 low = mLow, high = mHigh, band = mBand, lastIn = mLastInput, dc = mDcBlock;
+    SInt32 pos = s.pos;
+    bool forward = s.forward;
+    Float32 p = s.p;
+    Float32 low = s.low, high = s.high, band = s.band, lastIn = s.lastIn, dc = s.dc;
 
     UInt32 remaining = frames;
     while (remaining > 0) {
@@ -87,13 +95,35 @@ void TrWkFlummel::CFlummelKernel::Run(const FlummelBlockConstants& constants, Fl
         io += count;
         remaining -= count;
     }
+    s = {pos, forward, p, low, high, band, lastIn, dc};
+}
 
-    mPosition = pos;
-    mForward = forward;
-    mLow = std::clamp(low, -kFilterStateLimit, kFilterStateLimit);
-    mBand = std::clamp(band, -kFilterStateLimit, kFilterStateLimit);
-    mHigh = high, mLastInput = lastIn, mDcBlock = dc;
-    mOwner->PublishHead(p, forward);
+void SweepSse2(const FlummelBlockConstants& k, Float32* loop, Float32* io, UInt32 frames, SInt32 n, ChannelState& s)
+{
+    Sweep(k, loop, io, frames, n, s);
+}
+
+FLUMMEL_TARGET_AVX void SweepAvx(const FlummelBlockConstants& k, Float32* loop, Float32* io, UInt32 frames,
+                                     SInt32 n, ChannelState& s)
+{
+    Sweep(k, loop, io, frames, n, s);
+}
+
+}  // namespace
+
+void TrWkFlummel::CFlummelKernel::Run(const FlummelBlockConstants& k, Float32* io, UInt32 frames)
+{
+    const SInt32 n = mOwner->mDelayLength;
+    const SInt32 pos = FoldHeadPosition(mPosition, mForward, n);
+    ChannelState s{pos, mForward, Float32(pos), mLow, mHigh, mBand, mLastInput, mDcBlock};
+    (ProcessorHasAvx() ? SweepAvx : SweepSse2)(k, mDelayBuffer(), io, frames, n, s);
+
+    mPosition = s.pos;
+    mForward = s.forward;
+    mLow = std::clamp(s.low, -kFilterStateLimit, kFilterStateLimit);
+    mBand = std::clamp(s.band, -kFilterStateLimit, kFilterStateLimit);
+    mHigh = s.high, mLastInput = s.lastIn, mDcBlock = s.dc;
+    mOwner->PublishHead(s.p, s.forward);
 }
 
 namespace {

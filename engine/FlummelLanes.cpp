@@ -1,6 +1,7 @@
 #include "engine/FlummelLanes.h"
 
 #include "engine/FlummelKernelMath.h"
+#include "engine/ProcessorFeatures.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -42,8 +43,8 @@ struct Lanes {
 };
 
 template <UInt32 count>
-void RunLanes(const FlummelBlockConstants& k, Float32* const* loops, Float32* const* ios, SInt32& pos, bool& forward,
-              Float32& p, SInt32 n, UInt32 frames, Lanes& s)
+[[gnu::always_inline]] inline void RunLanes(const FlummelBlockConstants& k, Float32* const* loops, Float32* const* ios,
+                                            SInt32& pos, bool& forward, Float32& p, SInt32 n, UInt32 frames, Lanes& s)
 {
     const Float32 nf = Float32(n);
     const __m128 g = _mm_set1_ps(k.g), c3 = _mm_set1_ps(k.c3), m = _mm_set1_ps(k.m);
@@ -93,6 +94,32 @@ void RunLanes(const FlummelBlockConstants& k, Float32* const* loops, Float32* co
     s = {low, high, band, lastIn, dc};
 }
 
+using LanesLoop = void (*)(const FlummelBlockConstants&, Float32* const*, Float32* const*, SInt32&, bool&, Float32&,
+                          SInt32, UInt32, Lanes&);
+
+template <UInt32 count>
+void RunLanesSse2(const FlummelBlockConstants& k, Float32* const* loops, Float32* const* ios, SInt32& pos,
+                  bool& forward, Float32& p, SInt32 n, UInt32 frames, Lanes& s)
+{
+    RunLanes<count>(k, loops, ios, pos, forward, p, n, frames, s);
+}
+
+// The same loop in three-operand (VEX) encoding where the processor has it: it spares the register
+// copies that bound the two-operand loop.
+template <UInt32 count>
+FLUMMEL_TARGET_AVX void RunLanesAvx(const FlummelBlockConstants& k, Float32* const* loops, Float32* const* ios,
+                                        SInt32& pos, bool& forward, Float32& p, SInt32 n, UInt32 frames, Lanes& s)
+{
+    RunLanes<count>(k, loops, ios, pos, forward, p, n, frames, s);
+}
+
+const LanesLoop* LanesLoops()
+{
+    static const LanesLoop sse2[] = {RunLanesSse2<1>, RunLanesSse2<2>, RunLanesSse2<3>, RunLanesSse2<4>};
+    static const LanesLoop avx[] = {RunLanesAvx<1>, RunLanesAvx<2>, RunLanesAvx<3>, RunLanesAvx<4>};
+    return ProcessorHasAvx() ? avx : sse2;
+}
+
 __m128 LaneState(Float32 Kernel::*state, Kernel* const* kernels, UInt32 count)
 {
     alignas(16) Float32 v[4];
@@ -121,12 +148,7 @@ void FlummelLanes::Run(const FlummelBlockConstants& k, Kernel* const* kernels, F
             LaneState(&Kernel::mBand, kernels, count), LaneState(&Kernel::mLastInput, kernels, count),
             LaneState(&Kernel::mDcBlock, kernels, count)};
 
-    switch (count) {
-    case 1: RunLanes<1>(k, loops, ios, pos, forward, p, n, frames, s); break;
-    case 2: RunLanes<2>(k, loops, ios, pos, forward, p, n, frames, s); break;
-    case 3: RunLanes<3>(k, loops, ios, pos, forward, p, n, frames, s); break;
-    default: RunLanes<4>(k, loops, ios, pos, forward, p, n, frames, s); break;
-    }
+    LanesLoops()[std::min(count, 4u) - 1](k, loops, ios, pos, forward, p, n, frames, s);
 
     alignas(16) Float32 low[4], high[4], band[4], lastIn[4], dc[4];
     _mm_store_ps(low, s.low), _mm_store_ps(high, s.high), _mm_store_ps(band, s.band);
