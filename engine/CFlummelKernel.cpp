@@ -116,7 +116,7 @@ void TrWkFlummel::CFlummelKernel::Run(const FlummelBlockConstants& k, Float32* i
     const SInt32 n = mOwner->mDelayLength;
     const SInt32 pos = FoldHeadPosition(mPosition, mForward, n);
     ChannelState s{pos, mForward, Float32(pos), mLow, mHigh, mBand, mLastInput, mDcBlock};
-    (ProcessorHasAvx() ? SweepAvx : SweepSse2)(k, mDelayBuffer(), io, frames, n, s);
+    (kProcessorHasAvx ? SweepAvx : SweepSse2)(k, mDelayBuffer(), io, frames, n, s);
 
     mPosition = s.pos;
     mForward = s.forward;

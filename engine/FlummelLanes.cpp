@@ -117,7 +117,7 @@ const LanesLoop* LanesLoops()
 {
     static const LanesLoop sse2[] = {RunLanesSse2<1>, RunLanesSse2<2>, RunLanesSse2<3>, RunLanesSse2<4>};
     static const LanesLoop avx[] = {RunLanesAvx<1>, RunLanesAvx<2>, RunLanesAvx<3>, RunLanesAvx<4>};
-    return ProcessorHasAvx() ? avx : sse2;
+    return kProcessorHasAvx ? avx : sse2;
 }
 
 __m128 LaneState(Float32 Kernel::*state, Kernel* const* kernels, UInt32 count)

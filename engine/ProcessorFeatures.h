@@ -1,20 +1,12 @@
-// What the processor offers beyond the x86-64 baseline, asked once.
+// What the processor offers beyond the x86-64 baseline, asked once when the library loads.
 #pragma once
 
 #if defined(__x86_64__)
 #define FLUMMEL_TARGET_AVX [[gnu::target("avx")]]
-#else
-#define FLUMMEL_TARGET_AVX
-#endif
-
 // True where three-operand (VEX) encoding may be used. The kernels' AVX builds run the same
 // operations without FMA, so their results are the same to the bit.
-inline bool ProcessorHasAvx()
-{
-#if defined(__x86_64__)
-    static const bool avx = (__builtin_cpu_init(), __builtin_cpu_supports("avx"));
-    return avx;
+inline const bool kProcessorHasAvx = (__builtin_cpu_init(), __builtin_cpu_supports("avx"));
 #else
-    return false;
+#define FLUMMEL_TARGET_AVX
+inline const bool kProcessorHasAvx = false;
 #endif
-}
