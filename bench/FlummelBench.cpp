@@ -7,6 +7,8 @@
 #include <memory>
 #include <vector>
 
+#include "engine/FlummelBlockConstants.h"
+#include "engine/FlummelLanes.h"
 #include "engine/TrWkFlummel.h"
 #include "engine/TrWkFlummelEntry.h"
 #include "framework/DenormalGuard.h"
@@ -35,6 +37,7 @@ std::unique_ptr<AUHost> OpenBusy(UInt32 channels)
     std::unique_ptr<AUHost> host;
     AUHost::Open(TrWkFlummelDescription(), host);
     host->SetFormat(kRate, channels);
+    host->SetMaxFramesPerSlice(4096);
     host->SetParameter(kParam_DelayTime, 1.f);
     host->SetParameter(kParam_Feedback, 80.f);
     host->SetParameter(kParam_FilterType, 1.5f);
@@ -61,16 +64,20 @@ void CyclesPer(benchmark::State& state, unsigned long long start, double samples
     state.counters[name] = benchmark::Counter(double(__rdtsc() - start) / samples);
 }
 
-// One channel's kernel, called as the effect base calls it, on fresh noise every call.
+// One channel's kernel as the effect's render runs it (in one lane, block constants worked out
+// every call), on fresh noise every call.
 void BM_KernelProcess(benchmark::State& state)
 {
     const UInt32 frames = UInt32(state.range(0));
     auto host = OpenBusy(2);
     std::vector<float> l(frames), r(frames);
     float* out[2] = {l.data(), r.data()};
-    host->Render(out, 2, frames);  // sets the loop length and LFO
-    TrWkFlummel::CFlummelKernel* kernel = EffectOf(*host)->Kernel(0);
+    if (host->Render(out, 2, frames) != noErr) return state.SkipWithError("render refused");  // sets the loop length
+    TrWkFlummel& fx = *EffectOf(*host);
+    TrWkFlummel::CFlummelKernel* kernel = fx.Kernel(0);
+    FlummelSettingTerms terms;
     std::vector<float> buffer(frames);
+    float* io = buffer.data();
     const std::vector<float>& noise = Noise();
     size_t offset = 0;
     DenormalGuard denormals;
@@ -78,8 +85,8 @@ void BM_KernelProcess(benchmark::State& state)
     for (auto _ : state) {
         std::copy_n(noise.begin() + ptrdiff_t(offset), frames, buffer.begin());
         offset = (offset + frames) % (kNoiseFrames - frames);
-        bool silence = false;
-        kernel->Process(buffer.data(), buffer.data(), frames, 1, silence);
+        const FlummelBlockConstants k = FlummelBlockConstants::Compute(fx, terms, float(kRate), 0.3f);
+        FlummelLanes::Run(k, &kernel, &io, 1, frames);
         benchmark::DoNotOptimize(buffer.data());
     }
     CyclesPer(state, start, double(state.iterations()) * frames, "cycles/sample");
@@ -117,13 +124,13 @@ void BM_Render(benchmark::State& state)
     for (auto& b : buffers) out.push_back(b.data());
     const unsigned long long start = __rdtsc();
     for (auto _ : state) {
-        host->Render(out.data(), channels, frames);
+        if (host->Render(out.data(), channels, frames) != noErr) return state.SkipWithError("render refused");
         benchmark::DoNotOptimize(out[0]);
     }
     CyclesPer(state, start, double(state.iterations()) * frames, "cycles/frame");
     state.SetItemsProcessed(int64_t(state.iterations()) * frames);
 }
-BENCHMARK(BM_Render)->ArgNames({"channels", "frames"})->ArgsProduct({{1, 2, 4, 8}, {64, 512}});
+BENCHMARK(BM_Render)->ArgNames({"channels", "frames"})->ArgsProduct({{1, 2, 4, 8}, {64, 512, 4096}});
 
 }  // namespace
 

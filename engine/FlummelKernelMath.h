@@ -24,18 +24,31 @@ inline Float32 EdgeFade(Float32 p, Float32 nf)
     return std::min(std::min(nf - p, p), 16.f) * 0.0625f;
 }
 
-// Clip curve: d - c3 d^3 within +-1.5, the clip level L beyond (and for NaN). Selected with
-// masks, never a branch: on noise the two sides alternate at random.
+#if defined(__SSE2__)
+// Clip curve, four samples at a time: d - c3 d^3 within +-1.5, the clip level L beyond (and for
+// NaN). Selected with masks, never a branch: on noise the two sides alternate at random.
+inline __m128 ClipCurve4(__m128 d, __m128 c3, __m128 L)
+{
+    const __m128 cubic = _mm_sub_ps(d, _mm_mul_ps(_mm_mul_ps(_mm_mul_ps(c3, d), d), d));
+    const __m128 above = _mm_cmpgt_ps(d, _mm_set1_ps(1.5f));
+    const __m128 below = _mm_cmpnge_ps(d, _mm_set1_ps(-1.5f));
+    const __m128 y = _mm_or_ps(_mm_and_ps(above, L), _mm_andnot_ps(above, cubic));
+    return _mm_or_ps(_mm_and_ps(below, _mm_xor_ps(L, _mm_set1_ps(-0.f))), _mm_andnot_ps(below, y));
+}
+
+// Four samples with NaN and Inf made silence.
+inline __m128 SilenceIfNotFinite4(__m128 x)
+{
+    const __m128 magnitude = _mm_andnot_ps(_mm_set1_ps(-0.f), x);
+    return _mm_and_ps(x, _mm_cmple_ps(magnitude, _mm_set1_ps(FLT_MAX)));
+}
+#endif
+
+// The clip curve on one sample.
 inline Float32 ClipCurve(Float32 d, Float32 c3, Float32 L)
 {
 #if defined(__SSE2__)
-    const __m128 v = _mm_set1_ps(d);  // all lanes alike; only the lowest is read
-    const __m128 cubic = _mm_sub_ss(v, _mm_mul_ss(_mm_mul_ss(_mm_mul_ss(_mm_set1_ps(c3), v), v), v));
-    const __m128 above = _mm_cmpgt_ss(v, _mm_set1_ps(1.5f));
-    const __m128 below = _mm_cmpnge_ss(v, _mm_set1_ps(-1.5f));
-    __m128 y = _mm_or_ps(_mm_and_ps(above, _mm_set1_ps(L)), _mm_andnot_ps(above, cubic));
-    y = _mm_or_ps(_mm_and_ps(below, _mm_set1_ps(-L)), _mm_andnot_ps(below, y));
-    return _mm_cvtss_f32(y);
+    return _mm_cvtss_f32(ClipCurve4(_mm_set1_ps(d), _mm_set1_ps(c3), _mm_set1_ps(L)));
 #else
     Float32 y = d - c3 * d * d * d;
     y = d > 1.5f ? L : y;

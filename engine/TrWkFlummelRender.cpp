@@ -67,20 +67,20 @@ OSStatus TrWkFlummel::ProcessBufferLists(AudioUnitRenderActionFlags& ioActionFla
             kernels[c] = static_cast<CFlummelKernel*>(mKernelList[first + c]);
             io[c] = static_cast<Float32*>(outBuffer.mBuffers[first + c].mData);
         }
-        if (count == 1)
-            kernels[0]->Run(constants, io[0], frames);
-        else
-            FlummelLanes::Run(constants, kernels, io, count, frames);
+        FlummelLanes::Run(constants, kernels, io, count, frames);
     }
     return noErr;
 }
 
 // Every kernel there, each channel in its own buffer processed in place, and the heads in step
-// (a kernel whose sample rate changed starts again at the loop's start).
+// (a kernel whose sample rate changed starts again at the loop's start), and a loop whose
+// positions are all exact as floats, for the edge fade.
 bool TrWkFlummel::CanRunLanes(const AudioBufferList& inBuffer, const AudioBufferList& outBuffer)
 {
     const size_t channels = mKernelList.size();
-    if (channels == 0 || inBuffer.mNumberBuffers != channels || outBuffer.mNumberBuffers != channels) return false;
+    if (channels == 0 || inBuffer.mNumberBuffers != channels || outBuffer.mNumberBuffers != channels ||
+        mDelayLength >= FlummelLanes::kLongestLoop)
+        return false;
     const Float32 sr = Float32(GetSampleRate());
     SInt32 position = 0;
     bool forward = true;
