@@ -63,12 +63,12 @@ OSStatus FlummelLv2::Start(double sampleRate)
     mBypass = std::make_unique<Lv2Bypass>(sampleRate, mVariant.channels, mMaxFrames);
 
     if ((result = mParameters.Fetch(unit)) != noErr) return result;
-    const size_t n = mParameters.Size();
-    mControls.assign(n, nullptr);
-    mLastValues.assign(n, 0.f);
-    mTriggerHigh.assign(n, false);
-    for (size_t i = 0; i < n; ++i)
-        if ((result = mHost->GetParameter(mParameters.Parameters()[i].id, mLastValues[i])) != noErr) return result;
+    mControls.clear();
+    for (const Lv2ParameterList::Parameter& p : mParameters.Parameters()) {
+        Control control{nullptr, 0.f, p.id, p.minValue, p.maxValue, p.trigger, false};
+        if ((result = mHost->GetParameter(p.id, control.last)) != noErr) return result;
+        mControls.push_back(control);
+    }
 
     return noErr;
 }
@@ -82,7 +82,7 @@ void FlummelLv2::ConnectPort(uint32_t port, void* data)
     } else if (port == mVariant.TimePort()) {
         mTime = static_cast<const LV2_Atom_Sequence*>(data);
     } else if (port - mVariant.FirstControlPort() < mControls.size()) {
-        mControls[port - mVariant.FirstControlPort()] = static_cast<const float*>(data);
+        mControls[port - mVariant.FirstControlPort()].port = static_cast<const float*>(data);
     } else if (port == mVariant.EnabledPort(uint32_t(mControls.size()))) {
         mEnabled = static_cast<const float*>(data);
     } else if (port == mVariant.NotifyPort(uint32_t(mControls.size()))) {
@@ -114,18 +114,16 @@ void FlummelLv2::Run(uint32_t frames) noexcept
 
 void FlummelLv2::ApplyControls()
 {
-    const auto& parameters = mParameters.Parameters();
-    for (size_t i = 0; i < parameters.size(); ++i) {
-        if (!mControls[i]) continue;
-        const float value = *mControls[i];
-        const Lv2ParameterList::Parameter& p = parameters[i];
-        if (p.trigger) {
+    for (Control& c : mControls) {
+        if (!c.port) continue;
+        const float value = *c.port;
+        if (c.trigger) {
             const bool high = value > 0.f;
-            if (high && !mTriggerHigh[i]) mHost->SetParameter(p.id, 1.f);
-            mTriggerHigh[i] = high;
-        } else if (value != mLastValues[i] && !std::isnan(value)) {
-            mLastValues[i] = value;
-            mHost->SetParameter(p.id, p.Clamp(value));
+            if (high && !c.high) mHost->SetParameter(c.id, 1.f);
+            c.high = high;
+        } else if (value != c.last && !std::isnan(value)) {
+            c.last = value;
+            mHost->SetParameter(c.id, std::clamp(value, c.minValue, c.maxValue));
         }
     }
 }

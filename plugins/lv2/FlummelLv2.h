@@ -61,8 +61,16 @@ private:
     std::array<float*, kMaxChannels> mOut{};
     const LV2_Atom_Sequence* mTime = nullptr;
     const float* mEnabled = nullptr;  // the bypass switch
-    std::vector<const float*> mControls;  // by position in the parameter list
-    std::vector<float> mLastValues;       // the port value last handed on
-    std::vector<bool> mTriggerHigh;
+    // A control port and what the render path needs of its parameter, by position in the
+    // parameter list: read every call, so kept small and side by side.
+    struct Control {
+        const float* port = nullptr;
+        float last = 0.f;  // the port value last handed on
+        AudioUnitParameterID id = 0;
+        float minValue = 0.f, maxValue = 0.f;
+        bool trigger = false;
+        bool high = false;  // a trigger's port was above 0 at the last call
+    };
+    std::vector<Control> mControls;
     uint32_t mInputOffset = 0;  // where in the input ports the current render call starts
 };
