@@ -116,6 +116,12 @@ bool TrWkFlummel::PreRender(UInt32)
     return true;
 }
 
+// Clears a trigger parameter once it has fired, in the middle of a render call, so that its
+// listeners (an editor's button, the LV2 UI) see it go back. This re-enters the unit: the
+// parameter service sets the value through the unit's own entry (SetParameter on the global
+// element, a relaxed atomic store; no lock is held across the dispatch) and then queues the
+// change on a bounded lock-free queue that the listeners' run loops drain. Nothing on that path
+// allocates, locks or renders.
 void TrWkFlummel::ResetTrigger(AudioUnitParameterID id)
 {
     const AudioUnitParameter parameter{GetComponentInstance(), id, kAudioUnitScope_Global, 0};

@@ -9,7 +9,7 @@
 #include "TestUnit.h"
 #include "framework/CAStreamBasicDescription.h"
 #include "host/AUHost.h"
-#include "host/AUPropertyRecorder.h"
+#include "support/AUPropertyRecorder.h"
 #include "support/AllocCounter.h"
 
 namespace {

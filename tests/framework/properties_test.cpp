@@ -6,7 +6,7 @@
 
 #include "TestUnit.h"
 #include "framework/CAStreamBasicDescription.h"
-#include "host/AUPropertyRecorder.h"
+#include "support/AUPropertyRecorder.h"
 #include "platform/cf/CFString.h"
 
 namespace {

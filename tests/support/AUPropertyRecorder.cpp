@@ -1,4 +1,4 @@
-#include "host/AUPropertyRecorder.h"
+#include "support/AUPropertyRecorder.h"
 
 #include <algorithm>
 
