@@ -9,12 +9,12 @@
 class FlummelLanes {
 public:
     static constexpr UInt32 kWidth = 4;
-    // Loops as long as this or longer (30 s above 559 kHz) have head positions a float cannot
+    // Loops this long or longer (30 s above 559 kHz) have head positions a float cannot
     // hold exactly; the sample-by-sample kernel takes them.
-    static constexpr SInt32 kLongestLoop = 1 << 24;
+    static constexpr SInt32 kLoopLengthLimit = 1 << 24;
 
     // Processes channels kernels[0..count) (count 1..kWidth, heads in step, loop shorter than
-    // kLongestLoop) in place on io[c].
+    // kLoopLengthLimit) in place on io[c].
     static void Run(const FlummelBlockConstants& k, TrWkFlummel::CFlummelKernel* const* kernels, Float32* const* io,
                     UInt32 count, UInt32 frames);
 };

@@ -79,7 +79,7 @@ bool TrWkFlummel::CanRunLanes(const AudioBufferList& inBuffer, const AudioBuffer
 {
     const size_t channels = mKernelList.size();
     if (channels == 0 || inBuffer.mNumberBuffers != channels || outBuffer.mNumberBuffers != channels ||
-        mDelayLength >= FlummelLanes::kLongestLoop)
+        mDelayLength >= FlummelLanes::kLoopLengthLimit)
         return false;
     const Float32 sr = Float32(GetSampleRate());
     SInt32 position = 0;
