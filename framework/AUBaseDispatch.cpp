@@ -1,21 +1,50 @@
 // The audio unit selectors of the component entry, and the fast-dispatch entries.
+#include <algorithm>
+#include <iterator>
+
 #include "framework/AUBase.h"
 #include "framework/AUFastDispatch.h"
+#include "platform/audio/AudioUnitCallArgs.h"
 
 namespace {
 
-template <typename T>
-T Arg(const ComponentParameters* p, int i)
-{
-    return reinterpret_cast<T>(ComponentParam(p, i));
-}
-
-UInt32 ArgU32(const ComponentParameters* p, int i) { return UInt32(ComponentParam(p, i)); }
-
 // The selectors this entry answers itself for "can do".
+constexpr SInt16 kAudioUnitSelectors[] = {
+    kAudioUnitInitializeSelect,          kAudioUnitUninitializeSelect,
+    kAudioUnitGetPropertyInfoSelect,     kAudioUnitGetPropertySelect,
+    kAudioUnitSetPropertySelect,         kAudioUnitGetParameterSelect,
+    kAudioUnitSetParameterSelect,        kAudioUnitResetSelect,
+    kAudioUnitAddPropertyListenerSelect, kAudioUnitRemovePropertyListenerSelect,
+    kAudioUnitRenderSelect,              kAudioUnitAddRenderNotifySelect,
+    kAudioUnitRemoveRenderNotifySelect,  kAudioUnitScheduleParametersSelect,
+};
+
 bool IsAudioUnitSelector(SInt16 s)
 {
-    return (s >= 1 && s <= 7) || (s >= 9 && s <= 11) || (s >= 14 && s <= 17);
+    return std::find(std::begin(kAudioUnitSelectors), std::end(kAudioUnitSelectors), s) != std::end(kAudioUnitSelectors);
+}
+
+// Selector 3: both out-pointers may be null.
+OSStatus GetPropertyInfoForCaller(AUBase& unit, const AudioUnitGetPropertyInfoArgs& a)
+{
+    UInt32 size = 0;
+    Boolean writable = false;
+    const OSStatus result = unit.DispatchGetPropertyInfo(a.id, a.scope, a.element, size, writable);
+    if (a.outDataSize) *a.outDataSize = size;
+    if (a.outWritable) *a.outWritable = writable;
+    return result;
+}
+
+// Selector 5: no data and a zero size removes the value; data with a zero size, or a size without
+// data, is refused.
+OSStatus SetPropertyForCaller(AUBase& unit, const AudioUnitSetPropertyArgs& a)
+{
+    if (!a.inData) {
+        if (a.inDataSize != 0) return paramErr;
+        return unit.DispatchRemovePropertyValue(a.id, a.scope, a.element);
+    }
+    if (a.inDataSize == 0) return paramErr;
+    return unit.DispatchSetProperty(a.id, a.scope, a.element, a.inData, a.inDataSize);
 }
 
 }  // namespace
@@ -24,67 +53,63 @@ ComponentResult AUBase::ComponentEntryDispatch(ComponentParameters* p, AUBase* u
 {
     if (!unit) return paramErr;
     switch (p->what) {
-    case kComponentCanDoSelect: {
-        const SInt16 asked = SInt16(ComponentParam(p, 0));
-        if (IsAudioUnitSelector(asked)) return 1;
+    case kComponentCanDoSelect:
+        if (IsAudioUnitSelector(SInt16(ComponentParam(p, 0)))) return 1;
         return ComponentBase::ComponentEntryDispatch(p, unit);
-    }
     case kAudioUnitInitializeSelect:
         return unit->DoInitialize();
     case kAudioUnitUninitializeSelect:
         unit->DoCleanup();
         return noErr;
-    case kAudioUnitGetPropertyInfoSelect: {
-        UInt32 size = 0;
-        Boolean writable = false;
-        const OSStatus result =
-            unit->DispatchGetPropertyInfo(ArgU32(p, 0), ArgU32(p, 1), ArgU32(p, 2), size, writable);
-        if (auto* outSize = Arg<UInt32*>(p, 3)) *outSize = size;
-        if (auto* outWritable = Arg<Boolean*>(p, 4)) *outWritable = writable;
-        return result;
+    case kAudioUnitGetPropertyInfoSelect:
+        return GetPropertyInfoForCaller(*unit, ComponentParamRecord<AudioUnitGetPropertyInfoArgs>(p));
+    case kAudioUnitGetPropertySelect: {
+        const auto a = ComponentParamRecord<AudioUnitGetPropertyArgs>(p);
+        return unit->GetPropertyForCaller(a.id, a.scope, a.element, a.outData, a.ioDataSize);
     }
-    case kAudioUnitGetPropertySelect:
-        return unit->GetPropertyForCaller(ArgU32(p, 0), ArgU32(p, 1), ArgU32(p, 2), Arg<void*>(p, 3),
-                                          Arg<UInt32*>(p, 4));
-    case kAudioUnitSetPropertySelect: {
-        const void* data = Arg<const void*>(p, 3);
-        const UInt32 size = ArgU32(p, 4);
-        if (!data) {
-            if (size != 0) return paramErr;
-            return unit->DispatchRemovePropertyValue(ArgU32(p, 0), ArgU32(p, 1), ArgU32(p, 2));
-        }
-        if (size == 0) return paramErr;
-        return unit->DispatchSetProperty(ArgU32(p, 0), ArgU32(p, 1), ArgU32(p, 2), data, size);
-    }
+    case kAudioUnitSetPropertySelect:
+        return SetPropertyForCaller(*unit, ComponentParamRecord<AudioUnitSetPropertyArgs>(p));
     case kAudioUnitGetParameterSelect: {
-        auto* value = Arg<AudioUnitParameterValue*>(p, 3);
-        if (!value) return paramErr;
-        return unit->GetParameter(ArgU32(p, 0), ArgU32(p, 1), ArgU32(p, 2), *value);
+        const auto a = ComponentParamRecord<AudioUnitGetParameterArgs>(p);
+        if (!a.outValue) return paramErr;
+        return unit->GetParameter(a.id, a.scope, a.element, *a.outValue);
     }
-    case kAudioUnitSetParameterSelect:
-        return unit->SetParameter(ArgU32(p, 0), ArgU32(p, 1), ArgU32(p, 2), ComponentArgFloat(ComponentParam(p, 3)),
-                                  ArgU32(p, 4));
-    case kAudioUnitResetSelect:
+    case kAudioUnitSetParameterSelect: {
+        const auto a = ComponentParamRecord<AudioUnitSetParameterArgs>(p);
+        return unit->SetParameter(a.id, a.scope, a.element, a.value, a.bufferOffset);
+    }
+    case kAudioUnitResetSelect: {
+        const auto a = ComponentParamRecord<AudioUnitResetArgs>(p);
         unit->mLastRenderedSampleTime = -1.0;
-        return unit->Reset(ArgU32(p, 0), ArgU32(p, 1));
-    case kAudioUnitAddPropertyListenerSelect:
-        return unit->AddPropertyListener(ArgU32(p, 0), Arg<AudioUnitPropertyListenerProc>(p, 1), Arg<void*>(p, 2));
-    case kAudioUnitRemovePropertyListenerSelect:
-        return unit->RemovePropertyListener(ArgU32(p, 0), Arg<AudioUnitPropertyListenerProc>(p, 1));
-    case kAudioUnitRenderSelect: {
-        auto* flags = Arg<AudioUnitRenderActionFlags*>(p, 0);
-        const auto* timeStamp = Arg<const AudioTimeStamp*>(p, 1);
-        auto* data = Arg<AudioBufferList*>(p, 4);
-        if (!timeStamp || !data) return paramErr;
-        AudioUnitRenderActionFlags localFlags = 0;
-        return unit->DoRender(flags ? *flags : localFlags, *timeStamp, ArgU32(p, 2), ArgU32(p, 3), *data);
+        return unit->Reset(a.scope, a.element);
     }
-    case kAudioUnitAddRenderNotifySelect:
-        return unit->SetRenderNotification(Arg<AURenderCallback>(p, 0), Arg<void*>(p, 1));
-    case kAudioUnitRemoveRenderNotifySelect:
-        return unit->RemoveRenderNotification(Arg<AURenderCallback>(p, 0), Arg<void*>(p, 1));
-    case kAudioUnitScheduleParametersSelect:
-        return unit->ScheduleParameter(Arg<const AudioUnitParameterEvent*>(p, 0), ArgU32(p, 1));
+    case kAudioUnitAddPropertyListenerSelect: {
+        const auto a = ComponentParamRecord<AudioUnitAddPropertyListenerArgs>(p);
+        return unit->AddPropertyListener(a.id, a.proc, a.userData);
+    }
+    case kAudioUnitRemovePropertyListenerSelect: {
+        const auto a = ComponentParamRecord<AudioUnitRemovePropertyListenerArgs>(p);
+        return unit->RemovePropertyListener(a.id, a.proc);
+    }
+    case kAudioUnitRenderSelect: {
+        const auto a = ComponentParamRecord<AudioUnitRenderArgs>(p);
+        if (!a.inTimeStamp || !a.ioData) return paramErr;
+        AudioUnitRenderActionFlags localFlags = 0;
+        return unit->DoRender(a.ioActionFlags ? *a.ioActionFlags : localFlags, *a.inTimeStamp, a.inOutputBusNumber,
+                              a.inNumberFrames, *a.ioData);
+    }
+    case kAudioUnitAddRenderNotifySelect: {
+        const auto a = ComponentParamRecord<AudioUnitRenderNotifyArgs>(p);
+        return unit->SetRenderNotification(a.proc, a.userData);
+    }
+    case kAudioUnitRemoveRenderNotifySelect: {
+        const auto a = ComponentParamRecord<AudioUnitRenderNotifyArgs>(p);
+        return unit->RemoveRenderNotification(a.proc, a.userData);
+    }
+    case kAudioUnitScheduleParametersSelect: {
+        const auto a = ComponentParamRecord<AudioUnitScheduleParametersArgs>(p);
+        return unit->ScheduleParameter(a.events, a.count);
+    }
     default:
         return ComponentBase::ComponentEntryDispatch(p, unit);
     }

@@ -170,11 +170,20 @@ ComponentResult CallComponentWith(ComponentInstance ci, SInt16 selector, int cou
 {
     if (!IsLive(ci)) return invalidComponentID;
     if (count < 0 || count > kMaxComponentParams) return paramErr;
+    intptr_t slots[kMaxComponentParams];
+    for (int i = 0; i < count; ++i) slots[count - 1 - i] = argsInCallOrder[i];
+    return CallComponentWithPayload(ci, selector, slots, size_t(count) * sizeof(intptr_t));
+}
+
+ComponentResult CallComponentWithPayload(ComponentInstance ci, SInt16 selector, const void* payload, size_t size)
+{
+    if (!IsLive(ci)) return invalidComponentID;
+    if (size > sizeof(ComponentParameters::params) || size % sizeof(intptr_t) != 0) return paramErr;
     ComponentParameters block;
     block.flags = 0;
-    block.paramSize = UInt8(count * int(sizeof(intptr_t)));
+    block.paramSize = UInt8(size);
     block.what = selector;
-    for (int i = 0; i < count; ++i) block.params[count - 1 - i] = argsInCallOrder[i];
+    std::memcpy(block.params, payload, size);
     return ci->component->entry(&block, ci->storage);
 }
 

@@ -2,8 +2,11 @@
 // and calls into an entry with a selector and a block of pointer-sized arguments.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <type_traits>
 
 #include "platform/cf/MacTypes.h"
 
@@ -66,6 +69,9 @@ Component GetComponentOfInstance(ComponentInstance ci);
 
 // A call through the entry: the arguments in call order, stored last-first in the block.
 ComponentResult CallComponentWith(ComponentInstance ci, SInt16 selector, int count, const intptr_t* argsInCallOrder);
+// A call through the entry with the block's arguments given as they are stored: `size` bytes,
+// a whole number of pointer-sized slots.
+ComponentResult CallComponentWithPayload(ComponentInstance ci, SInt16 selector, const void* payload, size_t size);
 
 // Argument packing: pointers, integers and floats each fill one pointer-sized slot.
 template <typename T>
@@ -87,6 +93,32 @@ inline intptr_t ComponentParam(const ComponentParameters* p, int i)
     return p->params[count - 1 - i];
 }
 inline int ComponentParamCount(const ComponentParameters* p) { return p->paramSize / int(sizeof(intptr_t)); }
+
+// Argument records: a struct whose fields are a selector's arguments in the order the block stores
+// them (last argument first), each starting its own pointer-sized slot, is the block's payload as it
+// is. A 32-bit field sits in the low half of its slot, so a record read and a read by position of
+// the same block agree.
+template <typename Record>
+constexpr bool kIsComponentArgRecord = std::is_trivially_copyable_v<Record> && std::is_standard_layout_v<Record> &&
+                                       sizeof(Record) % sizeof(intptr_t) == 0 &&
+                                       sizeof(Record) <= sizeof(ComponentParameters::params);
+static_assert(std::endian::native == std::endian::little, "argument records keep 32-bit fields in the low half");
+
+template <typename Record>
+ComponentResult CallComponentRecord(ComponentInstance ci, SInt16 selector, const Record& args)
+{
+    static_assert(kIsComponentArgRecord<Record>, "not a record of pointer-sized slots");
+    return CallComponentWithPayload(ci, selector, &args, sizeof args);
+}
+
+template <typename Record>
+Record ComponentParamRecord(const ComponentParameters* p)
+{
+    static_assert(kIsComponentArgRecord<Record>, "not a record of pointer-sized slots");
+    Record args;
+    std::memcpy(&args, p->params, sizeof args);
+    return args;
+}
 
 template <typename... Args>
 ComponentResult CallComponent(ComponentInstance ci, SInt16 selector, Args... args)
