@@ -38,7 +38,7 @@ AUKernelBase* TrWkFlummel::NewKernel()
 
 TrWkFlummel::CFlummelKernel* TrWkFlummel::Kernel(size_t channel) const
 {
-    return channel < mKernelList.size() ? static_cast<CFlummelKernel*>(mKernelList[channel]) : nullptr;
+    return channel < mKernelList.size() ? static_cast<CFlummelKernel*>(mKernelList[channel].get()) : nullptr;
 }
 
 OSStatus TrWkFlummel::GetParameterInfo(AudioUnitScope scope, AudioUnitParameterID id, AudioUnitParameterInfo& outInfo)

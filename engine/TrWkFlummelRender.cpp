@@ -54,8 +54,8 @@ OSStatus TrWkFlummel::ProcessBufferLists(AudioUnitRenderActionFlags& ioActionFla
     ioActionFlags &= ~kAudioUnitRenderAction_OutputIsSilence;  // the kernels always sound
 
     const Float32 sr = Float32(GetSampleRate());
-    for (AUKernelBase* k : mKernelList)
-        if (static_cast<CFlummelKernel*>(k)->SampleRate() != sr) k->Reset();
+    for (const auto& k : mKernelList)
+        if (static_cast<CFlummelKernel*>(k.get())->SampleRate() != sr) k->Reset();
     const FlummelBlockConstants constants = FlummelBlockConstants::Compute(*this, mSettingTerms, sr, mLfoPhase);
 
     const UInt32 channels = UInt32(mKernelList.size());
@@ -64,7 +64,7 @@ OSStatus TrWkFlummel::ProcessBufferLists(AudioUnitRenderActionFlags& ioActionFla
         CFlummelKernel* kernels[FlummelLanes::kWidth];
         Float32* io[FlummelLanes::kWidth];
         for (UInt32 c = 0; c < count; ++c) {
-            kernels[c] = static_cast<CFlummelKernel*>(mKernelList[first + c]);
+            kernels[c] = static_cast<CFlummelKernel*>(mKernelList[first + c].get());
             io[c] = static_cast<Float32*>(outBuffer.mBuffers[first + c].mData);
         }
         FlummelLanes::Run(constants, kernels, io, count, frames);
@@ -85,7 +85,7 @@ bool TrWkFlummel::CanRunLanes(const AudioBufferList& inBuffer, const AudioBuffer
     SInt32 position = 0;
     bool forward = true;
     for (size_t c = 0; c < channels; ++c) {
-        const auto* kernel = static_cast<const CFlummelKernel*>(mKernelList[c]);
+        const auto* kernel = static_cast<const CFlummelKernel*>(mKernelList[c].get());
         if (!kernel || inBuffer.mBuffers[c].mData != outBuffer.mBuffers[c].mData || !outBuffer.mBuffers[c].mData ||
             inBuffer.mBuffers[c].mNumberChannels != 1 || outBuffer.mBuffers[c].mNumberChannels != 1)
             return false;
@@ -138,8 +138,8 @@ bool TrWkFlummel::HostTempo(Float64& outTempo)
 void TrWkFlummel::RenderTimeProcessing(UInt32 frames)
 {
     if (GetParameter(kParam_ReSync) != 0.f) {
-        for (AUKernelBase* k : mKernelList)
-            if (k) static_cast<CFlummelKernel*>(k)->Restart();
+        for (const auto& k : mKernelList)
+            if (k) static_cast<CFlummelKernel*>(k.get())->Restart();
         ResetTrigger(kParam_ReSync);
     }
 
@@ -236,9 +236,10 @@ void TrWkFlummel::UpdateSampleOverview(SInt32 first, SInt32 last)
     const SInt32 firstEntry = first / spp;
     const SInt32 lastEntry = std::min((last + spp - 1) / spp - 1, kSampleOverviewEntries - 1);
     bool isFirst = true;
-    for (AUKernelBase* k : mKernelList) {
+    for (const auto& k : mKernelList) {
         if (!k) continue;
-        static_cast<CFlummelKernel*>(k)->UpdateSampleOverview(mSampleOverview.get(), firstEntry, lastEntry, spp, isFirst);
+        static_cast<CFlummelKernel*>(k.get())->UpdateSampleOverview(mSampleOverview.get(), firstEntry, lastEntry, spp,
+                                                                    isFirst);
         isFirst = false;
     }
 }

@@ -13,19 +13,15 @@ AUBase::AUBase(ComponentInstance instance, UInt32 numInputElements, UInt32 numOu
       mInitNumGroupEls(numGroupElements),
       mInitNumPartEls(numPartElements)
 {
+    mCurrentPresetName = CFRef<CFStringRef>::Retained(CFSTR("Untitled"));
     mCurrentPreset.presetNumber = -1;
-    mCurrentPreset.presetName = CFSTR("Untitled");
-    CFRetain(mCurrentPreset.presetName);
+    mCurrentPreset.presetName = mCurrentPresetName;
     mParamList.reserve(24);
     SetMaxFramesPerSlice(kDefaultMaxFramesPerSlice);
     GlobalScope().Initialize(this, kAudioUnitScope_Global, 1);
 }
 
-AUBase::~AUBase()
-{
-    if (mCurrentPreset.presetName) CFRelease(mCurrentPreset.presetName);
-    if (mContextName) CFRelease(mContextName);
-}
+AUBase::~AUBase() = default;
 
 void AUBase::PreDestructor()
 {

@@ -229,10 +229,11 @@ private:
     Float64 mLastRenderedSampleTime = -1.0;
     UInt32 mMaxFramesPerSlice = 0;
     OSStatus mLastRenderError = noErr;
-    AUPreset mCurrentPreset;
+    AUPreset mCurrentPreset;                // presetName borrows mCurrentPresetName: set both together
+    CFRef<CFStringRef> mCurrentPresetName;  // owns the present preset's name
     std::vector<AudioUnitParameterEvent> mParamList;
     std::vector<PropertyListener> mPropertyListeners;
     HostCallbackInfo mHostCallbackInfo{};
-    CFStringRef mContextName = nullptr;
+    CFRef<CFStringRef> mContextName;
     bool mBuffersAllocated = false;
 };

@@ -17,9 +17,8 @@ namespace {
 
 void AddNumToDictionary(CFMutableDictionaryRef dict, CFStringRef key, SInt32 value)
 {
-    CFNumberRef number = CFNumberCreate(nullptr, kCFNumberSInt32Type, &value);
+    const CFRef<CFNumberRef> number(CFNumberCreate(nullptr, kCFNumberSInt32Type, &value));
     CFDictionarySetValue(dict, key, number);
-    CFRelease(number);
 }
 
 void AppendBigEndian(CFMutableDataRef data, UInt32 v)
@@ -57,14 +56,14 @@ OSStatus AUBase::SaveState(CFPropertyListRef* outData)
     const OSErr err = GetComponentInfo(GetComponentInstance(), &desc);
     if (err != noErr) return err;
 
-    CFMutableDictionaryRef dict =
-        CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
+    CFRef<CFMutableDictionaryRef> dict(
+        CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks));
     AddNumToDictionary(dict, CFSTR("version"), 0);
     AddNumToDictionary(dict, CFSTR("type"), SInt32(desc.componentType));
     AddNumToDictionary(dict, CFSTR("subtype"), SInt32(desc.componentSubType));
     AddNumToDictionary(dict, CFSTR("manufacturer"), SInt32(desc.componentManufacturer));
 
-    CFMutableDataRef data = CFDataCreateMutable(nullptr, 0);
+    const CFRef<CFMutableDataRef> data(CFDataCreateMutable(nullptr, 0));
     for (AudioUnitScope s = kAudioUnitScope_Global; s <= kAudioUnitScope_Output; ++s) {
         AUScope& scope = mScopes[s];
         for (UInt32 e = 0; e < scope.GetNumberOfElements(); ++e) {
@@ -76,7 +75,6 @@ OSStatus AUBase::SaveState(CFPropertyListRef* outData)
         }
     }
     CFDictionarySetValue(dict, CFSTR("data"), data);
-    CFRelease(data);
 
     CFDictionarySetValue(dict, CFSTR("name"), mCurrentPreset.presetName);
 
@@ -86,22 +84,20 @@ OSStatus AUBase::SaveState(CFPropertyListRef* outData)
 
     Float32 cpuLoad = 0;
     if (DispatchGetProperty(kAudioUnitProperty_CPULoad, kAudioUnitScope_Global, 0, &cpuLoad) == noErr) {
-        CFNumberRef number = CFNumberCreate(nullptr, kCFNumberFloat32Type, &cpuLoad);
+        const CFRef<CFNumberRef> number(CFNumberCreate(nullptr, kCFNumberFloat32Type, &cpuLoad));
         CFDictionarySetValue(dict, CFSTR("cpu-load"), number);
-        CFRelease(number);
     }
 
     bool anyNamed = false;
     for (const AUScope& scope : mScopes) anyNamed = anyNamed || scope.HasElementWithName();
     if (anyNamed) {
-        CFMutableDictionaryRef names =
-            CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
+        const CFRef<CFMutableDictionaryRef> names(
+            CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks));
         for (const AUScope& scope : mScopes) scope.AddElementNamesToDict(names);
         CFDictionarySetValue(dict, CFSTR("element-name"), names);
-        CFRelease(names);
     }
 
-    *outData = dict;
+    *outData = dict.release();  // the caller owns the saved state
     return noErr;
 }
 
@@ -140,9 +136,8 @@ OSStatus AUBase::RestoreState(CFPropertyListRef inData)
         }
     }
 
-    if (mCurrentPreset.presetName) CFRelease(mCurrentPreset.presetName);
-    mCurrentPreset.presetName = name ? name : CFSTR("Untitled");
-    CFRetain(mCurrentPreset.presetName);
+    mCurrentPresetName = CFRef<CFStringRef>::Retained(name ? name : CFSTR("Untitled"));
+    mCurrentPreset.presetName = mCurrentPresetName;
     mCurrentPreset.presetNumber = -1;
     PropertyChanged(kAudioUnitProperty_CurrentPreset, kAudioUnitScope_Global, 0);
     PropertyChanged(kAudioUnitProperty_PresentPreset, kAudioUnitScope_Global, 0);
@@ -162,9 +157,8 @@ OSStatus AUBase::RestoreState(CFPropertyListRef inData)
         char key[16];
         for (AudioUnitScope s = 0; s < kNumScopes; ++s) {
             std::snprintf(key, sizeof key, "%d", int(s));
-            CFStringRef keyString = CFStringCreateWithCString(nullptr, key, kCFStringEncodingASCII);
+            const CFRef<CFStringRef> keyString(CFStringCreateWithCString(nullptr, key, kCFStringEncodingASCII));
             const void* scopeNames = CFDictionaryGetValue(elementNames, keyString);
-            CFRelease(keyString);
             if (!scopeNames) continue;
             if (CFGetTypeID(scopeNames) != CFDictionaryGetTypeID()) return kAudioUnitErr_InvalidPropertyValue;
             auto names = static_cast<CFDictionaryRef>(scopeNames);

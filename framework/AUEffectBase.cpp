@@ -23,13 +23,12 @@ OSStatus AUEffectBase::Initialize()
 
 void AUEffectBase::Cleanup()
 {
-    for (AUKernelBase* k : mKernelList) delete k;
     mKernelList.clear();
 }
 
 OSStatus AUEffectBase::Reset(AudioUnitScope, AudioUnitElement)
 {
-    for (AUKernelBase* k : mKernelList)
+    for (const auto& k : mKernelList)
         if (k) k->Reset();
     return noErr;
 }
@@ -39,14 +38,11 @@ void AUEffectBase::MaintainKernels()
     const UInt32 n = GetNumberOfChannels();
     if (mKernelList.size() < n) {
         mKernelList.reserve(n);
-        while (mKernelList.size() < n) mKernelList.push_back(NewKernel());
+        while (mKernelList.size() < n) mKernelList.emplace_back(NewKernel());
     }
-    while (mKernelList.size() > n) {
-        delete mKernelList.back();
-        mKernelList.pop_back();
-    }
+    while (mKernelList.size() > n) mKernelList.pop_back();
     for (UInt32 i = 0; i < n; ++i) {
-        if (AUKernelBase* k = mKernelList[i]) {
+        if (AUKernelBase* k = mKernelList[i].get()) {
             k->SetLastChannel(i == n - 1);
             k->SetChannelIndex(i);
         }
@@ -135,7 +131,7 @@ OSStatus AUEffectBase::ProcessBufferLists(AudioUnitRenderActionFlags& ioActionFl
     ioActionFlags |= kAudioUnitRenderAction_OutputIsSilence;
     const size_t n = mKernelList.size();
     for (size_t i = 0; i < n; ++i) {
-        AUKernelBase* kernel = mKernelList[i];
+        AUKernelBase* kernel = mKernelList[i].get();
         if (!kernel) continue;
         bool flag = silent;
         if (inBuffer.mNumberBuffers == 1) {

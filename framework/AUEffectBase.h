@@ -2,6 +2,7 @@
 // and in-place properties.
 #pragma once
 
+#include <memory>
 #include <vector>
 
 #include "framework/AUBase.h"
@@ -28,7 +29,7 @@ public:
                                 const CAStreamBasicDescription& previous,
                                 const CAStreamBasicDescription& format) override;
 
-    virtual AUKernelBase* NewKernel() { return nullptr; }
+    virtual AUKernelBase* NewKernel() { return nullptr; }  // the effect takes ownership
     virtual OSStatus ProcessBufferLists(AudioUnitRenderActionFlags& ioActionFlags, const AudioBufferList& inBuffer,
                                         AudioBufferList& outBuffer, UInt32 frames);
     virtual bool ShouldBypassEffect() { return mBypassEffect; }
@@ -42,11 +43,11 @@ public:
     AudioUnitParameterValue GetParameter(AudioUnitParameterID id) { return Globals()->GetParameter(id); }
     using AUBase::GetParameter;
 
-    const std::vector<AUKernelBase*>& Kernels() const { return mKernelList; }
+    const std::vector<std::unique_ptr<AUKernelBase>>& Kernels() const { return mKernelList; }
     bool ProcessesInPlace() const { return mProcessInPlace; }
 
 protected:
-    std::vector<AUKernelBase*> mKernelList;
+    std::vector<std::unique_ptr<AUKernelBase>> mKernelList;
     bool mBypassEffect = false;
     bool mParamsDependOnRate = false;
     bool mProcessInPlace;

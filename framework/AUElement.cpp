@@ -17,10 +17,7 @@ UInt32 ReadBigEndian(const UInt8* p)
 
 }  // namespace
 
-AUElement::~AUElement()
-{
-    if (mElementName) CFRelease(mElementName);
-}
+AUElement::~AUElement() = default;
 
 void AUElement::UseIndexedParameters(int numberOfParameters)
 {
@@ -106,7 +103,5 @@ const UInt8* AUElement::RestoreState(const UInt8* p, const UInt8* end)
 
 void AUElement::SetName(CFStringRef name)
 {
-    if (name) CFRetain(name);
-    if (mElementName) CFRelease(mElementName);
-    mElementName = name;
+    mElementName = CFRef<CFStringRef>::Retained(name);
 }

@@ -49,7 +49,7 @@ public:
 
     CFStringRef GetName() const { return mElementName; }
     void SetName(CFStringRef name);
-    bool HasName() const { return mElementName != nullptr; }
+    bool HasName() const { return bool(mElementName); }
 
 private:
     ParameterMapEvent& Record(AudioUnitParameterID id, bool createInMap);
@@ -59,5 +59,5 @@ private:
     std::map<AudioUnitParameterID, ParameterMapEvent> mParameters;
     bool mUseIndexedParameters = false;
     std::vector<ParameterMapEvent> mIndexedParameters;
-    CFStringRef mElementName = nullptr;
+    CFRef<CFStringRef> mElementName;
 };

@@ -5,11 +5,6 @@
 
 #include "platform/cf/CFString.h"
 
-AUScope::~AUScope()
-{
-    for (AUElement* e : mElements) delete e;
-}
-
 void AUScope::Initialize(AUElementCreator* creator, AudioUnitScope scope, UInt32 numElements)
 {
     mCreator = creator;
@@ -29,40 +24,34 @@ void AUScope::SetNumberOfElements(UInt32 numElements)
     if (numElements > mElements.size()) {
         mElements.reserve(numElements);
         for (UInt32 i = UInt32(mElements.size()); i < numElements; ++i)
-            mElements.push_back(mCreator->CreateElement(mScope, i));
+            mElements.emplace_back(mCreator->CreateElement(mScope, i));
     } else {
-        while (mElements.size() > numElements) {
-            delete mElements.back();
-            mElements.pop_back();
-        }
+        while (mElements.size() > numElements) mElements.pop_back();
     }
 }
 
 bool AUScope::HasElementWithName() const
 {
-    for (AUElement* e : mElements)
+    for (const auto& e : mElements)
         if (e && e->HasName()) return true;
     return false;
 }
 
-void AUScope::AddElementNamesToDict(CFMutableDictionaryRef& names) const
+void AUScope::AddElementNamesToDict(CFMutableDictionaryRef names) const
 {
     if (!HasElementWithName()) return;
-    CFMutableDictionaryRef scopeNames =
-        CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
+    const CFRef<CFMutableDictionaryRef> scopeNames(
+        CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks));
     char key[16];
     for (UInt32 i = 0; i < mElements.size(); ++i) {
         if (!mElements[i] || !mElements[i]->HasName()) continue;
         std::snprintf(key, sizeof key, "%d", int(i));
-        CFStringRef keyString = CFStringCreateWithCString(nullptr, key, kCFStringEncodingASCII);
+        const CFRef<CFStringRef> keyString(CFStringCreateWithCString(nullptr, key, kCFStringEncodingASCII));
         CFDictionarySetValue(scopeNames, keyString, mElements[i]->GetName());
-        CFRelease(keyString);
     }
     std::snprintf(key, sizeof key, "%d", int(mScope));
-    CFStringRef scopeKey = CFStringCreateWithCString(nullptr, key, kCFStringEncodingASCII);
+    const CFRef<CFStringRef> scopeKey(CFStringCreateWithCString(nullptr, key, kCFStringEncodingASCII));
     CFDictionarySetValue(names, scopeKey, scopeNames);
-    CFRelease(scopeKey);
-    CFRelease(scopeNames);
 }
 
 namespace {

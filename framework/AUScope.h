@@ -1,6 +1,7 @@
 // One of a unit's five scopes: a numbered list of owned elements.
 #pragma once
 
+#include <memory>
 #include <vector>
 
 #include "framework/AUElementCreator.h"
@@ -10,7 +11,6 @@
 class AUScope {
 public:
     AUScope() = default;
-    ~AUScope();
     AUScope(const AUScope&) = delete;
     AUScope& operator=(const AUScope&) = delete;
 
@@ -18,7 +18,7 @@ public:
     AudioUnitScope GetScope() const { return mScope; }
 
     UInt32 GetNumberOfElements() const { return UInt32(mElements.size()); }
-    AUElement* GetElement(UInt32 index) const { return index < mElements.size() ? mElements[index] : nullptr; }
+    AUElement* GetElement(UInt32 index) const { return index < mElements.size() ? mElements[index].get() : nullptr; }
     AUElement* SafeGetElement(UInt32 index) const  // throws kAudioUnitErr_InvalidElement
     {
         if (AUElement* e = GetElement(index)) return e;
@@ -28,7 +28,7 @@ public:
     void SetNumberOfElements(UInt32 numElements);
 
     bool HasElementWithName() const;
-    void AddElementNamesToDict(CFMutableDictionaryRef& names) const;
+    void AddElementNamesToDict(CFMutableDictionaryRef names) const;
     // Applies a scope's name dictionary; true when elements had to be added. Throws
     // kAudioUnitErr_InvalidPropertyValue (before any change) for a key that is not a decimal
     // element number from 0 to kMaxRestoredElement, or a value that is not a string.
@@ -39,5 +39,5 @@ public:
 private:
     AUElementCreator* mCreator = nullptr;
     AudioUnitScope mScope = 0;
-    std::vector<AUElement*> mElements;
+    std::vector<std::unique_ptr<AUElement>> mElements;
 };

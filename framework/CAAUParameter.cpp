@@ -59,6 +59,13 @@ SInt16 RangeCount(const AudioUnitParameterInfo& info)
     return std::isnan(n) ? 0 : SInt16(std::clamp(n, -32768.0, 32767.0));
 }
 
+// A name string from the unit's parameter information: owned when the information carries
+// kAudioUnitParameterFlag_CFNameRelease, borrowed otherwise.
+CFRef<CFStringRef> InfoString(CFStringRef s, bool owned)
+{
+    return owned ? CFRef<CFStringRef>(s) : CFRef<CFStringRef>::Retained(s);
+}
+
 }  // namespace
 
 CAAUParameter::CAAUParameter()
@@ -68,10 +75,7 @@ CAAUParameter::CAAUParameter()
     mScope = 0;
     mElement = 0;
     std::memset(&mParamInfo, 0, sizeof mParamInfo);
-    mParamName = nullptr;
-    mParamTag = nullptr;
     mNumIndexedParams = 0;
-    mValueStrings = nullptr;
 }
 
 CAAUParameter::CAAUParameter(AudioUnit unit, AudioUnitParameterID id, AudioUnitScope scope, AudioUnitElement element)
@@ -80,38 +84,11 @@ CAAUParameter::CAAUParameter(AudioUnit unit, AudioUnitParameterID id, AudioUnitS
     Init(unit, id, scope, element);
 }
 
-CAAUParameter::CAAUParameter(const CAAUParameter& other) : CAAUParameter() { *this = other; }
-
-CAAUParameter& CAAUParameter::operator=(const CAAUParameter& other)
-{
-    if (this == &other) return *this;
-    Release();
-    static_cast<AudioUnitParameter&>(*this) = other;
-    mParamInfo = other.mParamInfo;
-    mParamName = other.mParamName;
-    mParamTag = other.mParamTag;
-    mNumIndexedParams = other.mNumIndexedParams;
-    mValueStrings = other.mValueStrings;
-    if (mParamName) CFRetain(mParamName);
-    if (mParamTag) CFRetain(mParamTag);
-    if (mValueStrings) CFRetain(mValueStrings);
-    return *this;
-}
-
-CAAUParameter::~CAAUParameter() { Release(); }
-
-void CAAUParameter::Release()
-{
-    if (mParamName) CFRelease(mParamName);
-    if (mParamTag) CFRelease(mParamTag);
-    if (mValueStrings) CFRelease(mValueStrings);
-    mParamName = mParamTag = nullptr;
-    mValueStrings = nullptr;
-}
-
 void CAAUParameter::Init(AudioUnit unit, AudioUnitParameterID id, AudioUnitScope scope, AudioUnitElement element)
 {
-    Release();
+    mParamName.reset();
+    mParamTag.reset();
+    mValueStrings.reset();
     mAudioUnit = unit;
     mParameterID = id;
     mScope = scope;
@@ -124,10 +101,9 @@ void CAAUParameter::Init(AudioUnit unit, AudioUnitParameterID id, AudioUnitScope
 
     const bool owned = (mParamInfo.flags & kAudioUnitParameterFlag_CFNameRelease) != 0;
     if (!(mParamInfo.flags & kAudioUnitParameterFlag_HasCFNameString) || !mParamInfo.cfNameString) {
-        mParamName = CFStringCreateWithCString(nullptr, mParamInfo.name, kCFStringEncodingUTF8);
+        mParamName.reset(CFStringCreateWithCString(nullptr, mParamInfo.name, kCFStringEncodingUTF8));
     } else {
-        mParamName = mParamInfo.cfNameString;
-        if (!owned) CFRetain(mParamName);
+        mParamName = InfoString(mParamInfo.cfNameString, owned);
     }
 
     switch (mParamInfo.unit) {
@@ -137,7 +113,7 @@ void CAAUParameter::Init(AudioUnit unit, AudioUnitParameterID id, AudioUnitScope
         if (AudioUnitGetProperty(unit, kAudioUnitProperty_ParameterValueStrings, scope, id, &strings,
                                  &stringsSize) == noErr &&
             strings) {
-            mValueStrings = strings;
+            mValueStrings.reset(strings);  // handed over retained
             mNumIndexedParams = SInt16(CFArrayGetCount(strings));
         } else {
             mNumIndexedParams = RangeCount(mParamInfo);
@@ -147,21 +123,20 @@ void CAAUParameter::Init(AudioUnit unit, AudioUnitParameterID id, AudioUnitScope
     case kAudioUnitParameterUnit_MIDINoteNumber:
     case kAudioUnitParameterUnit_MIDIController:
         mNumIndexedParams = RangeCount(mParamInfo);
-        mParamTag = CFStringCreateWithCString(nullptr, "MIDI", kCFStringEncodingUTF8);
+        mParamTag.reset(CFStringCreateWithCString(nullptr, "MIDI", kCFStringEncodingUTF8));
         break;
     case kAudioUnitParameterUnit_CustomUnit: {
         char label[256] = "";  // at most 255 bytes of the name survive
         if (mParamInfo.unitName) {
-            CopyPrefix(mParamInfo.unitName, label, sizeof label);
-            if (owned) CFRelease(mParamInfo.unitName);
+            CopyPrefix(InfoString(mParamInfo.unitName, owned), label, sizeof label);
             mParamInfo.unitName = nullptr;  // the snapshot keeps no reference it does not own
         }
-        mParamTag = CFStringCreateWithCString(nullptr, label, kCFStringEncodingUTF8);
+        mParamTag.reset(CFStringCreateWithCString(nullptr, label, kCFStringEncodingUTF8));
         break;
     }
     default:
         if (const char* label = UnitLabel(mParamInfo.unit))
-            mParamTag = CFStringCreateWithCString(nullptr, label, kCFStringEncodingUTF8);
+            mParamTag.reset(CFStringCreateWithCString(nullptr, label, kCFStringEncodingUTF8));
         break;
     }
     if (mParamInfo.flags & kAudioUnitParameterFlag_HasCFNameString) mParamInfo.cfNameString = mParamName;

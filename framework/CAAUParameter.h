@@ -12,9 +12,6 @@ class CAAUParameter : public AudioUnitParameter {
 public:
     CAAUParameter();
     CAAUParameter(AudioUnit unit, AudioUnitParameterID id, AudioUnitScope scope, AudioUnitElement element);
-    CAAUParameter(const CAAUParameter& other);
-    CAAUParameter& operator=(const CAAUParameter& other);
-    ~CAAUParameter();
 
     void Init(AudioUnit unit, AudioUnitParameterID id, AudioUnitScope scope, AudioUnitElement element);
 
@@ -31,11 +28,9 @@ public:
     bool IsIndexed() const { return mParamInfo.unit == kAudioUnitParameterUnit_Indexed; }
 
 private:
-    void Release();
-
     AudioUnitParameterInfo mParamInfo;
-    CFStringRef mParamName;
-    CFStringRef mParamTag;
+    CFRef<CFStringRef> mParamName;
+    CFRef<CFStringRef> mParamTag;
     SInt16 mNumIndexedParams;
-    CFArrayRef mValueStrings;
+    CFRef<CFArrayRef> mValueStrings;
 };
