@@ -218,6 +218,7 @@ protected:
                          AUOutputElement* output, UInt32 frames, AudioBufferList& ioData);
     OSStatus DispatchSetPresetProperty(AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement element,
                                        const void* inData, UInt32 inDataSize);
+    struct PropertyTable;  // a row per property AUBase answers itself (AUBaseProperties.cpp)
     void SetRenderError(OSStatus err);
 
 private:
