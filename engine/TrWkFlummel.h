@@ -1,7 +1,9 @@
 // The reversing delay effect.
 #pragma once
 
+#include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <memory>
 
 #include "engine/FlummelBlockConstants.h"
@@ -48,7 +50,12 @@ public:
     // For the kernels and for tests.
     // A parameter as the render path uses it: clamped to its range; not a number reads as the
     // parameter's initial value. Hosts and saved states can hand in anything.
-    Float32 UsableParameter(AudioUnitParameterID id);
+    Float32 UsableParameter(AudioUnitParameterID id)
+    {
+        const Float32 v = GetParameter(id);
+        if (std::isnan(v)) return InitialParameterValue(id);
+        return std::clamp(v, mParamInfos[id].minValue, mParamInfos[id].maxValue);
+    }
     SInt32 DelayLength() const { return mDelayLength; }
     Float32 LfoPhase() const { return mLfoPhase; }
     DataToGui CopyDataToGui() const;
@@ -76,6 +83,7 @@ private:
 
     SInt32 mDelayLength = 1;
     Float32 mLfoPhase = 0.f;
+    const FlummelParamInfo* const mParamInfos = astParamInfos();  // read every call: no first-use guard
     FlummelSettingTerms mSettingTerms;  // the render thread's alone
     SInt32 mSnapshotPosition = 0;
     bool mSnapshotForward = true;

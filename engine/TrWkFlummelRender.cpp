@@ -27,14 +27,6 @@ Float32 WrapPhase(Float32 phase)
 
 }  // namespace
 
-Float32 TrWkFlummel::UsableParameter(AudioUnitParameterID id)
-{
-    const Float32 v = GetParameter(id);
-    if (std::isnan(v)) return InitialParameterValue(id);
-    const FlummelParamInfo& info = astParamInfos()[id];
-    return std::clamp(v, info.minValue, info.maxValue);
-}
-
 OSStatus TrWkFlummel::RenderBus(AudioUnitRenderActionFlags& ioActionFlags, const AudioTimeStamp& timeStamp, UInt32 bus,
                                 UInt32 frames)
 {
