@@ -6,6 +6,7 @@
 
 #include "engine/FlummelBlockConstants.h"
 #include "engine/FlummelKernelMath.h"
+#include "engine/LoopRange.h"
 #include "engine/ProcessorFeatures.h"
 #include "engine/TrWkFlummel.h"
 
@@ -125,47 +126,6 @@ void TrWkFlummel::CFlummelKernel::Run(const FlummelBlockConstants& k, Float32* i
     mHigh = s.high, mLastInput = s.lastIn, mDcBlock = s.dc;
     mOwner->PublishHead(s.p, s.forward);
 }
-
-namespace {
-
-// Narrows [lo, hi] to the samples' range; the first of equal values wins, so +0 and -0 keep
-// their order. Sixteen samples at a time in four independent pairs of lanes, the last sixteen
-// read again where count is not a multiple (a range does not change for samples seen twice);
-// read again in order only when an end lands on zero.
-void LoopRange(const Float32* s, SInt32 count, Float32& lo, Float32& hi)
-{
-#if defined(__SSE2__)
-    if (count >= 16) {
-        __m128 low[4], high[4];
-        for (int a = 0; a < 4; ++a) low[a] = _mm_set1_ps(lo), high[a] = _mm_set1_ps(hi);
-        for (SInt32 i = 0; i < count; i += 16) {
-            const Float32* block = s + std::min(i, count - 16);
-            for (int a = 0; a < 4; ++a) {
-                const __m128 v = _mm_loadu_ps(block + 4 * a);
-                low[a] = _mm_min_ps(v, low[a]);  // v < low ? v : low, as the plain comparison
-                high[a] = _mm_max_ps(v, high[a]);
-            }
-        }
-        alignas(16) Float32 l[16], h[16];
-        for (int a = 0; a < 4; ++a) _mm_store_ps(l + 4 * a, low[a]), _mm_store_ps(h + 4 * a, high[a]);
-        Float32 vlo = lo, vhi = hi;
-        for (int c = 0; c < 16; ++c) {
-            if (l[c] < vlo) vlo = l[c];
-            if (h[c] > vhi) vhi = h[c];
-        }
-        if (vlo != 0.f && vhi != 0.f) {
-            lo = vlo, hi = vhi;
-            return;
-        }
-    }
-#endif
-    for (SInt32 i = 0; i < count; ++i) {
-        if (s[i] < lo) lo = s[i];
-        if (s[i] > hi) hi = s[i];
-    }
-}
-
-}  // namespace
 
 void TrWkFlummel::CFlummelKernel::UpdateSampleOverview(std::atomic<float>* out, SInt32 firstEntry, SInt32 lastEntry,
                                                        SInt32 samplesPerEntry, bool isFirst) const

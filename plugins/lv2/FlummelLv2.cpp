@@ -65,8 +65,8 @@ OSStatus FlummelLv2::Start(double sampleRate)
     if ((result = mParameters.Fetch(unit)) != noErr) return result;
     mControls.clear();
     for (const Lv2ParameterList::Parameter& p : mParameters.Parameters()) {
-        Control control{nullptr, 0.f, p.id, p.minValue, p.maxValue, p.trigger, false};
-        if ((result = mHost->GetParameter(p.id, control.last)) != noErr) return result;
+        Control control{nullptr, 0.f, p.id, p.minValue, p.maxValue, p.trigger};
+        if (!p.trigger && (result = mHost->GetParameter(p.id, control.last)) != noErr) return result;
         mControls.push_back(control);
     }
 
@@ -115,13 +115,12 @@ void FlummelLv2::Run(uint32_t frames) noexcept
 void FlummelLv2::ApplyControls()
 {
     for (Control& c : mControls) {
-        if (!c.port) continue;
+        if (!c.port || *c.port == c.last) continue;  // the usual case: nothing moved
         const float value = *c.port;
         if (c.trigger) {
-            const bool high = value > 0.f;
-            if (high && !c.high) mHost->SetParameter(c.id, 1.f);
-            c.high = high;
-        } else if (value != c.last && !std::isnan(value)) {
+            if (value > 0.f && !(c.last > 0.f)) mHost->SetParameter(c.id, 1.f);
+            c.last = value;
+        } else if (!std::isnan(value)) {
             c.last = value;
             mHost->SetParameter(c.id, std::clamp(value, c.minValue, c.maxValue));
         }

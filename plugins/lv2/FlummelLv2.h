@@ -65,11 +65,10 @@ private:
     // parameter list: read every call, so kept small and side by side.
     struct Control {
         const float* port = nullptr;
-        float last = 0.f;  // the port value last handed on
+        float last = 0.f;  // the port value last handed on; a trigger's last port value
         AudioUnitParameterID id = 0;
         float minValue = 0.f, maxValue = 0.f;
-        bool trigger = false;
-        bool high = false;  // a trigger's port was above 0 at the last call
+        bool trigger = false;  // fires as its port rises above 0
     };
     std::vector<Control> mControls;
     uint32_t mInputOffset = 0;  // where in the input ports the current render call starts
