@@ -86,7 +86,7 @@ void FlummelLv2::ConnectPort(uint32_t port, void* data)
     } else if (port == mVariant.EnabledPort(uint32_t(mControls.size()))) {
         mEnabled = static_cast<const float*>(data);
     } else if (port == mVariant.NotifyPort(uint32_t(mControls.size()))) {
-        mNotify.Connect(data, mHost->Unit());
+        mNotify.Connect(data);
     }
 }
 
@@ -128,7 +128,8 @@ void FlummelLv2::ApplyControls()
 }
 
 // Renders up to each time-position event, then takes the event, so a tempo change applies
-// from its own frame on. Events that do not fit inside the sequence end it.
+// from its own frame on; the editor's showing message is taken as it comes. Events that do not
+// fit inside the sequence end it.
 void FlummelLv2::ReadTimePort(uint32_t frames)
 {
     uint32_t done = 0;
@@ -141,6 +142,7 @@ void FlummelLv2::ReadTimePort(uint32_t frames)
             if (size_t(end - event) < sizeof(LV2_Atom_Event) ||
                 ev->body.size > size_t(end - event) - sizeof(LV2_Atom_Event))
                 break;
+            if (mNotify.TakeShowing(&ev->body, mHost->Unit())) continue;
             const int64_t at = std::clamp<int64_t>(ev->time.frames, done, frames);
             RenderSpan(done, uint32_t(at));
             done = uint32_t(at);

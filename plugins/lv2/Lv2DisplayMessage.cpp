@@ -17,6 +17,7 @@ Lv2DisplayMessage::Lv2DisplayMessage(const LV2_URID_Map* map)
     mDisplay = m(kLv2DisplayUri);
     mDataToGui = m(kLv2DataToGuiUri);
     mOverview = m(kLv2OverviewUri);
+    mShowing = m(kLv2ShowingUri);
 }
 
 bool Lv2DisplayMessage::Write(LV2_Atom_Forge* forge, int64_t frames, const DataToGui& data,
@@ -47,11 +48,8 @@ bool Finite(float v) { return std::isfinite(v); }
 
 bool Lv2DisplayMessage::Read(const LV2_Atom* atom, DataToGui& data, std::atomic<float>* overview) const
 {
-    if (!Mapped() || !atom) return false;
-    if (atom->type != mAtomObject && atom->type != mAtomBlank) return false;
-    if (atom->size < sizeof(LV2_Atom_Object_Body)) return false;
+    if (ObjectType(atom) != mDisplay) return false;
     const auto* object = reinterpret_cast<const LV2_Atom_Object*>(atom);
-    if (object->body.otype != mDisplay) return false;
 
     DataToGui block;
     float values[kOverviewValues];
@@ -95,4 +93,19 @@ bool Lv2DisplayMessage::Read(const LV2_Atom* atom, DataToGui& data, std::atomic<
         overview[4 * k + 3].store(values[2 * k + 1], std::memory_order_relaxed);
     }
     return true;
+}
+
+LV2_Atom_Object Lv2DisplayMessage::Showing() const
+{
+    return LV2_Atom_Object{{uint32_t(sizeof(LV2_Atom_Object_Body)), mAtomObject}, {0, mShowing}};
+}
+
+bool Lv2DisplayMessage::IsShowing(const LV2_Atom* atom) const { return ObjectType(atom) == mShowing; }
+
+LV2_URID Lv2DisplayMessage::ObjectType(const LV2_Atom* atom) const
+{
+    if (!Mapped() || !atom || (atom->type != mAtomObject && atom->type != mAtomBlank) ||
+        atom->size < sizeof(LV2_Atom_Object_Body))
+        return 0;
+    return reinterpret_cast<const LV2_Atom_Object*>(atom)->body.otype;
 }

@@ -3,6 +3,8 @@
 //   urn:flummel:lv2:data-to-gui  atom:Chunk of the 24-byte DataToGui block
 //   urn:flummel:lv2:overview     atom:Vector of 512 atom:Float, (lower_k, upper_k) for k = 0..255
 // Writing never allocates (the audio thread sends it); reading checks every size, type and value.
+// The other way, the editor says it is showing with an atom:Object of otype
+// urn:flummel:lv2:showing and no properties, written to the plug-in's control port.
 #pragma once
 
 #include <atomic>
@@ -16,6 +18,7 @@
 inline constexpr const char* kLv2DisplayUri = "urn:flummel:lv2:display";
 inline constexpr const char* kLv2DataToGuiUri = "urn:flummel:lv2:data-to-gui";
 inline constexpr const char* kLv2OverviewUri = "urn:flummel:lv2:overview";
+inline constexpr const char* kLv2ShowingUri = "urn:flummel:lv2:showing";
 
 class Lv2DisplayMessage {
 public:
@@ -40,6 +43,11 @@ public:
     // malformed. `atom` must be followed in memory by atom->size bytes of body.
     bool Read(const LV2_Atom* atom, DataToGui& data, std::atomic<float>* overview) const;
 
+    // The editor's message that it is showing, and whether an atom (followed in memory by its
+    // body) is one.
+    LV2_Atom_Object Showing() const;
+    bool IsShowing(const LV2_Atom* atom) const;
+
 private:
     LV2_URID mAtomObject = 0;
     LV2_URID mAtomBlank = 0;
@@ -49,4 +57,8 @@ private:
     LV2_URID mDisplay = 0;
     LV2_URID mDataToGui = 0;
     LV2_URID mOverview = 0;
+    LV2_URID mShowing = 0;
+
+    // The object's otype, or 0 for anything that is not an object.
+    LV2_URID ObjectType(const LV2_Atom* atom) const;
 };

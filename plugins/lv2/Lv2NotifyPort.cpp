@@ -1,5 +1,6 @@
 #include "plugins/lv2/Lv2NotifyPort.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -7,7 +8,7 @@
 #include "platform/audio/AudioUnitCalls.h"
 
 Lv2NotifyPort::Lv2NotifyPort(double sampleRate, const LV2_URID_Map* map)
-    : mMessage(map), mInterval(Interval(sampleRate))
+    : mMessage(map), mInterval(Interval(sampleRate)), mShowingFrames(uint64_t(std::ceil(sampleRate * kShowingSeconds)))
 {
     if (!map) return;
     lv2_atom_forge_init(&mForge, const_cast<LV2_URID_Map*>(map));
@@ -20,15 +21,18 @@ uint32_t Lv2NotifyPort::Interval(double sampleRate)
     return frames >= 1 ? uint32_t(frames) : 1;
 }
 
-void Lv2NotifyPort::Connect(void* data, AudioUnit unit)
+bool Lv2NotifyPort::TakeShowing(const LV2_Atom* atom, AudioUnit unit)
 {
-    mPort = static_cast<LV2_Atom_Sequence*>(data);
-    if (!mPort || mOverview || !mMessage.Mapped()) return;
+    if (!mMessage.IsShowing(atom)) return false;
+    if (mShowingFor == 0) mUntilNext = 0;  // a message at once
+    mShowingFor = mShowingFrames;
+    if (mOverview) return true;
     float* address = nullptr;
     UInt32 size = sizeof address;
     if (AudioUnitGetProperty(unit, kSampleOverviewProperty, kAudioUnitScope_Global, 0, &address, &size) == noErr &&
         size == sizeof address)
         mOverview = reinterpret_cast<const std::atomic<float>*>(address);
+    return true;
 }
 
 // The host gives the buffer's capacity in the sequence's atom.size.
@@ -53,14 +57,17 @@ void Lv2NotifyPort::Run(AudioUnit unit, uint32_t frames)
 {
     LV2_Atom_Forge_Frame sequence;
     if (!Begin(sequence)) return;
-    if (frames > 0 && mUntilNext < frames) {
-        DataToGui data{};
-        UInt32 size = sizeof data;
-        if (mOverview &&
-            AudioUnitGetProperty(unit, kDataToGuiProperty, kAudioUnitScope_Global, 0, &data, &size) == noErr)
-            mMessage.Write(&mForge, int64_t(frames) - 1, data, mOverview);
-        mUntilNext += (frames - mUntilNext + mInterval - 1) / mInterval * mInterval;
+    if (mShowingFor > 0) {
+        mShowingFor -= std::min<uint64_t>(mShowingFor, frames);
+        if (frames > 0 && mUntilNext < frames) {
+            DataToGui data{};
+            UInt32 size = sizeof data;
+            if (mOverview &&
+                AudioUnitGetProperty(unit, kDataToGuiProperty, kAudioUnitScope_Global, 0, &data, &size) == noErr)
+                mMessage.Write(&mForge, int64_t(frames) - 1, data, mOverview);
+            mUntilNext += (frames - mUntilNext + mInterval - 1) / mInterval * mInterval;
+        }
+        mUntilNext -= frames;
     }
-    mUntilNext -= frames;
     lv2_atom_forge_pop(&mForge, &sequence);
 }

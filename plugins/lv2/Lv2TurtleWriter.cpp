@@ -133,6 +133,10 @@ std::string Lv2TurtleWriter::Description(const Lv2ParameterList& parameters, Ver
         << "    a rdfs:Class ;\n"
         << "    rdfs:label \"display data\" ;\n"
         << "    rdfs:comment \"The loop head, the LFO phase and the loop's sample overview, for the editor.\" .\n\n";
+    out << "<" << kLv2ShowingUri << ">\n"
+        << "    a rdfs:Class ;\n"
+        << "    rdfs:label \"editor showing\" ;\n"
+        << "    rdfs:comment \"The editor is open: display data wanted for the next few seconds.\" .\n\n";
     for (uint32_t i = 0; i < Lv2Variant::kCount; ++i) out << Plugin(Lv2Variant::At(i), parameters, version);
     out << Ui(parameters);
     return out.str();
@@ -191,7 +195,7 @@ std::string Lv2TurtleWriter::Plugin(const Lv2Variant& v, const Lv2ParameterList&
     }
     out << "        a atom:AtomPort , lv2:InputPort ;\n"
         << "        atom:bufferType atom:Sequence ;\n"
-        << "        atom:supports time:Position ;\n"
+        << "        atom:supports time:Position , <" << kLv2ShowingUri << "> ;\n"
         << "        lv2:designation lv2:control ;\n"
         << "        lv2:portProperty lv2:connectionOptional ;\n"
         << "        lv2:index " << v.TimePort() << " ;\n"

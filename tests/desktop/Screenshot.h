@@ -55,6 +55,18 @@ public:
         return n;
     }
 
+    // Pixels of [x0, x1) x [y0, y1) whose colour differs visibly from `other`'s.
+    int Changed(const Screenshot& other, int x0, int y0, int x1, int y1) const
+    {
+        int n = 0;
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x) {
+                const RGB p = At(x, y), q = other.At(x, y);
+                n += std::abs(p.r - q.r) + std::abs(p.g - q.g) + std::abs(p.b - q.b) > 30;
+            }
+        return n;
+    }
+
 private:
     XImage* mImage = nullptr;
 };

@@ -15,6 +15,7 @@
 #include <sstream>
 
 #include "engine/TrWkFlummelEntry.h"
+#include "plugins/lv2/Lv2DisplayMessage.h"
 
 Signal InBlocks(const Signal& in, uint32_t block, const std::function<void(Signal&, size_t, uint32_t)>& render)
 {
@@ -92,6 +93,14 @@ void Lv2Instance::QueueTempo(uint32_t frame, float bpm)
     lv2_atom_forge_object(&mForge, &object, 0, map.Map(LV2_TIME__Position));
     lv2_atom_forge_key(&mForge, map.Map(LV2_TIME__beatsPerMinute));
     lv2_atom_forge_float(&mForge, bpm);
+    lv2_atom_forge_pop(&mForge, &object);
+}
+
+void Lv2Instance::QueueShowing(uint32_t frame)
+{
+    LV2_Atom_Forge_Frame object;
+    lv2_atom_forge_frame_time(&mForge, frame);
+    lv2_atom_forge_object(&mForge, &object, 0, Lv2World::Get().Map().Map(kLv2ShowingUri));
     lv2_atom_forge_pop(&mForge, &object);
 }
 

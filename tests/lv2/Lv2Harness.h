@@ -100,6 +100,8 @@ public:
     float& Control(const std::string& symbol) { return mControls.at(mControlPorts.at(symbol)); }
     // A time:Position with this tempo at `frame` of the next run.
     void QueueTempo(uint32_t frame, float bpm);
+    // The editor's word that it is showing, as its UI sends it.
+    void QueueShowing(uint32_t frame = 0);
     // The notify port on a buffer of exactly `bytes` bytes whose header gives the rest as capacity
     // before every run, as hosts do; 0 connects none and keeps the last buffer.
     void ConnectNotify(uint32_t bytes)

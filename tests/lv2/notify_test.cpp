@@ -1,10 +1,11 @@
-// The notify port: display messages 30 times a second of audio time, at most one per run, carrying
-// the engine's live data; small or unconnected buffers; silence without an audio buffer; and a run
-// that allocates nothing.
+// The notify port: display messages 30 times a second of audio time while the editor says it is
+// showing, at most one per run, carrying the engine's live data; small or unconnected buffers;
+// silence without an audio buffer; and a run that allocates nothing.
 #include <gtest/gtest.h>
 
 #include <lv2/atom/util.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <cstring>
@@ -51,8 +52,10 @@ std::vector<Message> Messages(Lv2Instance& plugin)
     return messages;
 }
 
-void RunSilence(Lv2Instance& plugin, uint32_t frames)
+// One run of silence; `showing`: with the editor's word that it is showing.
+void RunSilence(Lv2Instance& plugin, uint32_t frames, bool showing = true)
 {
+    if (showing) plugin.QueueShowing(frames / 2);
     const Signal silence(plugin.Channels(), std::vector<float>(frames));
     Signal out = silence;
     plugin.Run(silence, out, 0, frames);
@@ -94,6 +97,29 @@ TEST(Lv2Notify, SendsThirtyMessagesASecondOfAudioAndAtMostOnePerRun)
     }
 }
 
+// No message before the editor first says it is showing; one in the run that brings the word,
+// then 30 a second for three seconds after the last word, and none after that.
+TEST(Lv2Notify, MessagesFollowTheEditorsWordThatItIsShowing)
+{
+    Lv2Instance plugin(kStereoUri, 48000);
+    plugin.ConnectNotify(kRoomyNotify);
+    std::vector<int> runsWithMessages;
+    for (int run = 0; run < 1000; ++run) {  // 512 frames a run
+        RunSilence(plugin, 512, run == 200 || run == 210 || run == 900);
+        if (!Messages(plugin).empty()) runsWithMessages.push_back(run);
+    }
+    const int lastShowing = 210 + 144000 / 512;  // three seconds after the word in run 210
+    const double perRun = 512.0 / 1600.0;
+    ASSERT_FALSE(runsWithMessages.empty());
+    EXPECT_EQ(runsWithMessages.front(), 200);
+    const auto again = std::find(runsWithMessages.begin(), runsWithMessages.end(), 900);
+    ASSERT_NE(again, runsWithMessages.end()) << "a word after silence brings a message at once";
+    EXPECT_LE(*std::prev(again), lastShowing);
+    EXPECT_GT(*std::prev(again), lastShowing - 4);
+    EXPECT_NEAR(double(again - runsWithMessages.begin()), (lastShowing + 1 - 200) * perRun, 1.0);
+    EXPECT_NEAR(double(runsWithMessages.end() - again), (1000 - 900) * perRun, 1.0);
+}
+
 // Half a second of signal into the first quarter of a two-second loop, then silence: every
 // message holds what the engine itself reports after the same audio, and the overview shows
 // signal where it was recorded and nothing elsewhere.
@@ -114,6 +140,7 @@ TEST(Lv2Notify, MessagesCarryTheEnginesHeadAndOverview)
     Message last{};
     for (size_t at = 0; at < in[0].size(); at += 512) {
         const uint32_t frames = uint32_t(std::min<size_t>(512, in[0].size() - at));
+        plugin.QueueShowing();
         plugin.Run(in, out, at, frames);
         reference.Render(in, expected, at, frames);
         const std::vector<Message> messages = Messages(plugin);
@@ -224,6 +251,7 @@ TEST(Lv2Notify, RunAllocatesNothing)
         plugin.Control("re_sync") = float(n % 2);
         plugin.Control("enabled") = n % 7 < 3 ? 0.f : 1.f;  // fades both ways, settled both ways
         plugin.QueueTempo(uint32_t(n * 50), 100.f + float(n));
+        plugin.QueueShowing(uint32_t(n * 50));  // the first one fetches the engine's overview
         testsupport::AllocationScope scope;
         plugin.RunConnected(n % 5 == 0 ? 2500 : 512);
         allocations += scope.Count();

@@ -67,13 +67,7 @@ int Threads()
 // Pixels of [x0, x1) x [y0, y1) that differ between two pictures; by default the editor's area.
 int Changed(const Screenshot& a, const Screenshot& b, int x0 = 0, int y0 = 0, int x1 = 770, int y1 = 315)
 {
-    int n = 0;
-    for (int y = y0; y < y1; ++y)
-        for (int x = x0; x < x1; ++x) {
-            const auto p = a.At(x, y), q = b.At(x, y);
-            n += std::abs(p.r - q.r) + std::abs(p.g - q.g) + std::abs(p.b - q.b) > 30;
-        }
-    return n;
+    return a.Changed(b, x0, y0, x1, y1);
 }
 int KnobChanged(const Screenshot& a, const Screenshot& b)
 {
@@ -129,6 +123,7 @@ protected:
                         {LV2_UI__resize, &mResize},
                         {LV2_OPTIONS__options, mOptions.data()}};
         mFeatures = {&mFeatureList[0], &mFeatureList[1], &mFeatureList[2], &mFeatureList[3], nullptr};
+        showingSaid.clear();
         mHandle = mDescriptor->instantiate(mDescriptor, pluginUri, "/nowhere", &UiHarness::RecordWrite, this, &mWidget,
                                            mFeatures.data());
         return mHandle != nullptr;
@@ -198,12 +193,20 @@ protected:
     };
     Display* mX = nullptr;
     ::Window mParent = 0;
-    std::vector<Write> writes;
+    std::vector<Write> writes;          // control values
+    std::vector<uint32_t> showingSaid;  // ports the editor said it is showing on
     std::vector<std::pair<int, int>> sizes;  // ui:resize requests
 
 private:
     static void RecordWrite(LV2UI_Controller c, uint32_t port, uint32_t size, uint32_t format, const void* buffer)
     {
+        auto* self = static_cast<UiHarness*>(c);
+        const auto* atom = static_cast<const LV2_Atom*>(buffer);
+        if (format == self->Map(LV2_ATOM__eventTransfer) && size >= sizeof(LV2_Atom) &&
+            atom->size == size - sizeof(LV2_Atom) && Lv2DisplayMessage(&self->mMap).IsShowing(atom)) {
+            self->showingSaid.push_back(port);
+            return;
+        }
         float v = 0;
         if (size == sizeof v) std::memcpy(&v, buffer, sizeof v);
         static_cast<UiHarness*>(c)->writes.push_back({port, size, format, v});
@@ -260,9 +263,9 @@ TEST_F(UiHarness, TheEditorDrawsInTheParentAtItsSizeAndManyOpeningsLeaveNothingB
     EXPECT_TRUE(IdleUntil([&] { return Threads() <= threads; }, 2)) << Threads() << " threads, " << threads << " before";
 }
 
-// Host values turn the knobs' pointers and are not written back, on each plug-in's own port
-// layout; a loud overview fills the waveform display; a knob dragged with the pointer writes its
-// control port.
+// The editor says it is showing as it opens and once a second after, on each plug-in's own
+// control port; host values turn the knobs' pointers and are not written back; a loud overview
+// fills the waveform display; a knob dragged with the pointer writes its control port.
 TEST_F(UiHarness, PortEventsAndDisplayMessagesRedrawTheEditorAndAKnobDragReachesItsControlPort)
 {
     for (const char* plugin : {"urn:flummel:lv2:mono", kStereo}) {  // the stereo editor stays open
@@ -270,6 +273,10 @@ TEST_F(UiHarness, PortEventsAndDisplayMessagesRedrawTheEditorAndAKnobDragReaches
         Close();
         ASSERT_TRUE(Open(plugin));
         ASSERT_TRUE(IdleUntil([&] { return EditorDrawn(); }));
+        const uint32_t control = Lv2Variant::Find(plugin)->TimePort();
+        EXPECT_EQ(showingSaid, std::vector<uint32_t>{control});
+        EXPECT_TRUE(IdleUntil([&] { return showingSaid.size() == 2; }, 1.5));
+        EXPECT_EQ(showingSaid, std::vector<uint32_t>(2, control));
         PortValue(Port(plugin), 0);
         Notify(0, 0);
         Idle(0.5);

@@ -58,6 +58,9 @@ std::unique_ptr<Lv2Ui> Lv2Ui::Open(const Lv2Variant& variant, LV2UI_Write_Functi
         ui->mEventTransfer = map->map(map->handle, LV2_ATOM__eventTransfer);
     }
     if (const auto* resize = static_cast<const LV2UI_Resize*>(Feature(features, LV2_UI__resize))) ui->mResize = *resize;
+    ui->mWrite = write;
+    ui->mController = controller;
+    ui->mControlPort = variant.TimePort();
 
     Lv2UiUnit::Register();
     const ComponentDescription unitDescription = Lv2UiUnit::Description();
@@ -111,6 +114,7 @@ std::unique_ptr<Lv2Ui> Lv2Ui::Open(const Lv2Variant& variant, LV2UI_Write_Functi
     InstallEventHandler(GetWindowEventTarget(ui->mWindow), OnWindowEvent, 2, events, ui.get(), nullptr);
     ui->TellHostSize();
     ShowWindow(ui->mWindow);
+    ui->SayShowing();
     return ui;
 }
 
@@ -156,21 +160,35 @@ void Lv2Ui::PortEvent(uint32_t port, uint32_t size, uint32_t format, const void*
     }
 }
 
+// The plug-in sends the displays' data for a few seconds after each of these.
+void Lv2Ui::SayShowing()
+{
+    if (!mWrite || mEventTransfer == 0) return;
+    const LV2_Atom_Object showing = mMessage.Showing();
+    mWrite(mController, mControlPort, uint32_t(sizeof showing), mEventTransfer, &showing);
+    mSaidShowing = std::chrono::steady_clock::now();
+}
+
 int Lv2Ui::Idle()
 {
     RunCurrentEventLoop(0);
+    if (!mHidden && !mClosed && std::chrono::steady_clock::now() - mSaidShowing >= std::chrono::seconds(1))
+        SayShowing();
     return mClosed ? 1 : 0;
 }
 
 int Lv2Ui::Show()
 {
     mClosed = false;
+    mHidden = false;
     ShowWindow(mWindow);
+    SayShowing();
     return 0;
 }
 
 int Lv2Ui::Hide()
 {
+    mHidden = true;
     HideWindow(mWindow);
     return 0;
 }

@@ -3,6 +3,7 @@
 // calls. Main thread (the host's UI thread) only.
 #pragma once
 
+#include <chrono>
 #include <memory>
 
 #include <lv2/ui/ui.h>
@@ -26,7 +27,8 @@ public:
     LV2UI_Widget Widget() const;  // the X window id
     // Control values (format 0) and atoms (atom:eventTransfer) from the host.
     void PortEvent(uint32_t port, uint32_t size, uint32_t format, const void* buffer);
-    // Runs the platform's event loop once without waiting; 1 once a window of our own was closed.
+    // Runs the platform's event loop once without waiting, and tells the plug-in once a second
+    // that the editor is showing; 1 once a window of our own was closed.
     int Idle();
     int Show();
     int Hide();
@@ -35,6 +37,7 @@ private:
     Lv2Ui() = default;
     static OSStatus OnWindowEvent(EventHandlerCallRef, EventRef event, void* self);
     void TellHostSize() const;
+    void SayShowing();
 
     ComponentInstance mUnitInstance = nullptr;
     Lv2UiUnit* mUnit = nullptr;
@@ -45,4 +48,9 @@ private:
     LV2UI_Resize mResize{};
     Lv2DisplayMessage mMessage;
     uint32_t mEventTransfer = 0;
+    LV2UI_Write_Function mWrite = nullptr;
+    LV2UI_Controller mController = nullptr;
+    uint32_t mControlPort = 0;  // the plug-in's atom input
+    bool mHidden = false;
+    std::chrono::steady_clock::time_point mSaidShowing{};
 };
