@@ -2,6 +2,8 @@
 
 #include <lv2/atom/atom.h>
 
+#include <cstring>
+
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -105,6 +107,13 @@ void Lv2BenchPlugin::ResetAtoms()
                                   : uint32_t(sizeof(LV2_Atom_Sequence_Body));
         seq->body.unit = 0;
         seq->body.pad = 0;
+        if (a.output || mEachRun.atom.type == 0) continue;
+        LV2_Atom_Event event{};
+        event.body = mEachRun.atom;
+        auto* at = reinterpret_cast<uint8_t*>(seq + 1);
+        std::memcpy(at, &event, sizeof event);
+        std::memcpy(at + sizeof event, &mEachRun.body, sizeof mEachRun.body);
+        seq->atom.size += uint32_t(sizeof event + sizeof mEachRun.body);
     }
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <lilv/lilv.h>
+#include <lv2/atom/atom.h>
 
 #include "BenchUridMap.h"
 
@@ -25,6 +26,10 @@ public:
 
     const std::string& Name() const { return mName; }
     bool SetControl(const std::string& symbol, float value);
+
+    // An object (without properties) the plug-in finds on its atom inputs at the start of every
+    // run, as a UI's message would come.
+    void SendEachRun(LV2_URID objectType, LV2_URID otype) { mEachRun = {{sizeof(LV2_Atom_Object_Body), objectType}, {0, otype}}; }
 
     // Runs all of `in` into `out` in blocks of `block` frames; the seconds spent in run().
     double TimeRuns(const Planar& in, Planar& out, uint32_t block);
@@ -48,5 +53,6 @@ private:
     };
     std::vector<AtomPort> mAtoms;
     uint32_t mSequenceType = 0;
+    LV2_Atom_Object mEachRun{};  // none while its type is 0
     std::vector<std::vector<float>> mScratch;  // CV ports and control outputs
 };

@@ -17,6 +17,7 @@
 namespace {
 
 constexpr const char* kFlummel = "urn:flummel:lv2:stereo";
+constexpr const char* kFlummelEditorShowing = "urn:flummel:lv2:showing";  // its editor's word
 constexpr const char* kPeerReverseDelay = "http://calf.sourceforge.net/plugins/ReverseDelay";
 
 struct Options {
@@ -114,10 +115,10 @@ int main(int argc, char** argv)
     std::vector<Contender> contenders;
     contenders.push_back({"", o.peer, {}, nullptr});
     contenders.push_back({"", kFlummel, {}, nullptr});
-    contenders.push_back({"", kFlummel,
-                          {{"feedback", 80.f}, {"filter_type", 1.5f}, {"filter_lfo_amount", 1.f},
-                           {"saturation_amount", 3.f}},
-                          nullptr});
+    const std::vector<std::pair<std::string, float>> busy = {
+        {"feedback", 80.f}, {"filter_type", 1.5f}, {"filter_lfo_amount", 1.f}, {"saturation_amount", 3.f}};
+    contenders.push_back({"", kFlummel, busy, nullptr});
+    contenders.push_back({"", kFlummel, busy, nullptr});  // with its editor showing
     for (Contender& c : contenders) {
         std::string error;
         c.plugin = Lv2BenchPlugin::Create(world, c.uri, o.rate, map, error);
@@ -132,6 +133,8 @@ int main(int argc, char** argv)
             }
         c.label = c.plugin->Name() + (c.controls.empty() ? "" : " (filter, LFO, saturation)");
     }
+    contenders[3].plugin->SendEachRun(map.Map(LV2_ATOM__Object), map.Map(kFlummelEditorShowing));
+    contenders[3].label = "  the same, its editor showing";
 
     const Planar in = Material(size_t(o.seconds * o.rate), o.rate);
     Planar out(2, std::vector<float>(in[0].size()));
@@ -152,9 +155,10 @@ int main(int argc, char** argv)
         for (size_t k = 0; k < contenders.size(); ++k)
             std::printf("%6u  %-40s %8.3f s %11.1fx %9.2f %9.4f\n", block, contenders[k].label.c_str(), median[k],
                         o.seconds / median[k], median[0] / median[k], rms[k]);
-        char line[160];
-        std::snprintf(line, sizeof line, "Flummel / %s throughput at %u frames: %.2f (busy: %.2f)",
-                      contenders[0].plugin->Name().c_str(), block, median[0] / median[1], median[0] / median[2]);
+        char line[200];
+        std::snprintf(line, sizeof line, "Flummel / %s throughput at %u frames: %.2f (busy: %.2f; busy, editor showing: %.2f)",
+                      contenders[0].plugin->Name().c_str(), block, median[0] / median[1], median[0] / median[2],
+                      median[0] / median[3]);
         summary.push_back(line);
     }
     std::printf("\n");
