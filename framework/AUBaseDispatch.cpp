@@ -24,6 +24,27 @@ bool IsAudioUnitSelector(SInt16 s)
     return std::find(std::begin(kAudioUnitSelectors), std::end(kAudioUnitSelectors), s) != std::end(kAudioUnitSelectors);
 }
 
+// The bytes of arguments an audio unit selector reads from the parameter block; a shorter
+// block is refused rather than read past what the caller filled in.
+size_t RecordBytes(SInt16 selector)
+{
+    switch (selector) {
+    case kAudioUnitGetPropertyInfoSelect: return sizeof(AudioUnitGetPropertyInfoArgs);
+    case kAudioUnitGetPropertySelect: return sizeof(AudioUnitGetPropertyArgs);
+    case kAudioUnitSetPropertySelect: return sizeof(AudioUnitSetPropertyArgs);
+    case kAudioUnitGetParameterSelect: return sizeof(AudioUnitGetParameterArgs);
+    case kAudioUnitSetParameterSelect: return sizeof(AudioUnitSetParameterArgs);
+    case kAudioUnitResetSelect: return sizeof(AudioUnitResetArgs);
+    case kAudioUnitAddPropertyListenerSelect: return sizeof(AudioUnitAddPropertyListenerArgs);
+    case kAudioUnitRemovePropertyListenerSelect: return sizeof(AudioUnitRemovePropertyListenerArgs);
+    case kAudioUnitRenderSelect: return sizeof(AudioUnitRenderArgs);
+    case kAudioUnitAddRenderNotifySelect:
+    case kAudioUnitRemoveRenderNotifySelect: return sizeof(AudioUnitRenderNotifyArgs);
+    case kAudioUnitScheduleParametersSelect: return sizeof(AudioUnitScheduleParametersArgs);
+    default: return 0;
+    }
+}
+
 // Selector 3: both out-pointers may be null.
 OSStatus GetPropertyInfoForCaller(AUBase& unit, const AudioUnitGetPropertyInfoArgs& a)
 {
@@ -51,7 +72,7 @@ OSStatus SetPropertyForCaller(AUBase& unit, const AudioUnitSetPropertyArgs& a)
 
 ComponentResult AUBase::ComponentEntryDispatch(ComponentParameters* p, AUBase* unit)
 {
-    if (!unit) return paramErr;
+    if (!unit || p->paramSize < RecordBytes(p->what)) return paramErr;
     switch (p->what) {
     case kComponentCanDoSelect:
         if (IsAudioUnitSelector(SInt16(ComponentParam(p, 0)))) return 1;

@@ -1,4 +1,5 @@
-// The component entry: open, close, can-do, unknown selectors and exception mapping.
+// The component entry: open, close, can-do, unknown selectors, short argument blocks and
+// exception mapping.
 #include <gtest/gtest.h>
 
 #include <new>
@@ -39,6 +40,11 @@ TEST(ComponentEntry, SelectorsAnswerAndCloseDestroys)
         EXPECT_EQ(CallComponent(unit.unit(), kComponentCanDoSelect, SInt16(kAudioUnitRenderSelect)), 1);
         EXPECT_EQ(CallComponent(unit.unit(), kComponentCanDoSelect, SInt16(0x55)), 0);
         EXPECT_EQ(CallComponent(unit.unit(), SInt16(0x55)), badComponentSelector);
+        // A block shorter than the selector's arguments is refused, not read past its end.
+        Float32 value = 0;
+        EXPECT_EQ(CallComponent(unit.unit(), kAudioUnitGetParameterSelect, &value, 0u), paramErr);
+        EXPECT_EQ(CallComponent(unit.unit(), kAudioUnitSetParameterSelect, 0u, Float32(1), 0u), paramErr);
+        EXPECT_EQ(CallComponent(unit.unit(), kAudioUnitRenderSelect), paramErr);
 
         EXPECT_EQ(AudioUnitInitialize(unit.unit()), noErr);
         EXPECT_EQ(AudioUnitInitialize(unit.unit()), noErr);  // a second initialize is harmless
