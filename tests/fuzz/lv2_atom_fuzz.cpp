@@ -43,6 +43,7 @@ const char* const kFixedUris[] = {
     kLv2DisplayUri,            // 14
     kLv2DataToGuiUri,          // 15
     kLv2OverviewUri,           // 16
+    kLv2ShowingUri,            // 17
 };
 
 std::vector<std::string>& Uris()

@@ -6,7 +6,7 @@ import struct
 
 SEQUENCE, OBJECT, FLOAT, DOUBLE, INT, LONG, CHUNK, VECTOR = 1, 2, 4, 5, 6, 7, 8, 9
 POSITION, BPM, BEAT, SPEED = 10, 11, 12, 13
-DISPLAY, DATA_TO_GUI, OVERVIEW = 14, 15, 16
+DISPLAY, DATA_TO_GUI, OVERVIEW, SHOWING = 14, 15, 16, 17
 
 
 def pad(b):
@@ -50,6 +50,8 @@ seeds = {
     "plugin-events": b"\0\xff" + sequence([(300, position(prop(BPM, LONG, struct.pack("<q", 90)))),
                                            (20, position(prop(SPEED, INT, struct.pack("<i", -1)))),
                                            (5000, atom(INT, struct.pack("<i", 7)))]),
+    "plugin-editor-showing": b"\0\x20" + sequence([(0, obj(SHOWING, [])),
+                                                   (200, position(prop(BPM, FLOAT, struct.pack("<f", 100.0))))]),
     "reader-message": b"\1" + display(),
     "reader-short-overview": b"\1" + display(500),
 }
