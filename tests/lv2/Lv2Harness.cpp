@@ -11,7 +11,6 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
-#include <regex>
 #include <sstream>
 
 #include "engine/TrWkFlummelEntry.h"
@@ -187,7 +186,16 @@ SubprocessResult RunSubprocess(const std::vector<std::string>& argv, const std::
     const std::string base = "/tmp/flummel-lv2-" + std::to_string(getpid()) + "-" + std::to_string(count++);
     std::string command = "env";
     for (const auto& words : {environment, argv})
-        for (const std::string& word : words) command += " '" + std::regex_replace(word, std::regex("'"), "'\\''") + "'";
+        for (const std::string& word : words) {
+            command += " '";
+            for (char c : word) {
+                if (c == '\'')
+                    command += "'\\''";  // close, an escaped quote, open again
+                else
+                    command += c;
+            }
+            command += "'";
+        }
     const int raw = std::system((command + " </dev/null >" + base + ".out 2>" + base + ".err").c_str());
     const SubprocessResult result{raw != -1 && WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Slurp(base + ".out"),
                                   Slurp(base + ".err")};

@@ -1,8 +1,10 @@
 // What `flummel render` writes: reversed repeats at the right offsets, tempo-synced loop lengths,
 // tails, safe output from bad samples at any block size, the built-in demo and its formats.
+#include <algorithm>
+#include <cctype>
 #include <cmath>
+#include <iterator>
 #include <limits>
-#include <regex>
 
 #include "RendererFixture.h"
 
@@ -95,8 +97,12 @@ TEST_F(RendererTest, TheBuiltInDemoOtherFormatsAndTheInformationCommands)
     const Result params = Run({"params"}), help = Run({"--help"}), version = Run({"--version"});
     for (const Result* r : {&params, &help, &version}) EXPECT_EQ(r->status, 0) << r->err;
     EXPECT_EQ(std::count(params.out.begin(), params.out.end(), '\n'), 22);  // header and 21 parameters
-    EXPECT_TRUE(std::regex_search(params.out, std::regex("\\n0 +Delay Time +Seconds +0 +30 +1\\n")));
-    EXPECT_TRUE(std::regex_search(params.out, std::regex("\\n7 +Beat Divisor +Indexed .*1/1, 1/2, 1/4, 1/8, 1/16, 1/32")));
+    std::string columns;  // the table with each run of spaces as one
+    std::unique_copy(params.out.begin(), params.out.end(), std::back_inserter(columns),
+                     [](char a, char b) { return a == ' ' && b == ' '; });
+    EXPECT_NE(columns.find("\n0 Delay Time Seconds 0 30 1\n"), std::string::npos) << params.out;
+    EXPECT_NE(columns.find("\n7 Beat Divisor Indexed 0 5 2 (1/1, 1/2, 1/4, 1/8, 1/16, 1/32)\n"), std::string::npos);
     EXPECT_NE(help.out.find("flummel render [INPUT] OUTPUT"), std::string::npos);
-    EXPECT_TRUE(std::regex_search(version.out, std::regex("^flummel [0-9]+\\.[0-9]+")));
+    EXPECT_EQ(version.out.rfind("flummel ", 0), 0u) << version.out;
+    EXPECT_TRUE(std::isdigit(version.out[8]) && version.out.find('.', 8) != std::string::npos) << version.out;
 }
