@@ -2,11 +2,10 @@
 
 #include <lv2/atom/atom.h>
 
-#include <cstring>
-
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstring>
 
 namespace {
 

@@ -29,7 +29,10 @@ public:
 
     // An object (without properties) the plug-in finds on its atom inputs at the start of every
     // run, as a UI's message would come.
-    void SendEachRun(LV2_URID objectType, LV2_URID otype) { mEachRun = {{sizeof(LV2_Atom_Object_Body), objectType}, {0, otype}}; }
+    void SendEachRun(LV2_URID objectType, LV2_URID otype)
+    {
+        mEachRun = {{sizeof(LV2_Atom_Object_Body), objectType}, {0, otype}};
+    }
 
     // Runs all of `in` into `out` in blocks of `block` frames; the seconds spent in run().
     double TimeRuns(const Planar& in, Planar& out, uint32_t block);

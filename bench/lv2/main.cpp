@@ -156,7 +156,8 @@ int main(int argc, char** argv)
             std::printf("%6u  %-40s %8.3f s %11.1fx %9.2f %9.4f\n", block, contenders[k].label.c_str(), median[k],
                         o.seconds / median[k], median[0] / median[k], rms[k]);
         char line[200];
-        std::snprintf(line, sizeof line, "Flummel / %s throughput at %u frames: %.2f (busy: %.2f; busy, editor showing: %.2f)",
+        std::snprintf(line, sizeof line,
+                      "Flummel / %s throughput at %u frames: %.2f (busy: %.2f; busy, editor showing: %.2f)",
                       contenders[0].plugin->Name().c_str(), block, median[0] / median[1], median[0] / median[2],
                       median[0] / median[3]);
         summary.push_back(line);
