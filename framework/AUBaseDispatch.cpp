@@ -24,25 +24,12 @@ bool IsAudioUnitSelector(SInt16 s)
     return std::find(std::begin(kAudioUnitSelectors), std::end(kAudioUnitSelectors), s) != std::end(kAudioUnitSelectors);
 }
 
-// The bytes of arguments an audio unit selector reads from the parameter block; a shorter
-// block is refused rather than read past what the caller filled in.
-size_t RecordBytes(SInt16 selector)
+// `fn` on the selector's argument record; paramErr for a block too short to hold it.
+template <typename Record, typename Fn>
+ComponentResult WithArgs(const ComponentParameters* p, Fn fn)
 {
-    switch (selector) {
-    case kAudioUnitGetPropertyInfoSelect: return sizeof(AudioUnitGetPropertyInfoArgs);
-    case kAudioUnitGetPropertySelect: return sizeof(AudioUnitGetPropertyArgs);
-    case kAudioUnitSetPropertySelect: return sizeof(AudioUnitSetPropertyArgs);
-    case kAudioUnitGetParameterSelect: return sizeof(AudioUnitGetParameterArgs);
-    case kAudioUnitSetParameterSelect: return sizeof(AudioUnitSetParameterArgs);
-    case kAudioUnitResetSelect: return sizeof(AudioUnitResetArgs);
-    case kAudioUnitAddPropertyListenerSelect: return sizeof(AudioUnitAddPropertyListenerArgs);
-    case kAudioUnitRemovePropertyListenerSelect: return sizeof(AudioUnitRemovePropertyListenerArgs);
-    case kAudioUnitRenderSelect: return sizeof(AudioUnitRenderArgs);
-    case kAudioUnitAddRenderNotifySelect:
-    case kAudioUnitRemoveRenderNotifySelect: return sizeof(AudioUnitRenderNotifyArgs);
-    case kAudioUnitScheduleParametersSelect: return sizeof(AudioUnitScheduleParametersArgs);
-    default: return 0;
-    }
+    const std::optional<Record> args = ComponentParamRecord<Record>(p);
+    return args ? fn(*args) : ComponentResult(paramErr);
 }
 
 // Selector 3: both out-pointers may be null.
@@ -72,7 +59,7 @@ OSStatus SetPropertyForCaller(AUBase& unit, const AudioUnitSetPropertyArgs& a)
 
 ComponentResult AUBase::ComponentEntryDispatch(ComponentParameters* p, AUBase* unit)
 {
-    if (!unit || p->paramSize < RecordBytes(p->what)) return paramErr;
+    if (!unit) return paramErr;
     switch (p->what) {
     case kComponentCanDoSelect:
         if (IsAudioUnitSelector(SInt16(ComponentParam(p, 0)))) return 1;
@@ -83,54 +70,50 @@ ComponentResult AUBase::ComponentEntryDispatch(ComponentParameters* p, AUBase* u
         unit->DoCleanup();
         return noErr;
     case kAudioUnitGetPropertyInfoSelect:
-        return GetPropertyInfoForCaller(*unit, ComponentParamRecord<AudioUnitGetPropertyInfoArgs>(p));
-    case kAudioUnitGetPropertySelect: {
-        const auto a = ComponentParamRecord<AudioUnitGetPropertyArgs>(p);
-        return unit->GetPropertyForCaller(a.id, a.scope, a.element, a.outData, a.ioDataSize);
-    }
+        return WithArgs<AudioUnitGetPropertyInfoArgs>(
+            p, [&](const auto& a) { return GetPropertyInfoForCaller(*unit, a); });
+    case kAudioUnitGetPropertySelect:
+        return WithArgs<AudioUnitGetPropertyArgs>(p, [&](const auto& a) {
+            return unit->GetPropertyForCaller(a.id, a.scope, a.element, a.outData, a.ioDataSize);
+        });
     case kAudioUnitSetPropertySelect:
-        return SetPropertyForCaller(*unit, ComponentParamRecord<AudioUnitSetPropertyArgs>(p));
-    case kAudioUnitGetParameterSelect: {
-        const auto a = ComponentParamRecord<AudioUnitGetParameterArgs>(p);
-        if (!a.outValue) return paramErr;
-        return unit->GetParameter(a.id, a.scope, a.element, *a.outValue);
-    }
-    case kAudioUnitSetParameterSelect: {
-        const auto a = ComponentParamRecord<AudioUnitSetParameterArgs>(p);
-        return unit->SetParameter(a.id, a.scope, a.element, a.value, a.bufferOffset);
-    }
-    case kAudioUnitResetSelect: {
-        const auto a = ComponentParamRecord<AudioUnitResetArgs>(p);
-        unit->mLastRenderedSampleTime = -1.0;
-        return unit->Reset(a.scope, a.element);
-    }
-    case kAudioUnitAddPropertyListenerSelect: {
-        const auto a = ComponentParamRecord<AudioUnitAddPropertyListenerArgs>(p);
-        return unit->AddPropertyListener(a.id, a.proc, a.userData);
-    }
-    case kAudioUnitRemovePropertyListenerSelect: {
-        const auto a = ComponentParamRecord<AudioUnitRemovePropertyListenerArgs>(p);
-        return unit->RemovePropertyListener(a.id, a.proc);
-    }
-    case kAudioUnitRenderSelect: {
-        const auto a = ComponentParamRecord<AudioUnitRenderArgs>(p);
-        if (!a.inTimeStamp || !a.ioData) return paramErr;
-        AudioUnitRenderActionFlags localFlags = 0;
-        return unit->DoRender(a.ioActionFlags ? *a.ioActionFlags : localFlags, *a.inTimeStamp, a.inOutputBusNumber,
-                              a.inNumberFrames, *a.ioData);
-    }
-    case kAudioUnitAddRenderNotifySelect: {
-        const auto a = ComponentParamRecord<AudioUnitRenderNotifyArgs>(p);
-        return unit->SetRenderNotification(a.proc, a.userData);
-    }
-    case kAudioUnitRemoveRenderNotifySelect: {
-        const auto a = ComponentParamRecord<AudioUnitRenderNotifyArgs>(p);
-        return unit->RemoveRenderNotification(a.proc, a.userData);
-    }
-    case kAudioUnitScheduleParametersSelect: {
-        const auto a = ComponentParamRecord<AudioUnitScheduleParametersArgs>(p);
-        return unit->ScheduleParameter(a.events, a.count);
-    }
+        return WithArgs<AudioUnitSetPropertyArgs>(p, [&](const auto& a) { return SetPropertyForCaller(*unit, a); });
+    case kAudioUnitGetParameterSelect:
+        return WithArgs<AudioUnitGetParameterArgs>(p, [&](const auto& a) -> OSStatus {
+            if (!a.outValue) return paramErr;
+            return unit->GetParameter(a.id, a.scope, a.element, *a.outValue);
+        });
+    case kAudioUnitSetParameterSelect:
+        return WithArgs<AudioUnitSetParameterArgs>(p, [&](const auto& a) {
+            return unit->SetParameter(a.id, a.scope, a.element, a.value, a.bufferOffset);
+        });
+    case kAudioUnitResetSelect:
+        return WithArgs<AudioUnitResetArgs>(p, [&](const auto& a) {
+            unit->mLastRenderedSampleTime = -1.0;
+            return unit->Reset(a.scope, a.element);
+        });
+    case kAudioUnitAddPropertyListenerSelect:
+        return WithArgs<AudioUnitAddPropertyListenerArgs>(
+            p, [&](const auto& a) { return unit->AddPropertyListener(a.id, a.proc, a.userData); });
+    case kAudioUnitRemovePropertyListenerSelect:
+        return WithArgs<AudioUnitRemovePropertyListenerArgs>(
+            p, [&](const auto& a) { return unit->RemovePropertyListener(a.id, a.proc); });
+    case kAudioUnitRenderSelect:
+        return WithArgs<AudioUnitRenderArgs>(p, [&](const auto& a) -> OSStatus {
+            if (!a.inTimeStamp || !a.ioData) return paramErr;
+            AudioUnitRenderActionFlags localFlags = 0;
+            return unit->DoRender(a.ioActionFlags ? *a.ioActionFlags : localFlags, *a.inTimeStamp,
+                                  a.inOutputBusNumber, a.inNumberFrames, *a.ioData);
+        });
+    case kAudioUnitAddRenderNotifySelect:
+        return WithArgs<AudioUnitRenderNotifyArgs>(
+            p, [&](const auto& a) { return unit->SetRenderNotification(a.proc, a.userData); });
+    case kAudioUnitRemoveRenderNotifySelect:
+        return WithArgs<AudioUnitRenderNotifyArgs>(
+            p, [&](const auto& a) { return unit->RemoveRenderNotification(a.proc, a.userData); });
+    case kAudioUnitScheduleParametersSelect:
+        return WithArgs<AudioUnitScheduleParametersArgs>(
+            p, [&](const auto& a) { return unit->ScheduleParameter(a.events, a.count); });
     default:
         return ComponentBase::ComponentEntryDispatch(p, unit);
     }

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <type_traits>
 
 #include "platform/cf/MacTypes.h"
@@ -111,10 +112,13 @@ ComponentResult CallComponentRecord(ComponentInstance ci, SInt16 selector, const
     return CallComponentWithPayload(ci, selector, &args, sizeof args);
 }
 
+// The block's record; none when the block holds fewer bytes than the record, whose other slots
+// the caller never filled in.
 template <typename Record>
-Record ComponentParamRecord(const ComponentParameters* p)
+std::optional<Record> ComponentParamRecord(const ComponentParameters* p)
 {
     static_assert(kIsComponentArgRecord<Record>, "not a record of pointer-sized slots");
+    if (p->paramSize < sizeof(Record)) return std::nullopt;
     Record args;
     std::memcpy(&args, p->params, sizeof args);
     return args;
