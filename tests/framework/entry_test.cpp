@@ -2,9 +2,11 @@
 // exception mapping.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <new>
 
 #include "TestUnit.h"
+#include "platform/audio/AudioUnitCallArgs.h"
 
 namespace {
 
@@ -40,10 +42,19 @@ TEST(ComponentEntry, SelectorsAnswerAndCloseDestroys)
         EXPECT_EQ(CallComponent(unit.unit(), kComponentCanDoSelect, SInt16(kAudioUnitRenderSelect)), 1);
         EXPECT_EQ(CallComponent(unit.unit(), kComponentCanDoSelect, SInt16(0x55)), 0);
         EXPECT_EQ(CallComponent(unit.unit(), SInt16(0x55)), badComponentSelector);
-        // A block shorter than the selector's arguments is refused, not read past its end.
+        // A block that says it is shorter than the selector's arguments is refused, even where the
+        // slots past its end happen to hold a good call.
         Float32 value = 0;
-        EXPECT_EQ(CallComponent(unit.unit(), kAudioUnitGetParameterSelect, &value, 0u), paramErr);
-        EXPECT_EQ(CallComponent(unit.unit(), kAudioUnitSetParameterSelect, 0u, Float32(1), 0u), paramErr);
+        ComponentParameters block{};
+        block.what = kAudioUnitGetParameterSelect;
+        const AudioUnitGetParameterArgs args{.outValue = &value, .element = 0, .scope = kAudioUnitScope_Global, .id = 0};
+        std::memcpy(block.params, &args, sizeof args);
+        void* storage = GetComponentInstanceStorage(unit.unit());
+        for (const size_t bytes : {sizeof args, sizeof args - sizeof(intptr_t), size_t(0)}) {
+            block.paramSize = UInt8(bytes);
+            EXPECT_EQ(ComponentEntryPoint<TestUnit>::Dispatch(&block, storage), bytes == sizeof args ? noErr : paramErr)
+                << bytes;
+        }
         EXPECT_EQ(CallComponent(unit.unit(), kAudioUnitRenderSelect), paramErr);
 
         EXPECT_EQ(AudioUnitInitialize(unit.unit()), noErr);
