@@ -52,8 +52,8 @@ TEST(ComponentEntry, SelectorsAnswerAndCloseDestroys)
         void* storage = GetComponentInstanceStorage(unit.unit());
         for (const size_t bytes : {sizeof args, sizeof args - sizeof(intptr_t), size_t(0)}) {
             block.paramSize = UInt8(bytes);
-            EXPECT_EQ(ComponentEntryPoint<TestUnit>::Dispatch(&block, storage), bytes == sizeof args ? noErr : paramErr)
-                << bytes;
+            const OSStatus expected = bytes == sizeof args ? noErr : paramErr;
+            EXPECT_EQ(ComponentEntryPoint<TestUnit>::Dispatch(&block, storage), expected) << bytes;
         }
         EXPECT_EQ(CallComponent(unit.unit(), kAudioUnitRenderSelect), paramErr);
 
