@@ -47,7 +47,8 @@ TEST(ComponentEntry, SelectorsAnswerAndCloseDestroys)
         Float32 value = 0;
         ComponentParameters block{};
         block.what = kAudioUnitGetParameterSelect;
-        const AudioUnitGetParameterArgs args{.outValue = &value, .element = 0, .scope = kAudioUnitScope_Global, .id = 0};
+        const AudioUnitGetParameterArgs args{
+            .outValue = &value, .element = 0, .scope = kAudioUnitScope_Global, .id = 0};
         std::memcpy(block.params, &args, sizeof args);
         void* storage = GetComponentInstanceStorage(unit.unit());
         for (const size_t bytes : {sizeof args, sizeof args - sizeof(intptr_t), size_t(0)}) {
