@@ -104,5 +104,6 @@ TEST_F(RendererTest, TheBuiltInDemoOtherFormatsAndTheInformationCommands)
     EXPECT_NE(columns.find("\n7 Beat Divisor Indexed 0 5 2 (1/1, 1/2, 1/4, 1/8, 1/16, 1/32)\n"), std::string::npos);
     EXPECT_NE(help.out.find("flummel render [INPUT] OUTPUT"), std::string::npos);
     EXPECT_EQ(version.out.rfind("flummel ", 0), 0u) << version.out;
-    EXPECT_TRUE(std::isdigit(version.out[8]) && version.out.find('.', 8) != std::string::npos) << version.out;
+    EXPECT_TRUE(version.out.size() > 8 && std::isdigit(version.out[8]) && version.out.find('.', 8) != std::string::npos)
+        << version.out;
 }
