@@ -115,8 +115,9 @@ void FlummelLv2::Run(uint32_t frames) noexcept
 void FlummelLv2::ApplyControls()
 {
     for (Control& c : mControls) {
-        if (!c.port || *c.port == c.last) continue;  // the usual case: nothing moved
+        if (!c.port) continue;
         const float value = *c.port;
+        if (value == c.last) continue;  // the usual case: nothing moved
         if (c.trigger) {
             if (value > 0.f && !(c.last > 0.f)) mHost->SetParameter(c.id, 1.f);
             c.last = value;
